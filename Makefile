@@ -1,0 +1,61 @@
+# make run   installs what is missing, builds, starts a simulated pedal and brings it up
+# make test  installs what is missing, builds, runs every test (plain, ASan+UBSan, TSan, fuzz smoke)
+# make fuzz  runs the fuzz targets for FUZZ_SECONDS each
+JOBS ?= 2
+FUZZ_SECONDS ?= 60
+SMOKE_SECONDS ?= 5
+CMAKE_FLAGS ?=
+CTEST = ctest --output-on-failure -j$(JOBS)
+
+.PHONY: all deps build run test unit asan tsan fuzz fuzz-build fuzz-smoke format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build/build.ninja:
+	cmake -S . -B build -G Ninja $(CMAKE_FLAGS)
+
+build: deps build/build.ninja
+	cmake --build build -j$(JOBS)
+
+run: build
+	@scripts/run-simulated.sh
+
+unit: build
+	cd build && $(CTEST)
+
+build-asan/build.ninja:
+	cmake -S . -B build-asan -G Ninja -DHARBRIX_SANITIZE=address -DHARBRIX_DEVICE_LAYER_ONLY=ON -DCMAKE_BUILD_TYPE=Debug
+
+asan: deps build-asan/build.ninja
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
+
+build-tsan/build.ninja:
+	cmake -S . -B build-tsan -G Ninja -DHARBRIX_SANITIZE=thread -DHARBRIX_DEVICE_LAYER_ONLY=ON -DCMAKE_BUILD_TYPE=Debug
+
+tsan: deps build-tsan/build.ninja
+	cmake --build build-tsan -j$(JOBS)
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 $(CTEST) -L threading
+
+build-fuzz/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DHARBRIX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+fuzz-build: deps build-fuzz/build.ninja
+	cmake --build build-fuzz -j$(JOBS)
+
+fuzz-smoke: fuzz-build
+	scripts/run-fuzzers.sh build-fuzz $(SMOKE_SECONDS)
+
+fuzz: fuzz-build
+	scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
+test: unit asan tsan fuzz-smoke
+
+format:
+	find src apps tools tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

@@ -1,0 +1,18 @@
+# harbrix_test(NAME name SOURCES ... LIBS ... LABELS ... [TIMEOUT s])
+# One test executable; every GoogleTest case becomes its own CTest test with the
+# given labels, a time-out, an offscreen Qt platform and a private temporary folder.
+function(harbrix_test)
+    cmake_parse_arguments(ARG "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 60)
+    endif()
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} harbrix_test_support GTest::gtest GTest::gmock)
+    set(tmp ${CMAKE_CURRENT_BINARY_DIR}/tmp/${ARG_NAME})
+    gtest_discover_tests(${ARG_NAME}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES
+            LABELS "${ARG_LABELS}"
+            TIMEOUT ${ARG_TIMEOUT}
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HARBRIX_TEST_TMP=${tmp};HARBRIX_BIN=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};HOME=${tmp}/home;XDG_CACHE_HOME=${tmp}/cache")
+endfunction()
