@@ -1,0 +1,34 @@
+// What the device layer tells the application about its pedals. Every call arrives on the
+// main rail.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "link/SettingsBlock.h"
+
+namespace harbrix {
+
+class QORUARTDevice;
+using DeviceRef = std::shared_ptr<QORUARTDevice>;
+
+class DeviceDelegate {
+  public:
+    virtual ~DeviceDelegate() = default;
+
+    virtual void deviceIsConnected(const DeviceRef& device) = 0;
+    virtual void deviceHasBeenDisconnected(const DeviceRef& device) = 0;
+    virtual void deviceHasUpdatedPresetAtIndex(const DeviceRef& device, std::size_t index) = 0;
+    virtual void deviceInternalStateChanged(const DeviceRef& device, const std::string& state) = 0;
+    virtual void deviceHasUpdatedSettings(const DeviceRef& device,
+                                          const SettingsBlock& settings) = 0;
+    // An opaque token handed back unchanged to deviceEndedFullRefresh.
+    virtual std::shared_ptr<void> deviceBeganFullRefresh(const DeviceRef& device) = 0;
+    virtual void deviceEndedFullRefresh(const DeviceRef& device,
+                                        const std::shared_ptr<void>& shield) = 0;
+    // The pedal the user works with, if any.
+    virtual DeviceRef currentDevice() = 0;
+};
+
+}  // namespace harbrix

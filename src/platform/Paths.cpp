@@ -1,0 +1,61 @@
+#include "platform/Paths.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace harbrix {
+
+std::string homeDirectory() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
+        return entry->pw_dir;
+    return "/tmp";
+}
+
+std::string deviceCacheDirectory() {
+#ifdef __APPLE__
+    return "/Users/Shared/Library/Application Support/com.qor.wharvel/cache";
+#else
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    const std::string base = (xdg != nullptr && *xdg == '/') ? xdg : homeDirectory() + "/.cache";
+    return base + "/com.qor.wharvel/cache";
+#endif
+}
+
+bool createDirectories(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return std::filesystem::is_directory(path, error);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool writeFileAtomically(const std::string& path, const std::string& content) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return false;
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    const bool complete = written == content.size() && ::fsync(fd) == 0;
+    ::fchmod(fd, 0644);
+    ::close(fd);
+    if (!complete || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace harbrix

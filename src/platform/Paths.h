@@ -1,0 +1,19 @@
+// Where the program keeps its files on this system. Derived from the environment each time,
+// so tests can point them elsewhere.
+#pragma once
+
+#include <string>
+
+namespace harbrix {
+
+std::string homeDirectory();
+// Per-pedal cache files: the shared application-support folder on macOS,
+// $XDG_CACHE_HOME/com.qor.wharvel/cache (default ~/.cache) on Linux.
+std::string deviceCacheDirectory();
+// Creates the folder and its parents; true when it exists afterwards.
+bool createDirectories(const std::string& path);
+bool fileExists(const std::string& path);
+// Writes the whole content to a temporary file beside `path`, then renames it into place.
+bool writeFileAtomically(const std::string& path, const std::string& content);
+
+}  // namespace harbrix

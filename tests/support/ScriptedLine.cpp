@@ -1,0 +1,95 @@
+#include "support/ScriptedLine.h"
+
+#include <algorithm>
+
+namespace harbrix::test {
+
+void ScriptedLine::injectInput(const Bytes& bytes) {
+    std::lock_guard lock(mutex_);
+    pendingInput_.insert(pendingInput_.end(), bytes.begin(), bytes.end());
+}
+
+std::vector<Bytes> ScriptedLine::writes() const {
+    std::lock_guard lock(mutex_);
+    return writes_;
+}
+
+std::vector<std::uint8_t> ScriptedLine::commandsWritten() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::uint8_t> codes;
+    for (const auto& w : writes_)
+        if (!w.empty()) codes.push_back(w[0]);
+    return codes;
+}
+
+std::vector<std::uint32_t> ScriptedLine::speedsSet() const {
+    std::lock_guard lock(mutex_);
+    return speeds_;
+}
+
+int ScriptedLine::discards() const {
+    std::lock_guard lock(mutex_);
+    return discards_;
+}
+
+int ScriptedLine::reads() const {
+    std::lock_guard lock(mutex_);
+    return reads_;
+}
+
+std::uint64_t ScriptedLine::fileNumber(const std::string&) { return nodeFileNumber; }
+int ScriptedLine::open(const std::string&) { return openResult; }
+bool ScriptedLine::claimExclusive(int) { return exclusiveWorks; }
+bool ScriptedLine::clearStatusFlags(int) { return true; }
+bool ScriptedLine::configureRaw(int) { return rawWorks; }
+
+bool ScriptedLine::setSpeed(int, std::uint32_t speed) {
+    std::lock_guard lock(mutex_);
+    speeds_.push_back(speed);
+    return speedWorks;
+}
+
+void ScriptedLine::discardInput(int) {
+    std::lock_guard lock(mutex_);
+    ++discards_;
+    pendingInput_.clear();
+}
+
+ssize_t ScriptedLine::read(int, std::uint8_t* buffer, std::size_t size) {
+    std::lock_guard lock(mutex_);
+    ++reads_;
+    const std::size_t n = std::min({size, readChunk, pendingInput_.size()});
+    std::copy_n(pendingInput_.begin(), n, buffer);
+    pendingInput_.erase(pendingInput_.begin(), pendingInput_.begin() + static_cast<std::ptrdiff_t>(n));
+    return static_cast<ssize_t>(n);
+}
+
+ssize_t ScriptedLine::write(int, const std::uint8_t* data, std::size_t size) {
+    Responder responder;
+    Bytes request(data, data + size);
+    {
+        std::lock_guard lock(mutex_);
+        writes_.push_back(request);
+        responder = responder_;
+    }
+    if (responder) {
+        if (auto reply = responder(request)) injectInput(*reply);
+    }
+    return static_cast<ssize_t>(size);
+}
+
+void ScriptedLine::close(int) {}
+
+Bytes okReply(const Bytes& payload) {
+    Bytes reply(2 + payload.size(), 0);
+    std::copy(payload.begin(), payload.end(), reply.begin() + 2);
+    return reply;
+}
+
+Bytes textReply(const std::string& text) {
+    Bytes reply(3 + text.size(), 0);
+    std::copy(text.begin(), text.end(), reply.begin() + 2);
+    return reply;
+}
+
+}  // namespace harbrix::test

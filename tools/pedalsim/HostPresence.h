@@ -1,0 +1,31 @@
+// Notices when the host opens and closes the device node. The simulator keeps the pty's
+// slave open itself (so the master never reads EIO), which would otherwise keep two
+// things alive that a real port drops when its last user closes it: the host's
+// exclusive-access claim and reply bytes nobody read.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace harbrix::pedalsim {
+
+class HostPresence {
+  public:
+    // Watches the slave node; empty when the system cannot watch it.
+    static std::unique_ptr<HostPresence> watch(const std::string& slavePath);
+    ~HostPresence();
+    HostPresence(const HostPresence&) = delete;
+    HostPresence& operator=(const HostPresence&) = delete;
+
+    int fd() const { return fd_; }
+    // Reads the queued open/close events; true when, after them, no host holds the node.
+    bool lastHostLeft();
+
+  private:
+    explicit HostPresence(int fd) : fd_(fd) {}
+
+    int fd_;
+    int opens_ = 0;
+};
+
+}  // namespace harbrix::pedalsim

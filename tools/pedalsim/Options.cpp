@@ -1,0 +1,142 @@
+// Command-line parsing. Every value is checked; a simulator that quietly ignored a typo
+// in a fault option would make a test pass for the wrong reason.
+#include "Options.h"
+
+#include <charconv>
+#include <limits>
+
+#include "Commands.h"
+
+namespace harbrix::pedalsim {
+namespace {
+
+template <typename T>
+std::optional<T> parseUnsigned(std::string_view text) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    unsigned long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
+        value > std::numeric_limits<T>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<T>(value);
+}
+
+std::optional<std::array<std::uint8_t, 4>> parseTimeouts(std::string_view text) {
+    std::array<std::uint8_t, 4> timeouts{};
+    for (std::size_t i = 0; i < timeouts.size(); ++i) {
+        const std::size_t comma = text.find(',');
+        const bool last = i + 1 == timeouts.size();
+        if (last != (comma == std::string_view::npos)) return std::nullopt;
+        const auto value = parseUnsigned<std::uint8_t>(text.substr(0, comma));
+        if (!value) return std::nullopt;
+        timeouts[i] = *value;
+        if (!last) text.remove_prefix(comma + 1);
+    }
+    return timeouts;
+}
+
+bool parseError(std::string_view text, FaultPlan& faults) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return false;
+    const auto command = parseCommand(text.substr(0, equals));
+    const auto code = parseUnsigned<std::uint8_t>(text.substr(equals + 1));
+    if (!command || !code) return false;
+    faults.errors[*command] = *code;
+    return true;
+}
+
+bool validSerial(const std::string& serial) {
+    return !serial.empty() && serial.find('/') == std::string::npos;
+}
+
+}  // namespace
+
+const char* const kUsage =
+    "usage: pedalsim --model MIV3|NAX3 --serial SERIAL --dir DIR [--firmware 42.1.0]\n"
+    "                [--date \"Mar 4 2021 10:11:12\"] [--state FILE] [--qor-name]\n"
+    "                [--latency MS] [--pace] [--timeouts R,G,F,C] [--fail-after N]\n"
+    "                [--error CMD=E]... [--stray N] [--crlf] [--log]\n";
+
+std::string Options::nodeName() const {
+    if (qorName) return "cu.qor" + modelName(identity.model) + "-" + serial;
+    return "cu.usbserial-" + serial;
+}
+
+std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error) {
+    Options options;
+    bool haveModel = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        const bool flag =
+            option == "--qor-name" || option == "--pace" || option == "--crlf" || option == "--log";
+        if (flag) {
+            if (option == "--qor-name") options.qorName = true;
+            if (option == "--pace") options.pace = true;
+            if (option == "--crlf") options.identity.crlf = true;
+            if (option == "--log") options.log = true;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) {
+            error = option.rfind("--", 0) == 0 ? option + " needs a value" : "unknown " + option;
+            return std::nullopt;
+        }
+        const std::string& value = arguments[++i];
+        bool good = true;
+        if (option == "--model") {
+            const auto model = parseModel(value);
+            good = model.has_value();
+            if (model) options.identity.model = *model;
+            haveModel = good;
+        } else if (option == "--serial") {
+            options.serial = value;
+            good = validSerial(value);
+        } else if (option == "--dir") {
+            options.dir = value;
+            good = !value.empty();
+        } else if (option == "--firmware") {
+            options.identity.firmware = value;
+            good = !value.empty();
+        } else if (option == "--date") {
+            options.identity.date = value;
+        } else if (option == "--state") {
+            options.statePath = value;
+            good = !value.empty();
+        } else if (option == "--latency") {
+            const auto ms = parseUnsigned<std::uint32_t>(value);
+            good = ms.has_value();
+            if (ms) options.faults.latency = std::chrono::milliseconds(*ms);
+        } else if (option == "--timeouts") {
+            const auto timeouts = parseTimeouts(value);
+            good = timeouts.has_value();
+            if (timeouts) options.identity.timeouts = *timeouts;
+        } else if (option == "--fail-after") {
+            options.faults.failAfter = parseUnsigned<std::uint64_t>(value);
+            good = options.faults.failAfter.has_value();
+        } else if (option == "--error") {
+            good = parseError(value, options.faults);
+        } else if (option == "--stray") {
+            const auto stray = parseUnsigned<std::uint16_t>(value);
+            good = stray.has_value();
+            if (stray) options.faults.stray = *stray;
+        } else {
+            error = "unknown option " + option;
+            return std::nullopt;
+        }
+        if (!good) {
+            error = "bad value for " + option + ": \"" + value + "\"";
+            return std::nullopt;
+        }
+    }
+    if (!haveModel || options.serial.empty() || options.dir.empty()) {
+        error = "--model, --serial and --dir are required";
+        return std::nullopt;
+    }
+    return options;
+}
+
+}  // namespace harbrix::pedalsim

@@ -1,0 +1,31 @@
+// The simulator's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Faults.h"
+#include "Handlers.h"
+
+namespace harbrix::pedalsim {
+
+struct Options {
+    Identity identity;
+    std::string serial;
+    std::string dir;
+    std::string statePath;  // empty: the pedal forgets everything when it ends
+    bool qorName = false;   // cu.qorMODEL-SERIAL instead of cu.usbserial-SERIAL
+    bool pace = false;
+    bool log = false;
+    FaultPlan faults;
+
+    std::string nodeName() const;
+};
+
+// None, with error set, for anything it does not understand.
+std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace harbrix::pedalsim

@@ -1,0 +1,124 @@
+// Request loop of the simulated pedal.
+#include "Server.h"
+
+#include <poll.h>
+
+#include <cstdio>
+
+#include "Commands.h"
+#include "Hex.h"
+#include "StopSignal.h"
+
+namespace harbrix::pedalsim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Bytes of one request that stop arriving for this long are taken as a broken request.
+constexpr std::chrono::milliseconds kFrameTimeout{50};
+
+std::string commandLabel(std::uint8_t code) {
+    const CommandInfo* info = findCommand(code);
+    char number[8];
+    std::snprintf(number, sizeof number, "0x%02X", code);
+    return info ? std::string(info->name) : std::string(number);
+}
+
+}  // namespace
+
+Server::Server(const Options& options, PedalState state, std::optional<StateFile> stateFile,
+               std::unique_ptr<PtyLine> line)
+    : pace_(options.pace),
+      log_(options.log),
+      state_(std::move(state)),
+      stateFile_(std::move(stateFile)),
+      line_(std::move(line)),
+      faults_(options.faults),
+      handlers_(options.identity),
+      assembler_(kFrameTimeout) {}
+
+int Server::run() {
+    while (!StopSignal::requested()) {
+        pollfd fds[3] = {{StopSignal::fd(), POLLIN, 0},
+                         {line_->fd(), POLLIN, 0},
+                         {line_->presenceFd(), POLLIN, 0}};
+        int timeout = -1;
+        if (const auto expiry = assembler_.expiry()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*expiry - Clock::now());
+            timeout = static_cast<int>(std::max<std::int64_t>(0, left.count()));
+        }
+        const int ready = ::poll(fds, line_->presenceFd() >= 0 ? 3 : 2, timeout);
+        if (ready < 0) continue;  // EINTR: the stop check decides
+        // Host departures first, so a reply to a new session is never flushed as stale.
+        if (fds[2].revents & POLLIN) line_->checkHost();
+        if (fds[1].revents & POLLIN) {
+            receive();
+        } else if (fds[1].revents & POLLHUP) {
+            // Cannot happen while the slave is held open; avoid a busy loop if it does.
+            StopSignal::sleepUntil(Clock::now() + std::chrono::milliseconds(10));
+        }
+        if (const std::size_t dropped = assembler_.expire(Clock::now()); dropped && log_) {
+            std::fprintf(stderr, "pedalsim: dropped %zu bytes of an unfinished request\n", dropped);
+        }
+    }
+    save();
+    return 0;
+}
+
+void Server::receive() {
+    const Bytes bytes = line_->read();
+    if (bytes.empty()) return;
+    if (!line_->hostAt(state_.speed())) {
+        // Wrong speed: the receiver sees framing errors, not a request, and the host in
+        // turn reads junk.
+        assembler_.discard();
+        if (log_) {
+            std::fprintf(stderr, "pedalsim: %zu bytes at %u bit/s, pedal at %u: junk\n",
+                         bytes.size(), line_->hostSpeed(), state_.speed());
+        }
+        if (!faults_.silenced()) send(lineNoise(), "noise");
+        return;
+    }
+    assembler_.feed(bytes, Clock::now());
+    while (!StopSignal::requested()) {
+        const auto request = assembler_.next();
+        if (!request) break;
+        serve(*request);
+    }
+}
+
+void Server::serve(const Request& request) {
+    if (log_) {
+        std::fprintf(stderr, "pedalsim: request %s: %s\n", commandLabel(request.command).c_str(),
+                     hexDump(request.raw).c_str());
+    }
+    if (!faults_.admit()) {
+        if (log_) std::fprintf(stderr, "pedalsim: (no answer)\n");
+        return;
+    }
+    if (faults_.latency().count() > 0 &&
+        !StopSignal::sleepUntil(Clock::now() + faults_.latency())) {
+        return;
+    }
+    const auto forced = faults_.forcedError(request.command);
+    const Reply reply = forced ? answer(*forced) : handlers_.handle(request, state_);
+    send(reply.bytes, "reply");
+    if (faults_.strayBytes().size() > 0) send(faults_.strayBytes(), "stray");
+    if (reply.speedAfter) state_.setSpeed(*reply.speedAfter);
+    if (state_.takeChanged()) save();
+}
+
+void Server::send(const Bytes& bytes, const char* what) {
+    if (log_) std::fprintf(stderr, "pedalsim: %s: %s\n", what, hexDump(bytes).c_str());
+    if (!line_->write(bytes, pace_ ? state_.speed() : 0) && log_ && !StopSignal::requested()) {
+        std::fprintf(stderr, "pedalsim: write failed\n");
+    }
+}
+
+void Server::save() {
+    if (stateFile_ && !stateFile_->save(state_)) {
+        std::fprintf(stderr, "pedalsim: cannot write %s\n", stateFile_->path().c_str());
+    }
+}
+
+}  // namespace harbrix::pedalsim

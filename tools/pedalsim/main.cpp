@@ -1,0 +1,63 @@
+// pedalsim: a simulated pedal on a pty, for end-to-end tests and for running the
+// application without hardware. Prints "ready PATH" once the node exists; ends on
+// SIGTERM or SIGINT, removing the node and saving its state.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Options.h"
+#include "PtyLine.h"
+#include "Server.h"
+#include "StopSignal.h"
+
+using namespace harbrix::pedalsim;
+
+namespace {
+
+// The state file, if any, decides the starting state; a missing file starts from the
+// factory state and is written at once. A broken file is left alone and refused.
+bool loadState(const Options& options, PedalState& state, std::optional<StateFile>& file) {
+    state = PedalState::factory();
+    if (options.statePath.empty()) return true;
+    file.emplace(options.statePath);
+    std::string error;
+    switch (file->load(state, error)) {
+        case StateFile::Load::Loaded:
+            return true;
+        case StateFile::Load::Missing:
+            if (file->save(state)) return true;
+            std::fprintf(stderr, "pedalsim: cannot write %s\n", options.statePath.c_str());
+            return false;
+        case StateFile::Load::Invalid:
+            std::fprintf(stderr, "pedalsim: %s\n", error.c_str());
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "pedalsim: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    PedalState state;
+    std::optional<StateFile> stateFile;
+    if (!loadState(*options, state, stateFile)) return 1;
+    if (!StopSignal::install()) {
+        std::perror("pedalsim: signals");
+        return 1;
+    }
+    auto line = PtyLine::open(options->dir + "/" + options->nodeName(), error);
+    if (!line) {
+        std::fprintf(stderr, "pedalsim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("ready %s\n", line->linkPath().c_str());
+    std::fflush(stdout);
+    Server server(*options, std::move(state), std::move(stateFile), std::move(line));
+    return server.run();
+}
