@@ -1,6 +1,7 @@
 // The simulated pedal seen from the wire: requests written to its pty with plain POSIX
 // calls, replies read back as the application's line reads them.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -335,15 +336,22 @@ TEST_F(PedalsimEndToEnd, NodeComesAndGoesWithThePedal) {
 }
 
 TEST_F(PedalsimEndToEnd, ReopenedPortStartsClean) {
-    start();
-    // The host leaves without reading its reply; the next session must not get it.
+    start({"--latency", "60"});
+    // A reply the host left unread when it closed the port is gone at the next open...
     ASSERT_TRUE(port->send(request(kWhoRU)));
-    std::this_thread::sleep_for(20ms);
+    pollfd readable{port->fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&readable, 1, 2000), 1);
     port.reset();
     std::this_thread::sleep_for(20ms);
     connect();
     EXPECT_TRUE(port->receive(50ms).empty());
-    EXPECT_EQ(exchange(request(kGetTmo, 0, 4)), reply(0, {2, 1, 2, 3}));
+    // ...and so is one that arrived while the port was closed.
+    ASSERT_TRUE(port->send(request(kWhoRU)));
+    port.reset();
+    std::this_thread::sleep_for(150ms);
+    connect();
+    EXPECT_TRUE(port->receive(50ms).empty());
+    EXPECT_EQ(port->exchange(request(kGetTmo, 0, 4), 150ms), reply(0, {2, 1, 2, 3}));
 
     // An exclusive claim ends with the session that made it. (Root may open a claimed
     // terminal anyway, so only an ordinary user can see the difference.)

@@ -22,24 +22,22 @@ HostPresence::~HostPresence() {
     ::close(fd_);
 }
 
-bool HostPresence::lastHostLeft() {
-    bool closed = false;
+bool HostPresence::update() {
+    bool boundary = false;
     alignas(inotify_event) char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, sizeof buffer);
         if (n <= 0) break;
         for (std::size_t at = 0; at + sizeof(inotify_event) <= static_cast<std::size_t>(n);) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-            if (event->mask & IN_OPEN) ++opens_;
-            if (event->mask & IN_CLOSE) {
-                if (opens_ > 0) --opens_;
-                closed = true;
-            }
+            // Lost events leave the count unknown: assume a host, so nothing is withheld.
+            if (event->mask & IN_Q_OVERFLOW) opens_ = 1;
+            if (event->mask & IN_OPEN) boundary |= opens_++ == 0;
+            if ((event->mask & IN_CLOSE) && opens_ > 0) boundary |= --opens_ == 0;
             at += sizeof(inotify_event) + event->len;
         }
     }
-    // Judged on the whole batch: a host that closed and opened again keeps the port.
-    return closed && opens_ == 0;
+    return boundary;
 }
 
 }  // namespace harbrix::pedalsim

@@ -18,8 +18,12 @@ class HostPresence {
     HostPresence& operator=(const HostPresence&) = delete;
 
     int fd() const { return fd_; }
-    // Reads the queued open/close events; true when, after them, no host holds the node.
-    bool lastHostLeft();
+    // Reads the queued open/close events; true when a host session ended or began since
+    // the last call. Call it before every write, so that a session's own replies always
+    // come after the boundary that starts it.
+    bool update();
+    // As of the last events read.
+    bool hostPresent() const { return opens_ > 0; }
 
   private:
     explicit HostPresence(int fd) : fd_(fd) {}

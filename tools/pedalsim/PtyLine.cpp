@@ -140,6 +140,8 @@ Bytes PtyLine::read() {
 }
 
 bool PtyLine::write(const Bytes& bytes, std::uint32_t paceSpeed) {
+    checkHost();
+    if (presence_ && !presence_->hostPresent()) return true;
     if (paceSpeed == 0) return writeAll(master_, bytes.data(), bytes.size());
     // Each chunk is released when its last byte would have left the UART, so the host
     // never holds a byte earlier than the wire could deliver it; chunks keep the sleeps
@@ -158,9 +160,10 @@ bool PtyLine::write(const Bytes& bytes, std::uint32_t paceSpeed) {
 }
 
 void PtyLine::checkHost() {
-    if (!presence_ || !presence_->lastHostLeft()) return;
+    if (!presence_ || !presence_->update()) return;
     ::tcflush(slave_, TCIFLUSH);
-    ::ioctl(slave_, TIOCNXCL);
+    // Not while a new session holds the port: the claim may be its own.
+    if (!presence_->hostPresent()) ::ioctl(slave_, TIOCNXCL);
 }
 
 }  // namespace harbrix::pedalsim

@@ -33,11 +33,13 @@ class PtyLine {
     // What the host has written so far; empty when nothing is waiting.
     Bytes read();
     // Sends the bytes. With a pace speed other than 0, the bytes go out no faster than a
-    // UART at that speed would send them (10 bit times a byte). False on a write error or
-    // a stop request.
+    // UART at that speed would send them (10 bit times a byte). Bytes sent while no host
+    // has the port open are lost, as on a real line. False on a write error or a stop
+    // request.
     bool write(const Bytes& bytes, std::uint32_t paceSpeed);
-    // Call when presenceFd() is readable: drops what a departed host left unread and its
-    // exclusive claim, as closing a real port does.
+    // Call when presenceFd() is readable: at a session boundary drops what the host
+    // left unread, and once the last host is gone its exclusive claim, as closing a
+    // real port does.
     void checkHost();
 
   private:
