@@ -29,6 +29,8 @@
 namespace harbrix {
 
 class DeviceDelegate;
+class QORUARTDevice;
+using DeviceRef = std::shared_ptr<QORUARTDevice>;
 
 // One recorded transaction (debug mode).
 struct HistoryEntry {
@@ -118,6 +120,26 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     // Stores the settings and tells the delegate on the main rail when they changed.
     void updateSettings(const SettingsBlock& settings);
 
+    // ---- Memory, settings and control commands (QORUARTDeviceMemory.cpp, QORUARTDeviceControl.cpp)
+
+    // ---- Firmware flashing (QORUARTDeviceFlash.cpp)
+
+    // ---- Registry and discovery: src/devices/QORUARTDeviceRegistry.cpp
+    // Announcements to the delegate, posted to the main rail; nothing for an absent device.
+    static void deviceHasUpdatedPresetAtIndex(const DeviceRef& device, std::size_t index);
+    static void deviceInternalStateChanged(const DeviceRef& device, const std::string& state);
+    bool refreshing() const { return refreshing_; }
+    void setRefreshing(bool refreshing) { refreshing_ = refreshing; }
+    bool paused() const { return paused_; }
+    bool dead() const { return dead_; }
+    void setDead(bool dead) { dead_ = dead; }
+
+    // ---- Preset operations and the preset cache: src/devices/QORUARTDevicePresets.cpp
+
+    // ---- Preset refresh and history navigation: src/devices/QORUARTDeviceRefresh.cpp
+    // Reads one slot into the preset cache (nothing for a slot past the schema).
+    void refreshPreset(std::size_t slot);
+
   private:
     void fail(std::string reason);
     void record(std::uint8_t command, const Bytes& request, const Bytes& reply,
@@ -144,6 +166,10 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     Timeouts timeouts_;
     PresetsSchema presetsSchema_;
     std::optional<AddressableMemory> memory_;
+
+    std::atomic<bool> refreshing_ = false;
+    std::atomic<bool> paused_ = false;
+    std::atomic<bool> dead_ = false;
 
     mutable std::mutex stateMutex_;
     std::string failure_;

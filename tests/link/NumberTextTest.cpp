@@ -70,11 +70,5 @@ TEST(HexStringValue, AllFourFormsPadTheDigitsOnly) {
     }
 }
 
-TEST(HexStringValue, ReadsBackThroughNumberWithString) {
-    for (std::uint64_t value :
-         {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{0xDEADBEEF}, kMax})
-        EXPECT_EQ(numberWithString(prefixedUppercaseHexStringValue(value, 8)), value);
-}
-
 }  // namespace
 }  // namespace harbrix

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "support/LineSpeed.h"
@@ -52,12 +53,13 @@ bool HostPort::send(const Bytes& bytes) {
     return fd_ >= 0;
 }
 
-Bytes HostPort::receive(std::chrono::milliseconds silence) {
+Bytes HostPort::receive(std::chrono::milliseconds silence, std::chrono::milliseconds firstByte) {
     Bytes bytes;
     std::uint8_t buffer[1024];
     while (fd_ >= 0) {
+        const auto wait = bytes.empty() ? std::max(silence, firstByte) : silence;
         pollfd p{fd_, POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(silence.count()));
+        const int ready = ::poll(&p, 1, static_cast<int>(wait.count()));
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) break;
         const ssize_t n = ::read(fd_, buffer, sizeof buffer);
@@ -67,9 +69,10 @@ Bytes HostPort::receive(std::chrono::milliseconds silence) {
     return bytes;
 }
 
-Bytes HostPort::exchange(const Bytes& bytes, std::chrono::milliseconds silence) {
+Bytes HostPort::exchange(const Bytes& bytes, std::chrono::milliseconds silence,
+                         std::chrono::milliseconds firstByte) {
     if (!send(bytes)) return {};
-    return receive(silence);
+    return receive(silence, firstByte);
 }
 
 Bytes request(std::uint8_t command, std::uint8_t sizeCode, std::uint16_t count,

@@ -24,11 +24,14 @@ class HostPort {
 
     bool setSpeed(std::uint32_t speed);
     bool send(const Bytes& bytes);
-    // Everything that arrives until nothing more comes for `silence`; the silence also
-    // runs before the first byte, as on the application's line.
-    Bytes receive(std::chrono::milliseconds silence = std::chrono::milliseconds(100));
+    // Everything that arrives until nothing more comes for `silence`. The silence also
+    // runs before the first byte, as on the application's line, unless `firstByte` gives
+    // the first byte longer (tests that expect a reply use that to survive a busy machine).
+    Bytes receive(std::chrono::milliseconds silence = std::chrono::milliseconds(100),
+                  std::chrono::milliseconds firstByte = std::chrono::milliseconds(0));
     Bytes exchange(const Bytes& request,
-                   std::chrono::milliseconds silence = std::chrono::milliseconds(100));
+                   std::chrono::milliseconds silence = std::chrono::milliseconds(100),
+                   std::chrono::milliseconds firstByte = std::chrono::milliseconds(0));
 
   private:
     int fd_ = -1;
