@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "support/LineSpeed.h"
+#include "platform/LineSpeed.h"
 
 namespace harbrix::test {
 
@@ -39,7 +39,7 @@ void HostPort::close() {
 }
 
 bool HostPort::setSpeed(std::uint32_t speed) {
-    return fd_ >= 0 && setLineSpeed(fd_, speed);
+    return fd_ >= 0 && setArbitraryLineSpeed(fd_, speed);
 }
 
 bool HostPort::send(const Bytes& bytes) {
