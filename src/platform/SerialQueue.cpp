@@ -5,43 +5,90 @@
 
 namespace harbrix {
 
-SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {}
+struct SerialQueue::State {
+    explicit State(std::string name) : label(std::move(name)) {}
+
+    // Moves due timers into the ready list; returns the next timer's due time.
+    std::optional<Clock::time_point> promoteTimers(Clock::time_point now) {
+        while (!timers.empty() && timers.begin()->first <= now) {
+            ready.push_back(std::move(timers.begin()->second));
+            timers.erase(timers.begin());
+        }
+        if (timers.empty()) return std::nullopt;
+        return timers.begin()->first;
+    }
+
+    bool takeReady(Block& block) {
+        if (suspensions > 0 || ready.empty()) return false;
+        block = std::move(ready.front());
+        ready.pop_front();
+        return true;
+    }
+
+    const std::string label;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Block> ready;
+    std::multimap<Clock::time_point, Block> timers;
+    int suspensions = 0;
+    bool stopping = false;
+    bool stopped = false;
+    Waker waker;
+    std::thread::id runner;
+};
+
+SerialQueue::SerialQueue(std::string label) : state_(std::make_shared<State>(std::move(label))) {}
 
 std::shared_ptr<SerialQueue> SerialQueue::create(const std::string& label) {
     std::shared_ptr<SerialQueue> queue(new SerialQueue(label));
-    SerialQueue* raw = queue.get();
-    queue->thread_ = std::thread([raw] { raw->work(); });
+    queue->thread_ = std::thread([state = queue->state_] { work(state); });
     return queue;
 }
 
 std::shared_ptr<SerialQueue> SerialQueue::createDrained(const std::string& label, Waker waker) {
     std::shared_ptr<SerialQueue> queue(new SerialQueue(label));
-    queue->waker_ = std::move(waker);
+    queue->state_->waker = std::move(waker);
     return queue;
 }
 
 SerialQueue::~SerialQueue() {
     stop();
-    // A queue released from its own block cannot join itself; its thread ends on its own.
-    if (thread_.joinable()) thread_.detach();
+    if (!thread_.joinable()) return;
+    if (thread_.get_id() == std::this_thread::get_id()) {
+        // Released from its own block: the worker ends by itself once that block returns.
+        thread_.detach();
+        return;
+    }
+    bool stopped = false;
+    {
+        std::lock_guard lock(state_->mutex);
+        stopped = state_->stopped;
+    }
+    // A block that outlived the bounded wait keeps the shared state alive on its own.
+    if (stopped)
+        thread_.join();
+    else
+        thread_.detach();
 }
+
+const std::string& SerialQueue::label() const { return state_->label; }
 
 void SerialQueue::wake(Clock::time_point due) {
     Waker waker;
     {
-        std::lock_guard lock(mutex_);
-        waker = waker_;
+        std::lock_guard lock(state_->mutex);
+        waker = state_->waker;
     }
     if (waker) waker(due);
 }
 
 void SerialQueue::async(Block block) {
     {
-        std::lock_guard lock(mutex_);
-        if (stopped_) return;
-        ready_.push_back(std::move(block));
+        std::lock_guard lock(state_->mutex);
+        if (state_->stopped || state_->stopping) return;
+        state_->ready.push_back(std::move(block));
     }
-    changed_.notify_all();
+    state_->changed.notify_all();
     wake(Clock::now());
 }
 
@@ -49,11 +96,11 @@ void SerialQueue::after(double seconds, Block block) {
     const auto due = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                         std::chrono::duration<double>(seconds < 0 ? 0 : seconds));
     {
-        std::lock_guard lock(mutex_);
-        if (stopped_) return;
-        timers_.emplace(due, std::move(block));
+        std::lock_guard lock(state_->mutex);
+        if (state_->stopped || state_->stopping) return;
+        state_->timers.emplace(due, std::move(block));
     }
-    changed_.notify_all();
+    state_->changed.notify_all();
     wake(due);
 }
 
@@ -62,133 +109,121 @@ void SerialQueue::sync(const Block& block) {
         block();
         return;
     }
-    std::mutex doneMutex;
-    std::condition_variable doneChanged;
-    bool done = false;
-    async([&] {
+    struct Done {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool done = false;
+    };
+    auto done = std::make_shared<Done>();
+    async([&block, done] {
         block();
-        std::lock_guard lock(doneMutex);
-        done = true;
-        doneChanged.notify_all();
+        std::lock_guard lock(done->mutex);
+        done->done = true;
+        done->changed.notify_all();
     });
-    std::unique_lock lock(doneMutex);
+    std::unique_lock lock(done->mutex);
     // A stopped queue drops the block; do not wait for it forever.
-    while (!done) {
-        if (doneChanged.wait_for(lock, std::chrono::milliseconds(50), [&] { return done; })) break;
-        std::lock_guard queueLock(mutex_);
-        if (stopped_) break;
+    while (!done->done) {
+        if (done->changed.wait_for(lock, std::chrono::milliseconds(50), [&] { return done->done; })) break;
+        std::lock_guard queueLock(state_->mutex);
+        if (state_->stopped || state_->stopping) break;
     }
 }
 
 void SerialQueue::suspend() {
-    std::lock_guard lock(mutex_);
-    ++suspensions_;
+    std::lock_guard lock(state_->mutex);
+    ++state_->suspensions;
 }
 
 void SerialQueue::resume() {
     {
-        std::lock_guard lock(mutex_);
-        if (suspensions_ > 0) --suspensions_;
-        if (suspensions_ > 0) return;
+        std::lock_guard lock(state_->mutex);
+        if (state_->suspensions > 0) --state_->suspensions;
+        if (state_->suspensions > 0) return;
     }
-    changed_.notify_all();
+    state_->changed.notify_all();
     wake(Clock::now());
 }
 
 bool SerialQueue::isCurrent() const {
-    std::lock_guard lock(mutex_);
-    return runner_ == std::this_thread::get_id();
+    std::lock_guard lock(state_->mutex);
+    return state_->runner == std::this_thread::get_id();
 }
 
 void SerialQueue::setWaker(Waker waker) {
     {
-        std::lock_guard lock(mutex_);
-        waker_ = std::move(waker);
+        std::lock_guard lock(state_->mutex);
+        state_->waker = std::move(waker);
     }
     wake(Clock::now());
 }
 
-std::optional<SerialQueue::Clock::time_point> SerialQueue::promoteTimers(Clock::time_point now) {
-    while (!timers_.empty() && timers_.begin()->first <= now) {
-        ready_.push_back(std::move(timers_.begin()->second));
-        timers_.erase(timers_.begin());
-    }
-    if (timers_.empty()) return std::nullopt;
-    return timers_.begin()->first;
-}
-
-bool SerialQueue::takeReady(Block& block) {
-    if (suspensions_ > 0 || ready_.empty()) return false;
-    block = std::move(ready_.front());
-    ready_.pop_front();
-    return true;
-}
-
 std::optional<SerialQueue::Clock::time_point> SerialQueue::drain() {
-    std::unique_lock lock(mutex_);
-    const auto previous = runner_;
-    runner_ = std::this_thread::get_id();
+    auto& s = *state_;
+    std::unique_lock lock(s.mutex);
+    const auto previous = s.runner;
+    s.runner = std::this_thread::get_id();
     Block block;
-    promoteTimers(Clock::now());
-    while (!stopped_ && takeReady(block)) {
+    s.promoteTimers(Clock::now());
+    while (!s.stopped && s.takeReady(block)) {
         lock.unlock();
         block();
         block = nullptr;
         lock.lock();
-        promoteTimers(Clock::now());
+        s.promoteTimers(Clock::now());
     }
-    runner_ = previous;
-    if (suspensions_ > 0 || stopped_) return std::nullopt;
-    return timers_.empty() ? std::nullopt : std::optional(timers_.begin()->first);
+    s.runner = previous;
+    if (s.suspensions > 0 || s.stopped) return std::nullopt;
+    return s.timers.empty() ? std::nullopt : std::optional(s.timers.begin()->first);
 }
 
-void SerialQueue::work() {
+void SerialQueue::work(const std::shared_ptr<State>& state) {
+    auto& s = *state;
     {
         // Thread names are limited to 15 characters; the tail of a label tells queues apart.
-        const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;
+        const std::string name = s.label.size() > 15 ? s.label.substr(s.label.size() - 15) : s.label;
         pthread_setname_np(pthread_self(), name.c_str());
     }
-    std::unique_lock lock(mutex_);
-    runner_ = std::this_thread::get_id();
+    std::unique_lock lock(s.mutex);
+    s.runner = std::this_thread::get_id();
     for (;;) {
-        const auto next = promoteTimers(Clock::now());
+        const auto next = s.promoteTimers(Clock::now());
         Block block;
-        if (takeReady(block)) {
+        if (s.takeReady(block)) {
             lock.unlock();
             block();
             block = nullptr;
             lock.lock();
             continue;
         }
-        if (stopping_) break;
-        if (next && suspensions_ == 0)
-            changed_.wait_until(lock, *next);
+        if (s.stopping) break;
+        if (next && s.suspensions == 0)
+            s.changed.wait_until(lock, *next);
         else
-            changed_.wait(lock);
+            s.changed.wait(lock);
     }
-    stopped_ = true;
-    ready_.clear();
-    timers_.clear();
-    changed_.notify_all();
+    s.stopped = true;
+    s.ready.clear();
+    s.timers.clear();
+    s.changed.notify_all();
 }
 
 void SerialQueue::stop(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    if (stopped_) return;
+    auto& s = *state_;
+    std::unique_lock lock(s.mutex);
+    if (s.stopped) return;
     if (!thread_.joinable()) {
-        stopped_ = true;
-        ready_.clear();
-        timers_.clear();
+        s.stopped = true;
+        s.ready.clear();
+        s.timers.clear();
         return;
     }
-    stopping_ = true;
-    suspensions_ = 0;
-    timers_.clear();
-    changed_.notify_all();
-    if (runner_ == std::this_thread::get_id()) return;
-    if (!changed_.wait_for(lock, timeout, [&] { return stopped_; })) return;
-    lock.unlock();
-    thread_.join();
+    s.stopping = true;
+    s.suspensions = 0;
+    s.timers.clear();
+    s.changed.notify_all();
+    if (s.runner == std::this_thread::get_id()) return;
+    s.changed.wait_for(lock, timeout, [&] { return s.stopped; });
 }
 
 }  // namespace harbrix

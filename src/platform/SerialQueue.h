@@ -32,7 +32,7 @@ public:
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
 
-    const std::string& label() const { return label_; }
+    const std::string& label() const;
 
     void async(Block block);
     // One-shot timer: runs `block` on the queue after `seconds`.
@@ -55,23 +55,14 @@ public:
     void stop(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
 private:
+    // Everything the worker thread touches. The worker shares it, so a queue released from
+    // one of its own blocks does not pull the state from under the running worker.
+    struct State;
     explicit SerialQueue(std::string label);
-    void work();
-    // Moves due timers into the ready list; returns the next timer's due time.
-    std::optional<Clock::time_point> promoteTimers(Clock::time_point now);
-    bool takeReady(Block& block);
+    static void work(const std::shared_ptr<State>& state);
     void wake(Clock::time_point due);
 
-    const std::string label_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Block> ready_;
-    std::multimap<Clock::time_point, Block> timers_;
-    int suspensions_ = 0;
-    bool stopping_ = false;
-    bool stopped_ = false;
-    Waker waker_;
-    std::thread::id runner_;
+    std::shared_ptr<State> state_;
     std::thread thread_;
 };
 
