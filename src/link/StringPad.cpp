@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/Log.h"
+
 namespace harbrix {
 namespace {
 
@@ -88,12 +90,7 @@ Bytes sanitizedData(const std::string& text) {
 std::string stringWithFormat(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+    std::string text = formatArguments(format, args);
     va_end(args);
     return text;
 }

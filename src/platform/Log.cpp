@@ -39,15 +39,20 @@ void logLine(const std::string& line) {
     if (sink()) sink()(line);
 }
 
-void logFormat(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
+std::string formatArguments(const char* format, va_list args) {
     va_list copy;
     va_copy(copy, args);
     const int length = std::vsnprintf(nullptr, 0, format, copy);
     va_end(copy);
-    std::string line(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(line.data(), line.size() + 1, format, args);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+    return text;
+}
+
+void logFormat(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string line = formatArguments(format, args);
     va_end(args);
     logLine(line);
 }

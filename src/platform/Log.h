@@ -2,12 +2,15 @@
 // when HARBRIX_LOG=stderr. Tests capture the lines with LogCapture.
 #pragma once
 
+#include <cstdarg>
 #include <functional>
 #include <string>
 
 namespace harbrix {
 
 void logLine(const std::string& line);
+// printf-style formatting into a string, shared by the log and the text helpers.
+std::string formatArguments(const char* format, va_list args);
 void logFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // While an instance lives, every line is also handed to it (one capture at a time).
