@@ -16,3 +16,21 @@ function(harbrix_test)
             TIMEOUT ${ARG_TIMEOUT}
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HARBRIX_TEST_TMP=${tmp};HARBRIX_BIN=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};HOME=${tmp}/home;XDG_CACHE_HOME=${tmp}/cache")
 endfunction()
+
+# harbrix_qt_test(NAME name SOURCES ... LIBS ... [TIMEOUT s])
+# One Qt Test executable registered as one CTest test, offscreen, labels "unit;ui".
+function(harbrix_qt_test)
+    cmake_parse_arguments(ARG "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 60)
+    endif()
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} Qt6::Test)
+    target_compile_definitions(${ARG_NAME} PRIVATE HARBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    set(tmp ${CMAKE_CURRENT_BINARY_DIR}/tmp/${ARG_NAME})
+    add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+    set_tests_properties(${ARG_NAME} PROPERTIES
+        LABELS "unit;ui"
+        TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${tmp}/home;XDG_CACHE_HOME=${tmp}/cache")
+endfunction()
