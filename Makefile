@@ -7,7 +7,7 @@ SMOKE_SECONDS ?= 5
 CMAKE_FLAGS ?=
 CTEST = ctest --output-on-failure -j$(JOBS)
 
-.PHONY: all deps build run test unit asan tsan fuzz fuzz-build fuzz-smoke format clean
+.PHONY: all deps fonts build run test unit asan tsan fuzz fuzz-build fuzz-smoke format clean
 
 all: build
 
@@ -17,7 +17,10 @@ deps:
 build/build.ninja:
 	cmake -S . -B build -G Ninja $(CMAKE_FLAGS)
 
-build: deps build/build.ninja
+fonts:
+	@scripts/install-fonts.sh
+
+build: deps fonts build/build.ninja
 	cmake --build build -j$(JOBS)
 
 run: build

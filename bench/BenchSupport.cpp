@@ -25,10 +25,12 @@ std::string writeFullState(const std::string& dir) {
     return path;
 }
 
-std::unique_ptr<test::Simulator> startPacedSimulator(const std::string& stateDir, const std::string& serial) {
+std::unique_ptr<test::Simulator> startPacedSimulator(const std::string& stateDir, const std::string& serial,
+                                                     const std::vector<std::string>& extra) {
     const std::string state = writeFullState(stateDir);
-    auto simulator = std::make_unique<test::Simulator>(std::vector<std::string>{
-        "--model", "MIV3", "--serial", serial, "--pace", "--latency", "1", "--state", state});
+    std::vector<std::string> arguments{"--model", "MIV3", "--serial", serial, "--pace", "--latency", "1", "--state", state};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    auto simulator = std::make_unique<test::Simulator>(arguments);
     if (!simulator->running()) {
         std::fprintf(stderr, "simulator: %s\n", simulator->error().c_str());
         return nullptr;

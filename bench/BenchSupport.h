@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/QORUARTDevice.h"
 #include "support/Simulator.h"
@@ -24,8 +25,10 @@ inline double millisecondsSince(std::chrono::steady_clock::time_point start) {
 // Writes a simulator state file with every slot occupied.
 std::string writeFullState(const std::string& dir);
 
-// A paced MIV3 simulator with a 1 ms device latency and 100 occupied slots.
-std::unique_ptr<test::Simulator> startPacedSimulator(const std::string& stateDir, const std::string& serial);
+// A paced MIV3 simulator with a 1 ms device latency and 100 occupied slots; `extra` adds
+// simulator options.
+std::unique_ptr<test::Simulator> startPacedSimulator(const std::string& stateDir, const std::string& serial,
+                                                     const std::vector<std::string>& extra = {});
 
 // A device brought up against the simulator with the given framing; empty on failure.
 std::shared_ptr<QORUARTDevice> bringUp(const test::Simulator& simulator, Framing framing);

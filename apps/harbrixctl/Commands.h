@@ -13,5 +13,20 @@ int usageError(const std::string& message);
 std::size_t elementSizeForCode(std::uint8_t sizeCode);
 
 int identifyCommand(const CommandLine& line);
+int listCommand(const CommandLine& line);
+int watchCommand(const CommandLine& line);
+int updateCommand(const CommandLine& line);
+int presetsCommand(const CommandLine& line);
+int getCommand(const CommandLine& line);
+int putCommand(const CommandLine& line);
+int eraseCommand(const CommandLine& line);
+int renameCommand(const CommandLine& line);
+int selectCommand(const CommandLine& line);
+int backupCommand(const CommandLine& line);
+int restoreCommand(const CommandLine& line);
+int settingsCommand(const CommandLine& line);
+int resetCommand(const CommandLine& line);
+int flashCommand(const CommandLine& line);
+int effectCommand(const CommandLine& line);
 
 }  // namespace harbrix::ctl

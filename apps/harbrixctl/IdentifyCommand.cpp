@@ -68,9 +68,8 @@ void printIdentity(QORUARTDevice& device, const LCXreply& state) {
 }  // namespace
 
 int identifyCommand(const CommandLine& line) {
-    if (line.arguments.size() != 2) return usageError("identify takes NODE MODEL");
     std::string error;
-    auto session = DeviceSession::create(line.arguments[0], line.arguments[1], error);
+    auto session = DeviceSession::fromCommandLine(line, error);
     if (!session) return usageError(error);
     session->device()->setLog(line.flag("log"));
     return session->run([](QORUARTDevice& device) {

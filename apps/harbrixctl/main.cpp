@@ -19,8 +19,30 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: harbrixctl COMMAND [ARGUMENTS] [--log]\n"
-    "  identify NODE MODEL   bring a pedal up and show its identity, settings and occupied slots\n"
-    "NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3 or NAX3.\n"
+    "  identify PEDAL        bring a pedal up and show its identity, settings and occupied slots\n"
+    "  list                  find the connected pedals, bring each up and show it on a line\n"
+    "  watch                 show each pedal connecting and disconnecting until interrupted\n"
+    "  update check [MODEL [FIRMWARE]]  check the update server for new software and MODEL's\n"
+    "                        firmware (default MIV3), against FIRMWARE if given; HARBRIX_UPDATE_SERVER\n"
+    "                        overrides the server\n"
+    "  presets PEDAL         list the slots: number, name, empty ones marked\n"
+    "  get PEDAL SLOT FILE   copy a preset into a .qorpreset file (into a folder: named after it)\n"
+    "  put PEDAL FILE SLOT   write a .qorpreset file into a slot\n"
+    "  erase PEDAL SLOT      empty a slot\n"
+    "  rename PEDAL SLOT NAME  rename the preset in a slot\n"
+    "  select PEDAL SLOT [--load]  select a slot, with --load also as the running sound\n"
+    "  backup PEDAL DIR      every occupied slot into its own file in DIR, with a manifest\n"
+    "  restore PEDAL DIR     the presets of a backup back into the slots they came from\n"
+    "  settings [NODE MODEL] [KEY=VALUE...]  show the global settings, or set midi-channel (1-16,\n"
+    "                        omni), midi-thru, midi-keyboard, name-crawl (on, off), contrast (0-10)\n"
+    "                        or homeview (0-4) and show the result\n"
+    "  reset [NODE MODEL] presets,expression,midi,display|all  restore factory settings\n"
+    "  flash [NODE MODEL] FILE  write a raw or LDR firmware image into the pedal\n"
+    "  effect [NODE MODEL] on|off  switch the effect as the footswitch does\n"
+    "SLOT is 1-100 as the pedal shows it.\n"
+    "PEDAL is NODE MODEL, or --serial SERIAL, or nothing for the only pedal connected; options\n"
+    "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
+    "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
     "--log shows the WRITE:/READ: traffic on standard error.\n";
 
 }  // namespace
@@ -37,6 +59,21 @@ int main(int argc, char** argv) {
     if (line->flag("log")) setenv("HARBRIX_LOG", "stderr", 1);
     const std::map<std::string, int (*)(const CommandLine&)> commands = {
         {"identify", identifyCommand},
+        {"list", listCommand},
+        {"watch", watchCommand},
+        {"update", updateCommand},
+        {"presets", presetsCommand},
+        {"get", getCommand},
+        {"put", putCommand},
+        {"erase", eraseCommand},
+        {"rename", renameCommand},
+        {"select", selectCommand},
+        {"backup", backupCommand},
+        {"restore", restoreCommand},
+        {"settings", settingsCommand},
+        {"reset", resetCommand},
+        {"flash", flashCommand},
+        {"effect", effectCommand},
     };
     if (line->command == "help" || line->flag("help")) {
         std::fputs(kUsage, stdout);

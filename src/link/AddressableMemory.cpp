@@ -1,3 +1,4 @@
+// The memory map's table of bases and the address look-up.
 #include "link/AddressableMemory.h"
 
 #include "link/Model.h"
@@ -44,11 +45,13 @@ std::optional<AddressableMemory> AddressableMemory::addressableMemory(const Mode
 
 std::optional<std::uint32_t> AddressableMemory::operator[](std::string_view key) const {
     if (key.empty() || core_.empty() || base_ == 0) return std::nullopt;
-    if (key == "base") return base_;
     const auto slash = key.find('/');
     const std::string_view first = key.substr(0, slash);
     const std::string_view last = slash == std::string_view::npos ? first : key.substr(slash + 1);
     if (last.find('/') != std::string_view::npos || first.empty()) return std::nullopt;
+    // "base" holds the absolute address, not an offset: adding the base to it again would
+    // aim "base/..." at a meaningless address.
+    if (first == "base") return base_;
     const auto entry = core_.find(first);
     if (entry == core_.end()) return std::nullopt;
     if (const auto* offset = std::get_if<std::uint32_t>(&entry->second)) return base_ + *offset;

@@ -12,6 +12,7 @@
 #include "link/QORUARTDevice.h"
 #include "link/Request.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
 
 namespace harbrix {
 namespace {
@@ -22,11 +23,6 @@ constexpr std::size_t kReadCapacity = 10240;
 
 std::atomic<DeviceDelegate*> gDelegate{nullptr};
 
-std::string deviceRootFromEnvironment() {
-    const char* root = std::getenv("HARBRIX_DEV_ROOT");
-    return root != nullptr && *root != '\0' ? root : "/dev";
-}
-
 }  // namespace
 
 QORUARTDevice::QORUARTDevice(std::string filename, std::string name, std::string serial,
@@ -34,7 +30,7 @@ QORUARTDevice::QORUARTDevice(std::string filename, std::string name, std::string
     : filename_(std::move(filename)),
       name_(std::move(name)),
       serial_(std::move(serial)),
-      deviceRoot_(deviceRootFromEnvironment()),
+      deviceRoot_(deviceRootDirectory()),
       line_(line ? std::move(line) : SerialLine::system()),
       framing_(framingFromEnvironment()) {}
 

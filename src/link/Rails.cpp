@@ -1,74 +1,97 @@
-// Front and back lists per queue, kept in class-level tables keyed by the queue.
+// Front and back lists per queue in class-level tables keyed by the queue's identity, and
+// the suspension counts in a third. Entries are keyed by weak references: a queue that
+// has gone can never hand its pending blocks or its count to a new queue that happens to
+// be allocated at the same address.
 #include "link/Rails.h"
 
-#include <deque>
 #include <map>
 #include <mutex>
 
 #include "platform/MainLoop.h"
+#include "platform/Queue.h"
 
 namespace harbrix {
 namespace {
 
-// A first-in-first-out list of pending blocks with its own lock.
-class PendingList {
-  public:
-    void push(std::function<void()> block) {
-        std::lock_guard lock(mutex_);
-        blocks_.push_back(std::move(block));
-    }
-    std::function<void()> pop() {
-        std::lock_guard lock(mutex_);
-        if (blocks_.empty()) return nullptr;
-        auto block = std::move(blocks_.front());
-        blocks_.pop_front();
-        return block;
-    }
+using Block = std::function<void()>;
+using PendingList = Queue<Block>;
+using QueueKey = std::weak_ptr<SerialQueue>;
 
-  private:
-    std::mutex mutex_;
-    std::deque<std::function<void()>> blocks_;
-};
-
-struct QueueLists {
-    std::shared_ptr<PendingList> front = std::make_shared<PendingList>();
-    std::shared_ptr<PendingList> back = std::make_shared<PendingList>();
-    // Held by a runner while its block runs.
-    std::shared_ptr<std::recursive_mutex> running = std::make_shared<std::recursive_mutex>();
-};
+template <typename Value>
+using QueueTable = std::map<QueueKey, Value, std::owner_less<>>;
 
 struct Tables {
-    std::mutex listsMutex;  // the back-list table's lock; guards both list tables
-    std::map<const SerialQueue*, QueueLists> lists;
-    std::mutex countsMutex;
-    std::map<const SerialQueue*, int> suspensions;
+    // The back-list table's lock; posting and dropping take it for both list tables.
+    std::mutex listsMutex;
+    QueueTable<std::shared_ptr<PendingList>> front;
+    QueueTable<std::shared_ptr<PendingList>> back;
+    // The queue's own lock, held by a runner while its block runs.
+    QueueTable<std::shared_ptr<std::recursive_mutex>> running;
+    // The count table's lock; railsFlush holds it across railsDrop, hence recursive.
+    std::recursive_mutex countsMutex;
+    QueueTable<int> counts;
 };
 
 Tables& tables() {
-    static Tables t;
-    return t;
+    // Never destroyed: queue threads may still post while the program exits.
+    static Tables* t = new Tables;
+    return *t;
 }
 
-void post(const QueueRef& queue, std::function<void()> block, bool behind) {
+template <typename Value>
+void forgetGoneQueues(QueueTable<Value>& table) {
+    for (auto it = table.begin(); it != table.end();)
+        it = it->first.expired() ? table.erase(it) : std::next(it);
+}
+
+template <typename Value>
+Value& entry(QueueTable<Value>& table, const QueueRef& queue, bool& created) {
+    auto it = table.find(queue);
+    if (it == table.end()) {
+        created = true;
+        it = table.emplace(QueueKey(queue), Value{}).first;
+    }
+    return it->second;
+}
+
+template <typename T>
+std::shared_ptr<T>& sharedEntry(QueueTable<std::shared_ptr<T>>& table, const QueueRef& queue,
+                                bool& created) {
+    auto& value = entry(table, queue, created);
+    if (!value) value = std::make_shared<T>();
+    return value;
+}
+
+void post(const QueueRef& queue, Block block, bool behind) {
     if (!queue || !block) return;
     auto& t = tables();
-    QueueLists lists;
+    std::shared_ptr<PendingList> front;
+    std::shared_ptr<PendingList> back;
+    std::shared_ptr<std::recursive_mutex> running;
     {
         std::lock_guard lock(t.listsMutex);
-        lists = t.lists[queue.get()];
-        (behind ? lists.back : lists.front)->push(std::move(block));
+        bool created = false;
+        front = sharedEntry(t.front, queue, created);
+        back = sharedEntry(t.back, queue, created);
+        running = sharedEntry(t.running, queue, created);
+        if (created) {
+            forgetGoneQueues(t.front);
+            forgetGoneQueues(t.back);
+            forgetGoneQueues(t.running);
+        }
+        (behind ? back : front)->push(std::move(block));
     }
-    queue->async([lists] {
-        std::lock_guard running(*lists.running);
-        auto next = lists.front->pop();
-        if (!next) next = lists.back->pop();
-        if (next) next();
+    queue->async([front, back, running] {
+        std::lock_guard lock(*running);
+        auto next = front->pop();
+        if (!next) next = back->pop();
+        if (next && *next) (*next)();
     });
 }
 
-void resumeAll(const QueueRef& queue, Tables& t) {
-    auto it = t.suspensions.find(queue.get());
-    if (it == t.suspensions.end()) return;
+void resumeCounted(const QueueRef& queue, Tables& t) {
+    auto it = t.counts.find(queue);
+    if (it == t.counts.end()) return;
     for (int i = 0; i < it->second; ++i) queue->resume();
     it->second = 0;
 }
@@ -105,14 +128,16 @@ void railsSuspend(const QueueRef& queue) {
     auto& t = tables();
     std::lock_guard lock(t.countsMutex);
     queue->suspend();
-    ++t.suspensions[queue.get()];
+    bool created = false;
+    ++entry(t.counts, queue, created);
+    if (created) forgetGoneQueues(t.counts);
 }
 
 void railsResume(const QueueRef& queue) {
     if (!queue) return;
     auto& t = tables();
     std::lock_guard lock(t.countsMutex);
-    resumeAll(queue, t);
+    resumeCounted(queue, t);
 }
 
 void railsDrop(const QueueRef& queue) {
@@ -120,7 +145,8 @@ void railsDrop(const QueueRef& queue) {
     auto& t = tables();
     {
         std::lock_guard lock(t.listsMutex);
-        t.lists.erase(queue.get());
+        t.front.erase(queue);
+        t.back.erase(queue);
     }
     railsSuspend(queue);
 }
@@ -129,16 +155,15 @@ void railsFlush(const QueueRef& queue) {
     if (!queue) return;
     auto& t = tables();
     std::lock_guard counts(t.countsMutex);
-    {
-        std::lock_guard lists(t.listsMutex);
-        t.lists.erase(queue.get());
-    }
-    resumeAll(queue, t);
-    t.suspensions.erase(queue.get());
+    railsDrop(queue);
+    resumeCounted(queue, t);
 }
 
-QueueRef railsQueue(const std::string& label) {
+QueueRef railsQueue(const std::string& label, QueuePriority priority) {
     if (label.empty()) return nullptr;
+    // Every queue thread runs at the normal priority: an unprivileged process may not raise
+    // its threads above it on Linux, and the pedals' queues wait on the line, not the CPU.
+    (void)priority;
     return SerialQueue::create(label);
 }
 

@@ -17,6 +17,11 @@ std::string homeDirectory() {
     return "/tmp";
 }
 
+std::string deviceRootDirectory() {
+    const char* root = std::getenv("HARBRIX_DEV_ROOT");
+    return root != nullptr && *root != '\0' ? root : "/dev";
+}
+
 std::string deviceCacheDirectory() {
 #ifdef __APPLE__
     return "/Users/Shared/Library/Application Support/com.qor.wharvel/cache";

@@ -7,6 +7,9 @@
 namespace harbrix {
 
 std::string homeDirectory();
+// Where pedals' device nodes are looked for: "/dev", or HARBRIX_DEV_ROOT when set (the
+// simulator puts its nodes in a folder of its own).
+std::string deviceRootDirectory();
 // Per-pedal cache files: the shared application-support folder on macOS,
 // $XDG_CACHE_HOME/com.qor.wharvel/cache (default ~/.cache) on Linux.
 std::string deviceCacheDirectory();

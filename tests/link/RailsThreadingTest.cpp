@@ -122,6 +122,46 @@ TEST(RailsThreadingTest, DropKeepsTheQueueSuspendedUntilFlushed) {
     EXPECT_EQ(ran.load(), 1);
 }
 
+TEST(RailsThreadingTest, ResumeUndoesExactlyTheCountedSuspensions) {
+    auto queue = railsQueue("test.rails.counts");
+    std::atomic<int> ran{0};
+    for (int i = 0; i < 3; ++i) railsSuspend(queue);
+    railsResume(queue);
+    drain(queue);
+    railsResume(queue);  // nothing left to undo
+    railsSuspend(queue);
+    rail(queue, [&] { ++ran; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(ran.load(), 0) << "one new suspension holds the queue";
+    railsFlush(queue);
+    drain(queue);
+    EXPECT_EQ(ran.load(), 1);
+}
+
+TEST(RailsThreadingTest, ANewQueueNeverInheritsAGoneQueuesWork) {
+    // Queues come and go with pedals; new ones are often allocated where old ones were.
+    constexpr int kQueues = 20;
+    std::atomic<int> stale{0};
+    {
+        std::vector<QueueRef> gone;
+        for (int i = 0; i < kQueues; ++i) {
+            // A stopped queue takes no runner, so the block stays in its list.
+            gone.push_back(railsQueue("test.rails.gone"));
+            gone.back()->stop();
+            rail(gone.back(), [&] { ++stale; });
+        }
+    }
+    std::vector<QueueRef> fresh;
+    for (int i = 0; i < kQueues; ++i) {
+        fresh.push_back(railsQueue("test.rails.new"));
+        std::atomic<int> own{0};
+        rail(fresh.back(), [&] { ++own; });
+        drain(fresh.back());
+        EXPECT_EQ(own.load(), 1) << "queue " << i;
+    }
+    EXPECT_EQ(stale.load(), 0);
+}
+
 TEST(RailsThreadingTest, SyncOnAnAbsentQueueDoesNothingAndOnItsOwnQueueRunsInline) {
     bool ran = false;
     railSync(nullptr, [&] { ran = true; });

@@ -38,6 +38,8 @@ int statusOf(int raw) {
 
 Simulator::Simulator(std::vector<std::string> arguments, std::chrono::milliseconds readyTimeout)
     : dir_("pedalsim"), arguments_(std::move(arguments)), readyTimeout_(readyTimeout) {
+    const auto given = std::find(arguments_.begin(), arguments_.end(), "--dir");
+    folder_ = given != arguments_.end() && given + 1 != arguments_.end() ? *(given + 1) : dir_.path();
     start();
 }
 
@@ -68,7 +70,7 @@ bool Simulator::start() {
     if (!has(arguments_, "--model")) argv.insert(argv.end(), {"--model", "MIV3"});
     if (!has(arguments_, "--serial")) argv.insert(argv.end(), {"--serial", "SIM00001"});
     argv.insert(argv.end(), arguments_.begin(), arguments_.end());
-    argv.insert(argv.end(), {"--dir", dir()});
+    if (!has(arguments_, "--dir")) argv.insert(argv.end(), {"--dir", dir()});
     std::vector<char*> raw;
     for (std::string& a : argv) raw.push_back(a.data());
     raw.push_back(nullptr);

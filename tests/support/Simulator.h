@@ -14,8 +14,8 @@ namespace harbrix::test {
 
 class Simulator {
   public:
-    // Adds --dir (the temporary folder), and --model MIV3 / --serial SIM00001 when the
-    // arguments name none. Check running() before use; error() says what went wrong.
+    // Adds --dir (the temporary folder), --model MIV3 and --serial SIM00001 when the
+    // arguments name none. Simulators given the same --dir look like pedals on one computer. Check running() before use; error() says what went wrong.
     explicit Simulator(std::vector<std::string> arguments = {},
                        std::chrono::milliseconds readyTimeout = std::chrono::seconds(5));
     ~Simulator();
@@ -24,7 +24,7 @@ class Simulator {
 
     bool running() const { return pid_ > 0; }
     const std::string& error() const { return error_; }
-    const std::string& dir() const { return dir_.path(); }
+    const std::string& dir() const { return folder_; }
     // File name of the device node, such as "cu.usbserial-SIM00001".
     const std::string& nodeName() const { return nodeName_; }
     const std::string& path() const { return path_; }
@@ -41,6 +41,7 @@ class Simulator {
     bool start();
 
     TempDir dir_;
+    std::string folder_;  // the --dir given, else dir_
     std::vector<std::string> arguments_;
     std::chrono::milliseconds readyTimeout_;
     pid_t pid_ = -1;

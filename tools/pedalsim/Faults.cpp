@@ -5,16 +5,35 @@ namespace harbrix::pedalsim {
 
 Faults::Faults(FaultPlan plan) : plan_(std::move(plan)) {}
 
-bool Faults::admit() {
+bool Faults::admit(std::uint8_t command) {
     ++requests_;
-    return !plan_.failAfter || requests_ <= *plan_.failAfter;
+    const std::uint64_t seen = ++seen_[command];
+    const auto silent = plan_.silentFrom.find(command);
+    if (silent != plan_.silentFrom.end() && seen >= silent->second) stopped_ = true;
+    return !stopped_ && (!plan_.failAfter || requests_ <= *plan_.failAfter);
 }
 
 bool Faults::silenced() const {
-    return plan_.failAfter && requests_ >= *plan_.failAfter;
+    return stopped_ || (plan_.failAfter && requests_ >= *plan_.failAfter);
 }
 
-std::optional<std::uint8_t> Faults::forcedError(std::uint8_t command) const {
+Bytes Faults::damage(std::uint8_t command, Bytes reply) const {
+    const auto corrupt = plan_.corrupt.find(command);
+    const auto seen = seen_.find(command);
+    // Only a payload byte: a damaged header would be refused before any comparison.
+    if (corrupt != plan_.corrupt.end() && seen != seen_.end() && seen->second == corrupt->second &&
+        reply.size() > 2) {
+        reply.back() = static_cast<std::uint8_t>(~reply.back());
+    }
+    return reply;
+}
+
+std::optional<std::uint8_t> Faults::forcedError(std::uint8_t command,
+                                                std::uint32_t argument) const {
+    if (const auto one = plan_.argumentErrors.find({command, argument});
+        one != plan_.argumentErrors.end()) {
+        return one->second;
+    }
     const auto it = plan_.errors.find(command);
     if (it == plan_.errors.end()) return std::nullopt;
     return it->second;

@@ -1,5 +1,6 @@
-// Faults a test can ask of the pedal: going quiet after a number of requests, answering
-// a command with an error, trailing junk after every reply, and slow replies.
+// Faults a test can ask of the pedal: going quiet after a number of requests or from a
+// given request of one command on, answering a command with an error, one damaged byte in
+// a reply, trailing junk after every reply, and slow replies.
 #pragma once
 
 #include <chrono>
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "platform/Bytes.h"
 
@@ -15,8 +17,14 @@ namespace harbrix::pedalsim {
 struct FaultPlan {
     std::optional<std::uint64_t> failAfter;       // answer this many requests, then none
     std::map<std::uint8_t, std::uint8_t> errors;  // command -> error code to answer with
+    // (command, argument) -> error code, for one slot or address only
+    std::map<std::pair<std::uint8_t, std::uint32_t>, std::uint8_t> argumentErrors;
     std::size_t stray = 0;                        // junk bytes after every reply
     std::chrono::milliseconds latency{0};         // wait before every reply
+    // command -> which of its replies (1 = the first) has its last payload byte inverted
+    std::map<std::uint8_t, std::uint64_t> corrupt;
+    // command -> from which of its requests (1 = the first) on nothing is answered any more
+    std::map<std::uint8_t, std::uint64_t> silentFrom;
 };
 
 class Faults {
@@ -24,16 +32,20 @@ class Faults {
     explicit Faults(FaultPlan plan);
 
     // Counts one request; false once the pedal has stopped answering.
-    bool admit();
+    bool admit(std::uint8_t command);
+    // The reply to the request just admitted, damaged when the plan says so.
+    Bytes damage(std::uint8_t command, Bytes reply) const;
     // Whether the pedal has stopped answering, without counting a request.
     bool silenced() const;
-    std::optional<std::uint8_t> forcedError(std::uint8_t command) const;
+    std::optional<std::uint8_t> forcedError(std::uint8_t command, std::uint32_t argument) const;
     Bytes strayBytes() const;
     std::chrono::milliseconds latency() const { return plan_.latency; }
 
   private:
     FaultPlan plan_;
     std::uint64_t requests_ = 0;
+    std::map<std::uint8_t, std::uint64_t> seen_;  // requests per command
+    bool stopped_ = false;
 };
 
 // What the pedal's receiver makes of bytes sent at the wrong speed, and what the host

@@ -21,6 +21,9 @@ HandlerTable::HandlerTable(const Identity& identity)
     addIdentityHandlers(*this, identity);
     addStateBlockHandlers(*this);
     addPresetHandlers(*this);
+    addMemoryHandlers(*this, identity);
+    addFlashHandlers(*this);
+    addMidiHandlers(*this);
 }
 
 void HandlerTable::add(std::uint8_t command, Handler handler) {

@@ -60,5 +60,8 @@ class HandlerTable {
 void addIdentityHandlers(HandlerTable& table, const Identity& identity);
 void addStateBlockHandlers(HandlerTable& table);
 void addPresetHandlers(HandlerTable& table);
+void addMemoryHandlers(HandlerTable& table, const Identity& identity);
+void addFlashHandlers(HandlerTable& table);
+void addMidiHandlers(HandlerTable& table);
 
 }  // namespace harbrix::pedalsim

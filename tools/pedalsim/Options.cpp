@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <limits>
+#include <map>
 
 #include "Commands.h"
 
@@ -40,13 +41,33 @@ std::optional<std::array<std::uint8_t, 4>> parseTimeouts(std::string_view text) 
     return timeouts;
 }
 
+// CMD=E, or CMD@ARGUMENT=E for the requests with that argument only.
 bool parseError(std::string_view text, FaultPlan& faults) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) return false;
-    const auto command = parseCommand(text.substr(0, equals));
+    const std::string_view target = text.substr(0, equals);
+    const std::size_t at = target.find('@');
+    const auto command = parseCommand(target.substr(0, at));
     const auto code = parseUnsigned<std::uint8_t>(text.substr(equals + 1));
     if (!command || !code) return false;
-    faults.errors[*command] = *code;
+    if (at == std::string_view::npos) {
+        faults.errors[*command] = *code;
+        return true;
+    }
+    const auto argument = parseUnsigned<std::uint32_t>(target.substr(at + 1));
+    if (!argument) return false;
+    faults.argumentErrors[{*command, *argument}] = *code;
+    return true;
+}
+
+// "CMD=N" with N from 1: which request or reply of that command a fault hits.
+bool parseNth(std::string_view text, std::map<std::uint8_t, std::uint64_t>& into) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return false;
+    const auto command = parseCommand(text.substr(0, equals));
+    const auto nth = parseUnsigned<std::uint64_t>(text.substr(equals + 1));
+    if (!command || !nth || *nth == 0) return false;
+    into[*command] = *nth;
     return true;
 }
 
@@ -60,7 +81,9 @@ const char* const kUsage =
     "usage: pedalsim --model MIV3|NAX3 --serial SERIAL --dir DIR [--firmware 42.1.0]\n"
     "                [--date \"Mar 4 2021 10:11:12\"] [--state FILE] [--qor-name]\n"
     "                [--latency MS] [--pace] [--timeouts R,G,F,C] [--fail-after N]\n"
-    "                [--error CMD=E]... [--stray N] [--crlf] [--log]\n";
+    "                [--error CMD[@ARG]=E]... [--stray N] [--crlf] [--log]\n"
+    "                [--record FILE] [--corrupt CMD=N]... [--silent-from CMD=N]...\n"
+    "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n";
 
 std::string Options::nodeName() const {
     if (qorName) return "cu.qor" + modelName(identity.model) + "-" + serial;
@@ -119,6 +142,13 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
             good = options.faults.failAfter.has_value();
         } else if (option == "--error") {
             good = parseError(value, options.faults);
+        } else if (option == "--record") {
+            options.recordPath = value;
+            good = !value.empty();
+        } else if (option == "--corrupt") {
+            good = parseNth(value, options.faults.corrupt);
+        } else if (option == "--silent-from") {
+            good = parseNth(value, options.faults.silentFrom);
         } else if (option == "--stray") {
             const auto stray = parseUnsigned<std::uint16_t>(value);
             good = stray.has_value();

@@ -18,6 +18,7 @@ struct Options {
     bool qorName = false;   // cu.qorMODEL-SERIAL instead of cu.usbserial-SERIAL
     bool pace = false;
     bool log = false;
+    std::string recordPath;  // one line per request received: "NAME count argument"
     FaultPlan faults;
 
     std::string nodeName() const;

@@ -6,9 +6,11 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
+#include "FlashImage.h"
 #include "platform/Bytes.h"
 
 namespace harbrix::pedalsim {
@@ -62,6 +64,9 @@ class PedalState {
     // True once after any change, so the owner knows to save.
     bool takeChanged();
 
+    // The flash chip keeps itself (see FlashImage); copies of the state share the one chip.
+    FlashImage& flash() const { return *flash_; }
+
   private:
     std::array<std::optional<Bytes>, kSlotCount> presets_{};
     std::bitset<kSlotCount> edited_{};
@@ -70,6 +75,7 @@ class PedalState {
     std::uint8_t selectedPreset_ = 0;
     bool effectEnabled_ = true;
     bool changed_ = false;
+    std::shared_ptr<FlashImage> flash_ = std::make_shared<FlashImage>();
 };
 
 // A 104-byte preset with its name (padded with spaces as the pedal stores it).

@@ -35,7 +35,11 @@ Server::Server(const Options& options, PedalState state, std::optional<StateFile
       line_(std::move(line)),
       faults_(options.faults),
       handlers_(options.identity),
-      assembler_(kFrameTimeout) {}
+      assembler_(kFrameTimeout) {
+    if (options.recordPath.empty()) return;
+    record_.reset(std::fopen(options.recordPath.c_str(), "w"));
+    if (!record_) std::fprintf(stderr, "pedalsim: cannot write %s\n", options.recordPath.c_str());
+}
 
 int Server::run() {
     while (!StopSignal::requested()) {
@@ -92,7 +96,12 @@ void Server::serve(const Request& request) {
         std::fprintf(stderr, "pedalsim: request %s: %s\n", commandLabel(request.command).c_str(),
                      hexDump(request.raw).c_str());
     }
-    if (!faults_.admit()) {
+    if (record_) {
+        std::fprintf(record_.get(), "%s %u %u\n", commandLabel(request.command).c_str(),
+                     request.count, request.argument);
+        std::fflush(record_.get());
+    }
+    if (!faults_.admit(request.command)) {
         if (log_) std::fprintf(stderr, "pedalsim: (no answer)\n");
         return;
     }
@@ -100,9 +109,10 @@ void Server::serve(const Request& request) {
         !StopSignal::sleepUntil(Clock::now() + faults_.latency())) {
         return;
     }
-    const auto forced = faults_.forcedError(request.command);
+    const auto forced = faults_.forcedError(request.command, request.argument);
     const Reply reply = forced ? answer(*forced) : handlers_.handle(request, state_);
-    send(reply.bytes, "reply");
+    // An empty reply is a pedal that restarts without answering.
+    if (!reply.bytes.empty()) send(faults_.damage(request.command, reply.bytes), "reply");
     if (faults_.strayBytes().size() > 0) send(faults_.strayBytes(), "stray");
     if (reply.speedAfter) state_.setSpeed(*reply.speedAfter);
     if (state_.takeChanged()) save();

@@ -2,6 +2,7 @@
 // the faults, lets the handler table answer and keeps the state file current.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -37,6 +38,7 @@ class Server {
     Faults faults_;
     HandlerTable handlers_;
     RequestAssembler assembler_;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> record_{nullptr, &std::fclose};
 };
 
 }  // namespace harbrix::pedalsim

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Inventory.h"
 #include "Options.h"
 #include "PtyLine.h"
 #include "Server.h"
@@ -35,9 +36,23 @@ bool loadState(const Options& options, PedalState& state, std::optional<StateFil
     return false;
 }
 
+// The flash chip is kept beside the state file, as raw bytes: "STATE.flash".
+bool keepFlash(const Options& options, PedalState& state) {
+    if (options.statePath.empty()) return true;
+    std::string error;
+    if (state.flash().persistTo(options.statePath + ".flash", error)) return true;
+    std::fprintf(stderr, "pedalsim: %s\n", error.c_str());
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "inventory") {
+        if (argc == 3) return printInventory(argv[2]);
+        std::fprintf(stderr, "pedalsim: inventory takes DIR\n%s", kUsage);
+        return 2;
+    }
     std::string error;
     const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
@@ -46,7 +61,7 @@ int main(int argc, char** argv) {
     }
     PedalState state;
     std::optional<StateFile> stateFile;
-    if (!loadState(*options, state, stateFile)) return 1;
+    if (!loadState(*options, state, stateFile) || !keepFlash(*options, state)) return 1;
     if (!StopSignal::install()) {
         std::perror("pedalsim: signals");
         return 1;
@@ -56,8 +71,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pedalsim: %s\n", error.c_str());
         return 1;
     }
+    // Plugged in: listed by "pedalsim inventory" until it ends.
+    auto registration = Registration::create(*options, line->linkPath(), error);
+    if (!registration) {
+        std::fprintf(stderr, "pedalsim: %s\n", error.c_str());
+        return 1;
+    }
     std::printf("ready %s\n", line->linkPath().c_str());
     std::fflush(stdout);
     Server server(*options, std::move(state), std::move(stateFile), std::move(line));
-    return server.run();
+    const int status = server.run();
+    registration.reset();
+    return status;
 }

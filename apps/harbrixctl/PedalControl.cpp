@@ -1,0 +1,27 @@
+// Bring-up and memory-map checks shared by the pedal control commands.
+#include "PedalControl.h"
+
+#include <cstdio>
+
+#include "PresetCommands.h"
+
+namespace harbrix::ctl {
+
+int runBroughtUp(DeviceSession& session, const CommandLine& line,
+                 const std::function<int(QORUARTDevice&)>& work) {
+    session.device()->setLog(line.flag("log"));
+    return session.run([&work](QORUARTDevice& device) {
+        if (!device.completeInitialization()) {
+            const std::string reason = device.failureReason();
+            return fail(kPedalFailed, reason.empty() ? "the pedal did not come up" : reason);
+        }
+        return work(device);
+    });
+}
+
+int needsMemoryMap(const QORUARTDevice& device, const char* what) {
+    if (device.memory()) return 0;
+    return fail(kBadInput, "the " + device.name() + " has no " + what);
+}
+
+}  // namespace harbrix::ctl

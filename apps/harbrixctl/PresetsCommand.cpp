@@ -1,0 +1,44 @@
+// harbrixctl presets: every slot of the pedal with its number and name.
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "Commands.h"
+#include "PresetCommands.h"
+#include "devices/Preset.h"
+
+namespace harbrix::ctl {
+
+int presetsCommand(const CommandLine& line) {
+    int status = 0;
+    const auto session = presetSession(line, 0, status);
+    if (!session) return status;
+    return onPedal(*session, line, [](QORUARTDevice& device) {
+        const auto occupied = occupiedSlots(device);
+        if (!occupied) return fail(kPedalFailed, "the pedal did not say which slots it uses");
+        std::map<std::size_t, std::string> names;
+        std::set<std::size_t> unreadable;
+        {
+            ProgressBar bar("reading", occupied->size());
+            for (const std::size_t slot : *occupied) {
+                const auto preset = device.preset(slot);
+                if (!preset)
+                    unreadable.insert(slot);
+                else if (!preset->empty())
+                    names[slot] = printableName(preset->displayName());
+                bar.advance();
+            }
+        }
+        for (std::size_t slot = 0; slot < device.presetsSchema().presets; ++slot) {
+            const auto name = names.find(slot);
+            const char* shown = unreadable.count(slot) ? "(unreadable)"
+                                : name == names.end()  ? "(empty)"
+                                                       : name->second.c_str();
+            std::printf("%s  %s\n", slotLabel(slot).c_str(), shown);
+        }
+        if (unreadable.empty()) return 0;
+        return fail(kPedalFailed, std::to_string(unreadable.size()) + " slot(s) could not be read");
+    });
+}
+
+}  // namespace harbrix::ctl

@@ -1,0 +1,26 @@
+// The class-level state behind QORUARTDevice's registry: shared by the registry's and the
+// discovery loop's source files, used by nothing else.
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "link/QORUARTDevice.h"
+
+namespace harbrix {
+
+struct DeviceRegistry {
+    // File name of the node -> the device serving it. Touched on the check rail only.
+    std::map<std::string, DeviceRef> devices;
+    std::atomic<bool> initialized{false};
+    // Timers armed by the loops of an earlier generation do nothing (reset by tests).
+    std::atomic<unsigned> generation{0};
+    std::mutex factoryMutex;
+    QORUARTDevice::LineFactory lineFactory;
+};
+
+DeviceRegistry& deviceRegistry();
+
+}  // namespace harbrix

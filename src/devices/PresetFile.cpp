@@ -1,0 +1,145 @@
+// Reading and writing preset files.
+#include "devices/PresetFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "link/ByteText.h"
+#include "link/Model.h"
+#include "platform/Paths.h"
+
+namespace harbrix {
+namespace {
+
+constexpr std::size_t kMinimumFileSize = kPresetFilePrefixSize + Preset::kSize;
+constexpr int kMaxSuffix = 10000;
+
+void appendWord(Bytes& bytes, std::uint32_t word) {
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.push_back(static_cast<std::uint8_t>(word >> shift));
+}
+
+std::string hexWord(std::uint32_t word) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", word);
+    return text;
+}
+
+PresetFileRead refused(std::string why) {
+    return PresetFileRead{nullptr, std::move(why)};
+}
+
+// The whole content of a regular file no larger than the limit.
+std::optional<Bytes> readWhole(const std::string& path, std::string& why) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        why = "cannot be read";
+        return std::nullopt;
+    }
+    struct stat info {};
+    std::optional<Bytes> content;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        why = "is not a file";
+    } else if (static_cast<std::size_t>(info.st_size) > kPresetFileMaxSize) {
+        why = "is far too large to be a preset file";
+    } else {
+        Bytes bytes(static_cast<std::size_t>(info.st_size));
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        // A file that shrank while we read it is read as it now is.
+        bytes.resize(got);
+        content = std::move(bytes);
+    }
+    ::close(fd);
+    return content;
+}
+
+}  // namespace
+
+std::optional<Bytes> presetFileBytes(const Bytes& body, const Model* model) {
+    if (model == nullptr || body.empty()) return std::nullopt;
+    Bytes bytes;
+    bytes.reserve(kPresetFilePrefixSize + body.size());
+    appendWord(bytes, model->vendor());
+    appendWord(bytes, model->product());
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
+
+PresetFileRead parsePresetFile(const Bytes& bytes, const Model* model) {
+    if (model == nullptr) return refused("cannot be checked without a pedal model");
+    if (bytes.size() < kMinimumFileSize) {
+        return refused("is " + std::to_string(bytes.size()) +
+                       " bytes long; a preset file holds at least " +
+                       std::to_string(kMinimumFileSize));
+    }
+    const std::uint32_t vendor = unsignedIntAtIndex(bytes, 0);
+    const std::uint32_t product = unsignedIntAtIndex(bytes, 4);
+    if (vendor != model->vendor()) {
+        return refused("was not made for this maker's pedals (vendor " + hexWord(vendor) + ")");
+    }
+    if (product != model->product()) {
+        return refused("was made for another model (product " + hexWord(product) + "), not a " +
+                       model->name());
+    }
+    const Bytes body(bytes.begin() + kPresetFilePrefixSize, bytes.end());
+    return PresetFileRead{Preset::presetWithSerialized(body), {}};
+}
+
+PresetFileRead readPresetFile(const std::string& path, const Model* model) {
+    std::string why;
+    const auto bytes = readWhole(path, why);
+    if (!bytes) return refused(why);
+    return parsePresetFile(*bytes, model);
+}
+
+std::string presetFileBasename(const std::string& presetName) {
+    std::string name = displayedPresetName(presetName);
+    for (char& c : name) {
+        if (c == '/' || c == '\0') c = '-';
+    }
+    if (name == "." || name == "..") name.assign(name.size(), '-');
+    return name;
+}
+
+bool writePresetFile(const std::string& path, const Bytes& fileBytes) {
+    return writeFileAtomically(path, std::string(fileBytes.begin(), fileBytes.end()));
+}
+
+std::optional<std::string> writePresetFileInFolder(const std::string& folder,
+                                                   const std::string& basename,
+                                                   const Bytes& fileBytes) {
+    if (folder.empty() || basename.empty()) return std::nullopt;
+    // The bytes go to a temporary file first; a hard link then gives it its name only where
+    // no file of that name exists, so a file appearing meanwhile is never replaced.
+    std::string temporary = folder + "/.preset-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return std::nullopt;
+    ::close(fd);
+    const bool complete = writePresetFile(temporary, fileBytes);
+    std::optional<std::string> path;
+    for (int suffix = 1; complete && suffix <= kMaxSuffix; ++suffix) {
+        const std::string candidate = folder + "/" + basename +
+                                      (suffix == 1 ? "" : "-" + std::to_string(suffix)) + "." +
+                                      kPresetFileExtension;
+        if (::link(temporary.c_str(), candidate.c_str()) == 0) {
+            path = candidate;
+            break;
+        }
+        if (errno != EEXIST) break;
+    }
+    ::unlink(temporary.c_str());
+    return path;
+}
+
+}  // namespace harbrix

@@ -1,0 +1,97 @@
+// The discovery loop and the device-state poll. Both run their work on the check rail, one
+// step at a time, and re-arm themselves with a one-shot timer on the main rail, so a slow
+// pass delays the next one instead of piling passes up.
+#include <algorithm>
+#include <chrono>
+
+#include "devices/DeviceRails.h"
+#include "devices/DeviceRegistry.h"
+#include "devices/Metas.h"
+#include "platform/Log.h"
+
+namespace harbrix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Passes start about every 1.07 s, with at least 0.75 s from the end of one to the next.
+constexpr double kCheckPeriod = 1.07;
+constexpr double kCheckPause = 0.75;
+// Polls start about every 0.55 s, at least 0.5 s apart.
+constexpr double kPollPeriod = 0.55;
+constexpr double kPollPause = 0.5;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool current(unsigned generation) {
+    return deviceRegistry().generation == generation;
+}
+
+void listen(unsigned generation) {
+    rail(DeviceRails::check(), [generation] {
+        if (!current(generation)) return;
+        const auto start = Clock::now();
+        QORUARTDevice::check();
+        rail(Rails::main(), [generation, start] {
+            const double delay = std::max(kCheckPause, kCheckPeriod - secondsSince(start));
+            Rails::main()->after(delay, [generation] { listen(generation); });
+        });
+    });
+}
+
+void poll(unsigned generation) {
+    rail(DeviceRails::check(), [generation] {
+        if (!current(generation)) return;
+        const auto start = Clock::now();
+        const DeviceRef device = QORUARTDevice::currentDevice();
+        if (!device) return;
+        // A device already removed has its queue stopped for good: waiting for it would
+        // stop discovery with it. The poll carries on until the delegate lets it go.
+        const auto& devices = deviceRegistry().devices;
+        const auto registered = devices.find(device->filename());
+        if (registered != devices.end() && registered->second == device)
+            railSync(device->queue(), [&device] { device->getDeviceState(); });
+        rail(Rails::main(), [generation, start] {
+            const double delay = std::max(kPollPause, kPollPeriod - secondsSince(start));
+            Rails::main()->after(delay, [generation] { poll(generation); });
+        });
+    });
+}
+
+}  // namespace
+
+void QORUARTDevice::listenForDevices() {
+    listen(deviceRegistry().generation);
+}
+
+void QORUARTDevice::listenForDeviceUpdates() {
+    poll(deviceRegistry().generation);
+}
+
+void QORUARTDevice::check() {
+    auto& registry = deviceRegistry();
+    const auto metas = Metas::metas();
+    auto missing = registry.devices;
+    if (metas) {
+        for (const Meta& meta : *metas) {
+            const std::string filename = meta.filename();
+            if (registry.devices.count(filename) == 0) {
+                DeviceRef device = QORUARTDevice::device(meta);
+                if (!device) continue;
+                registry.devices[filename] = device;
+                logFormat("%s is connected", device->name().c_str());
+                railSync(device->queue(), [&device] { device->completeInitialization(); });
+                deviceIsConnected(device);
+            }
+            missing.erase(filename);
+        }
+    }
+    for (const auto& [filename, device] : missing) {
+        (void)filename;
+        device->remove();
+    }
+}
+
+}  // namespace harbrix

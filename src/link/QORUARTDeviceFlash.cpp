@@ -1,0 +1,116 @@
+// Firmware flashing: the page buffer and flash commands, and the update that streams an
+// image through them one page at a time, so memory stays flat whatever the image size.
+#include <algorithm>
+
+#include "link/Commands.h"
+#include "link/FirmwareImage.h"
+#include "link/QORUARTDevice.h"
+#include "link/Request.h"
+#include "platform/Log.h"
+
+namespace harbrix {
+namespace {
+
+// Firmware from this major on can read its page buffer back.
+constexpr std::uint16_t kFirstReadBackMajor = 30;
+constexpr std::uint64_t kLargestImage = 0xFFFFFFFFu;
+
+std::uint32_t lengthField(std::size_t length) {
+    return static_cast<std::uint32_t>(length == 0 ? QORUARTDevice::kPageSize : length);
+}
+
+bool matches(const std::optional<Bytes>& readBack, std::span<const std::uint8_t> page) {
+    return readBack && std::equal(readBack->begin(), readBack->end(), page.begin(), page.end());
+}
+
+}  // namespace
+
+// Request: WRITE_PAGE, 0, byte count, 0; payload: the bytes.
+bool QORUARTDevice::writePage(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty() || bytes.size() > kPageSize) return false;
+    const auto request =
+        buildRequest(Command::WRITE_PAGE, 0, static_cast<std::uint32_t>(bytes.size()), 0,
+                     Bytes(bytes.begin(), bytes.end()));
+    const auto reply = request ? execute(Command::WRITE_PAGE, *request) : std::nullopt;
+    return reply && reply->error == 0;
+}
+
+// Request: READ_PAGE, 0, length (256 for 0), 0.
+std::optional<Bytes> QORUARTDevice::readPage(std::size_t length) {
+    if (length > kPageSize) return std::nullopt;
+    const auto request = buildRequest(Command::READ_PAGE, 0, lengthField(length), 0);
+    auto reply = request ? execute(Command::READ_PAGE, *request) : std::nullopt;
+    if (!reply) return std::nullopt;
+    return std::move(reply->data);
+}
+
+// Request: WRITE_FLASH, 0, 0, offset.
+bool QORUARTDevice::commitPageToFlashOffset(std::uint32_t offset) {
+    const auto request = buildRequest(Command::WRITE_FLASH, 0, 0, offset);
+    const auto reply = request ? execute(Command::WRITE_FLASH, *request) : std::nullopt;
+    return reply && reply->error == 0;
+}
+
+// Request: READ_FLASH, 0, length (256 for 0), offset.
+std::optional<Bytes> QORUARTDevice::readFlashAtOffset(std::uint32_t offset, std::size_t length) {
+    if (length > kPageSize) return std::nullopt;
+    const auto request = buildRequest(Command::READ_FLASH, 0, lengthField(length), offset);
+    auto reply = request ? execute(Command::READ_FLASH, *request) : std::nullopt;
+    if (!reply) return std::nullopt;
+    return std::move(reply->data);
+}
+
+bool QORUARTDevice::flashPage(std::span<const std::uint8_t> page, std::uint32_t offset,
+                              bool readBack) {
+    if (!writePage(page)) return false;
+    if (readBack && !matches(readPage(page.size()), page)) return false;
+    if (!commitPageToFlashOffset(offset)) return false;
+    return matches(readFlashAtOffset(offset, page.size()), page);
+}
+
+// A half-written flash: the pedal falls back to its loader and restarts.
+bool QORUARTDevice::abandonUpdate() {
+    recover();
+    reboot();
+    setLog(false);
+    return false;
+}
+
+bool QORUARTDevice::updateFirmware(const Bytes& image, Progress progress) {
+    std::optional<Bytes> converted;
+    if (isLDR(image)) {
+        converted = dataFromLDR(image);
+        if (!converted) return false;
+    }
+    const Bytes& bytes = converted ? *converted : image;
+    if (bytes.empty() || bytes.size() > kLargestImage) return false;
+
+    // One callback shared by every report instead of a copy per page.
+    const auto callback = progress ? std::make_shared<Progress>(std::move(progress)) : nullptr;
+    const auto report = [&callback](double percent) {
+        if (callback) rail(Rails::main(), [callback, percent] { (*callback)(percent); });
+    };
+    report(0);
+    // Thousands of page exchanges would flood the log.
+    setLog(false);
+    if (!suspend()) {
+        setLog(false);
+        return false;
+    }
+    const bool readBack = model_ && model_->version().major >= kFirstReadBackMajor;
+    const std::span<const std::uint8_t> whole(bytes);
+    for (std::size_t offset = 0; offset < bytes.size(); offset += kPageSize) {
+        report(static_cast<double>(offset) / static_cast<double>(bytes.size()) * 100.0);
+        const auto page = whole.subspan(offset, std::min(kPageSize, bytes.size() - offset));
+        if (!flashPage(page, static_cast<std::uint32_t>(offset), readBack)) {
+            logFormat("updateFirmware :: page at offset %zu failed", offset);
+            return abandonUpdate();
+        }
+    }
+    report(100);
+    reboot();
+    setLog(false);
+    return true;
+}
+
+}  // namespace harbrix

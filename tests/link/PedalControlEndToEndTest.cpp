@@ -1,0 +1,181 @@
+// harbrixctl settings, reset, effect and flash against the simulated pedal: what the user
+// sees, what the pedal ends up holding (its state file), and the one-line refusals of bad
+// input with exit status 2.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "link/FirmwareImage.h"
+#include "support/Paths.h"
+#include "support/Program.h"
+#include "support/Simulator.h"
+#include "support/TempDir.h"
+
+namespace harbrix {
+namespace {
+
+using nlohmann::json;
+
+class PedalControlTest : public ::testing::Test {
+  protected:
+    test::TempDir folder;
+    std::unique_ptr<test::Simulator> sim;
+
+    void start(const std::string& serial, std::vector<std::string> extra = {}) {
+        std::vector<std::string> arguments{"--serial", serial,    "--timeouts",
+                                           "0,0,0,0",  "--state", state()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        sim = std::make_unique<test::Simulator>(arguments);
+        ASSERT_TRUE(sim->running()) << sim->error();
+    }
+    std::string state() const { return folder.file("pedal.json"); }
+
+    test::ProgramResult ctl(const std::string& command, std::vector<std::string> arguments,
+                            const std::string& model = "MIV3") {
+        std::vector<std::string> line{command, sim->path(), model};
+        line.insert(line.end(), arguments.begin(), arguments.end());
+        return test::runProgram(test::binPath("harbrixctl"), line,
+                                {{"XDG_CACHE_HOME", folder.file("cache")}});
+    }
+
+    json saved() const {
+        std::ifstream in(state());
+        std::stringstream text;
+        text << in.rdbuf();
+        return json::parse(text.str(), nullptr, false);
+    }
+};
+
+TEST_F(PedalControlTest, SettingsShowAndWriteTheSevenWords) {
+    start("CTL0001");
+    const auto shown = ctl("settings", {});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.out,
+              "midi-channel             2\n"
+              "midi-thru                off\n"
+              "midi-keyboard            off\n"
+              "pitch-wheel-sensitivity  2\n"
+              "contrast                 8\n"
+              "homeview                 0 (standard)\n"
+              "name-crawl               on\n");
+
+    const auto written = ctl("settings", {"midi-channel=omni", "midi-thru=on", "contrast=10",
+                                          "homeview=data-2", "name-crawl=off", "midi-keyboard=on"});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(written.out.find("midi-channel             omni\n"), std::string::npos)
+        << written.out;
+    EXPECT_NE(written.out.find("homeview                 3 (data-2)\n"), std::string::npos);
+    EXPECT_EQ(saved()["settings"], (json{{"midiChannel", 16},
+                                         {"midiThru", 1},
+                                         {"midiKeyboard", 1},
+                                         {"midiPitchWheelSensitivity", 2},
+                                         {"displayContrast", 10},
+                                         {"displayHomeview", 3},
+                                         {"displayNameCrawl", 0}}));
+
+    const struct {
+        std::string argument;
+        std::string message;
+    } bad[] = {
+        {"volume=3", "unknown setting \"volume\""},
+        {"midi-channel=17", "bad value \"17\" for midi-channel (1 to 16 or omni)"},
+        {"contrast=11", "bad value \"11\" for contrast"},
+        {"midi-thru=yes", "bad value \"yes\" for midi-thru (on or off)"},
+        {"contrast", "contrast needs a value"},
+        {"pitch-wheel-sensitivity=3", "unknown setting \"pitch-wheel-sensitivity\""},
+    };
+    for (const auto& b : bad) {
+        const auto refused = ctl("settings", {"contrast=1", b.argument});
+        EXPECT_EQ(refused.status, 2) << b.argument;
+        EXPECT_EQ(refused.err.rfind("harbrixctl: ", 0), 0u) << refused.err;
+        EXPECT_NE(refused.err.find(b.message), std::string::npos) << refused.err;
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    }
+    EXPECT_EQ(saved()["settings"]["displayContrast"], 10);  // nothing of a refused line was written
+}
+
+TEST_F(PedalControlTest, ResetComposesTheMaskAndEffectSwitches) {
+    start("CTL0002");
+    ASSERT_EQ(ctl("settings", {"midi-channel=5", "contrast=2"}).status, 0);
+    const auto reset = ctl("reset", {"midi,display"});
+    ASSERT_EQ(reset.status, 0) << reset.err;
+    EXPECT_EQ(reset.out, "reset midi,display (mask 12)\n");
+    EXPECT_EQ(saved()["settings"]["midiChannel"], 1);
+    EXPECT_EQ(saved()["settings"]["displayContrast"], 8);
+    EXPECT_EQ(saved()["presets"].size(), 5u);
+
+    const auto all = ctl("reset", {"all"});
+    EXPECT_EQ(all.out, "reset all (mask 16)\n");
+    EXPECT_EQ(saved()["presets"].size(), 0u);
+    for (const std::string list : {"presets,", "bogus", "midi,,display", ""}) {
+        const auto refused = ctl("reset", {list});
+        EXPECT_EQ(refused.status, 2) << list;
+        EXPECT_NE(refused.err.find("unknown reset part"), std::string::npos) << refused.err;
+    }
+
+    EXPECT_EQ(ctl("effect", {"off"}).out, "effect off\n");
+    EXPECT_EQ(saved()["effectEnabled"], false);
+    EXPECT_EQ(ctl("effect", {"on"}).status, 0);
+    EXPECT_EQ(saved()["effectEnabled"], true);
+    EXPECT_EQ(ctl("effect", {"dim"}).status, 2);
+}
+
+TEST_F(PedalControlTest, NaxHasNoSettingsToShowOrReset) {
+    start("CTL0003", {"--model", "NAX3"});
+    for (const auto& [command, argument] : {std::pair{"settings", ""}, std::pair{"reset", "all"}}) {
+        const auto refused = ctl(
+            command, argument[0] ? std::vector<std::string>{argument} : std::vector<std::string>{},
+            "NAX3");
+        EXPECT_EQ(refused.status, 2) << command;
+        EXPECT_NE(refused.err.find("the NAX3 has no"), std::string::npos) << refused.err;
+    }
+}
+
+TEST_F(PedalControlTest, FlashReportsPercentagesAndExitsZeroOnlyOnSuccess) {
+    start("CTL0004", {"--corrupt", "READ_FLASH=4"});
+    const std::string image = folder.file("image.bin");
+    Bytes bytes(600);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i ^ 0x5A);
+    std::ofstream(image, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 600);
+    std::ofstream(folder.file("empty.bin")).flush();
+    std::ofstream(folder.file("short.ldr")) << [] {
+        std::string text;
+        for (int i = 0; i < 40; ++i) text += "0x00\r\n";
+        return text;
+    }();
+
+    const struct {
+        std::string file;
+        std::string message;
+    } bad[] = {
+        {folder.file("missing.bin"), "cannot read the image file"},
+        {folder.file("empty.bin"), "is empty"},
+        {folder.file("short.ldr"), "starts as LDR text but holds no firmware image"},
+    };
+    for (const auto& b : bad) {
+        const auto refused = ctl("flash", {b.file});
+        EXPECT_EQ(refused.status, 2) << b.file;
+        EXPECT_NE(refused.err.find(b.message), std::string::npos) << refused.err;
+    }
+
+    // Three pages: the fourth flash read-back is damaged, so the first update succeeds and
+    // the second fails on its first page.
+    const auto flashed = ctl("flash", {image});
+    ASSERT_EQ(flashed.status, 0) << flashed.err;
+    EXPECT_EQ(flashed.out, "0%\n42%\n85%\n100%\nfirmware written; the pedal is restarting\n");
+    const auto chip = bytesOfFile(state() + ".flash");
+    ASSERT_TRUE(chip);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), chip->begin()));
+
+    const auto failed = ctl("flash", {image});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "0%\n");
+    EXPECT_EQ(failed.err, "harbrixctl: the firmware update failed\n");
+    // The pedal restarted at its boot speed; the next session switches it again.
+    EXPECT_EQ(ctl("settings", {}).status, 0);
+}
+
+}  // namespace
+}  // namespace harbrix
