@@ -161,9 +161,12 @@ bool PtyLine::write(const Bytes& bytes, std::uint32_t paceSpeed) {
 
 void PtyLine::checkHost() {
     if (!presence_ || !presence_->update()) return;
+    // Only once the host has gone: unread replies of its session are stale then. A new
+    // session's open may be noticed after its first reply was sent, which must survive;
+    // and while a session holds the port, the exclusive claim may be its own.
+    if (presence_->hostPresent()) return;
     ::tcflush(slave_, TCIFLUSH);
-    // Not while a new session holds the port: the claim may be its own.
-    if (!presence_->hostPresent()) ::ioctl(slave_, TIOCNXCL);
+    ::ioctl(slave_, TIOCNXCL);
 }
 
 }  // namespace harbrix::pedalsim
