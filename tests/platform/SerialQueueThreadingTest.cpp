@@ -45,12 +45,16 @@ TEST(SerialQueueThreadingTest, SuspendedQueueHoldsItsWorkUntilResumed) {
 TEST(SerialQueueThreadingTest, QueueReleasedFromItsOwnBlockEndsCleanly) {
     for (int round = 0; round < 20; ++round) {
         auto queue = SerialQueue::create("test.queue.self");
+        auto owner = std::make_shared<std::shared_ptr<SerialQueue>>(queue);
+        std::promise<void> handedOver;
         std::promise<void> released;
-        SerialQueue* raw = queue.get();
-        raw->async([holder = std::make_shared<std::shared_ptr<SerialQueue>>(std::move(queue)), &released]() mutable {
-            holder->reset();  // the last owner lets go while this block runs
+        queue->async([owner, handover = handedOver.get_future().share(), &released] {
+            handover.wait();
+            owner->reset();  // the last owner lets go while this block runs
             released.set_value();
         });
+        queue.reset();
+        handedOver.set_value();
         released.get_future().wait();
     }
 }
