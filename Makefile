@@ -1,8 +1,11 @@
-# make run   installs what is missing, builds, starts a simulated pedal and brings it up
+# make run   installs what is missing, builds, starts Harbrix with a simulated MIV3
+#            (PEDALS="MIV3 NAX3" for more pedals; RUN_SECONDS=N to end by itself)
 # make test  installs what is missing, builds, runs every test (plain, ASan+UBSan, TSan, fuzz smoke)
 # make fuzz  runs the fuzz targets for FUZZ_SECONDS each
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
+PEDALS ?= MIV3
+RUN_SECONDS ?=
 SMOKE_SECONDS ?= 5
 CMAKE_FLAGS ?=
 CTEST = ctest --output-on-failure -j$(JOBS)
@@ -24,7 +27,7 @@ build: deps fonts build/build.ninja
 	cmake --build build -j$(JOBS)
 
 run: build
-	@scripts/run-simulated.sh
+	@PEDALS="$(PEDALS)" RUN_SECONDS="$(RUN_SECONDS)" scripts/run-simulated.sh
 
 unit: build
 	cd build && $(CTEST)

@@ -27,7 +27,8 @@ void saveScreenshot(QWidget* window, const QString& folder) {
 SessionSwitches SessionSwitches::parse(const QStringList& arguments) {
     SessionSwitches switches;
     for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == QStringLiteral("--screenshot")) switches.screenshotFolder = arguments[++i];
+        if (arguments[i] == QStringLiteral("--screenshot"))
+            switches.screenshotFolder = arguments[++i];
         else if (arguments[i] == QStringLiteral("--quit-after")) {
             bool ok = false;
             const double seconds = arguments[++i].toDouble(&ok);

@@ -1,0 +1,231 @@
+// The application controller: it builds the window and its header, is the device layer's
+// delegate, decides which pedal is current and which screen shows, switches screens with a
+// slide or a fade, answers the header's menu and device chooser and, in debug mode, the
+// maintenance menu. Everything here runs on the main thread except currentDevice(), which
+// the update checkers also ask from their own threads.
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "link/DeviceDelegate.h"
+#include "shell/Application.h"
+#include "shell/Menu.h"
+#include "shell/Nothing.h"
+#include "shell/Screen.h"
+#include "shell/Selector.h"
+#include "shell/Shield.h"
+
+namespace harbrix {
+
+class History;
+class MenuCloser;
+class Stinger;
+class StingerDelegate;
+class UpdatePresenter;
+class Window;
+
+namespace ui {
+class ImageButton;
+class ImageView;
+class ToggleButton;
+}  // namespace ui
+
+class AppDelegate : public QObject,
+                    public DeviceDelegate,
+                    public ScreenDelegate,
+                    public SelectorDelegate,
+                    public MenuHost {
+    Q_OBJECT
+  public:
+    // What launch starts; tests replace the device layer and the driver check.
+    struct Options {
+        // Starts discovery with the controller as delegate; false when it could not.
+        std::function<bool(DeviceDelegate*)> startDevices;
+        Nothing::Driver driver;
+    };
+
+    explicit AppDelegate(Options options = {});
+    ~AppDelegate() override;
+
+    // The controller of this process while it lives (main thread only).
+    static AppDelegate* shared();
+    // Tells the controller of firmware updates found on the checkers' threads.
+    static std::shared_ptr<StingerDelegate> stingerDelegate();
+
+    // ---- Lifecycle
+    void applicationDidFinishLaunching();
+    // Starts the relaunch script when a relaunch was asked for.
+    void applicationWillTerminate();
+    // Relaunch: remember it and quit.
+    void bounce();
+    bool bounceRequested() const { return bounce_; }
+    // Once per process: the screens' refresh hooks.
+    void refresh();
+    void refreshTransfers() {}
+    void refreshEditor() {}
+    void refreshSettings() {}
+
+    // ---- Device delegate
+    void deviceIsConnected(const DeviceRef& device) override;
+    void deviceHasBeenDisconnected(const DeviceRef& device) override;
+    void deviceHasUpdatedPresetAtIndex(const DeviceRef& device, std::size_t index) override;
+    void deviceInternalStateChanged(const DeviceRef& device, const std::string& state) override;
+    void deviceHasUpdatedSettings(const DeviceRef& device, const SettingsBlock& settings) override;
+    std::shared_ptr<void> deviceBeganFullRefresh(const DeviceRef& device) override;
+    void deviceEndedFullRefresh(const DeviceRef& device,
+                                const std::shared_ptr<void>& shield) override;
+    // Any thread.
+    DeviceRef currentDevice() override;
+
+    // ---- Screens
+    void switchToNothing();
+    void switchToTransfers();
+    void switchToEditor();
+    void switchToSettings();
+    void slideToController(const std::shared_ptr<Screen>& target);
+    void fadeInController();
+    std::shared_ptr<Screen> transfersFor(const DeviceRef& device);
+    std::shared_ptr<Screen> editorFor(const DeviceRef& device);
+    std::shared_ptr<Screen> settingsFor(const DeviceRef& device);
+    QString pedalboardFor(const DeviceRef& device) const;
+
+    // ---- Device chooser
+    void deviceSelected(const QString& serial) override;
+    void openSelector();
+    void closeSelector() override;
+    bool pointInSelectorBounds(const QPoint& windowPoint) const;
+
+    // ---- Header menu
+    void openMenu();
+    void closeMenu() override;
+    bool menuOpen() const override;
+    void menuUp() override;
+    void menuDown() override;
+    void menuGo() override;
+    bool pointInMenuBounds(const QPoint& windowPoint) const override;
+    QWidget* mainWindow() const override;
+    void logoButtonClicked();
+    void menuButtonClicked();
+
+    // ---- Menu commands
+    void openAbout();
+    void checkForSoftwareUpdates();
+    void goToWebsite();
+    // The firmware install is started from the settings screen; these only close the menu.
+    void openFirmwareUpdater();
+    void installFirmware();
+
+    // ---- Updates
+    void stingerHasAvailableUpdate(Stinger& stinger);
+
+    // ---- Maintenance (debug mode)
+    void openIOHistory();
+    void MIDIJam();
+    void reboot();
+    void suspend();
+    void recover(QAction* sender);
+    void suspendAndRecover(QAction* sender);
+    void refreshPresets();
+    void selectPresetClicked();
+    void selectedPresetTest();
+    void flashFirmwareFromDisk();
+    // The file panel's end: 1 (OK) or -1002 (continue) with a chosen file flashes it.
+    void firmwarePanelEnded(int response, const QString& path);
+
+    // ---- State, for the views and for tests
+    Window* window() const { return window_.get(); }
+    const std::vector<DeviceRef>& connected() const { return connected_; }
+    const std::shared_ptr<Screen>& currentController() const { return currentController_; }
+    const std::shared_ptr<Screen>& nothing() const { return nothing_; }
+    const std::shared_ptr<Screen>& transfers() const { return transfers_; }
+    const std::shared_ptr<Screen>& editor() const { return editor_; }
+    const std::shared_ptr<Screen>& settings() const { return settings_; }
+    ui::ToggleButton* transfersTabButton() const { return transfersTab_; }
+    ui::ToggleButton* editorTabButton() const { return editorTab_; }
+    ui::ToggleButton* settingsTabButton() const { return settingsTab_; }
+    ui::ImageButton* logoButton() const { return logoButton_; }
+    ui::ImageButton* menuButton() const { return menuButton_; }
+    ui::ImageButton* selectorButton() const { return selectorButton_; }
+    ui::ImageView* pedalboard() const { return pedalboard_; }
+    ui::ImageView* emptyPedalboard() const { return emptyPedalboard_; }
+    Menu* menu() const { return menu_; }
+    Selector* selector() const { return selector_; }
+    bool selectorOpen() const { return selectorOpen_; }
+    QAction* recoverButton() const { return recoverButton_; }
+    QMenu* debugMenuItem() const { return debugMenuItem_; }
+    History* history() const { return history_.get(); }
+    bool initialized() const { return initialized_; }
+    // Whether launch went past loading the header menu.
+    bool launched() const { return launched_; }
+
+  private:
+    void replaceHeaderButtons();
+    void loadMenu();
+    void buildDebugMenu();
+    // Artwork, fades and new screens for the device that just became current.
+    void setUpCurrentDevice(const DeviceRef& device);
+    void showEmptyPedalboard();
+    void setCurrentDevice(const DeviceRef& device);
+    void refreshSelector();
+    // With a current pedal that edits presets; one that cannot is shown its settings instead.
+    bool presetScreensAllowed();
+    void setTabs(const ui::ToggleButton* on);
+    void focusContent();
+    void addScreenView(QWidget* view);
+    // Puts the menu (and an open chooser) back on top of the screens.
+    void raiseOverlays();
+    // Hides every screen view but the current one once a change has ended.
+    void settleScreens();
+    // Runs a device operation on the current device's queue; nothing without one.
+    bool onCurrentDevice(const std::function<void(const DeviceRef&)>& work);
+
+    Options options_;
+    std::unique_ptr<Window> window_;
+    std::vector<DeviceRef> connected_;
+    mutable std::mutex deviceMutex_;
+    DeviceRef device_;
+    std::shared_ptr<Screen> nothing_;
+    std::shared_ptr<Screen> transfers_;
+    std::shared_ptr<Screen> editor_;
+    std::shared_ptr<Screen> settings_;
+    std::shared_ptr<Screen> currentController_;
+    std::vector<QPointer<QWidget>> screenViews_;
+
+    ui::ToggleButton* transfersTab_ = nullptr;
+    ui::ToggleButton* editorTab_ = nullptr;
+    ui::ToggleButton* settingsTab_ = nullptr;
+    ui::ImageButton* logoButton_ = nullptr;
+    ui::ImageButton* menuButton_ = nullptr;
+    ui::ImageButton* selectorButton_ = nullptr;
+    ui::ImageView* pedalboard_ = nullptr;
+    ui::ImageView* emptyPedalboard_ = nullptr;
+
+    QPointer<Menu> menu_;
+    QPointer<Selector> selector_;
+    bool selectorOpen_ = false;
+    // The shields under the open menu and the open chooser.
+    QPointer<Shield> menuShield_;
+    QPointer<Shield> selectorShield_;
+    MenuCloser* menuCloser_ = nullptr;
+
+    QPointer<QAction> recoverButton_;
+    QPointer<QMenu> debugMenuItem_;
+    std::unique_ptr<History> history_;
+    std::shared_ptr<UpdatePresenter> updatePresenter_;
+
+    bool initialized_ = false;
+    bool bounce_ = false;
+    bool launched_ = false;
+};
+
+}  // namespace harbrix

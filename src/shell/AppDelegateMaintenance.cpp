@@ -1,0 +1,194 @@
+// The maintenance menu of debug mode: reboot, suspend and recover the pedal, play the MIDI
+// test payload, refresh and test presets, show the transaction history and flash a firmware
+// file from disk. Device work runs on the pedal's queue; its log lines come back on the
+// main rail.
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <algorithm>
+
+#include "link/QORUARTDevice.h"
+#include "link/Rails.h"
+#include "platform/Log.h"
+#include "shell/AppDelegate.h"
+#include "shell/History.h"
+#include "shell/Window.h"
+
+namespace harbrix {
+namespace {
+
+// The file panel's answers that go ahead.
+constexpr int kPanelOK = 1;
+constexpr int kPanelContinue = -1002;
+
+// "<node> was rebooted" and the like.
+void logOutcome(const DeviceRef& device, bool ok, const char* success, const char* failure) {
+    logFormat("%s %s", device->filename().c_str(), ok ? success : failure);
+}
+
+}  // namespace
+
+void AppDelegate::buildDebugMenu() {
+    using Command = void (*)(AppDelegate&, QAction*);
+    // A null title is a separator.
+    const std::pair<const char*, Command> commands[] = {
+        {"I/O History...", [](AppDelegate& app, QAction*) { app.openIOHistory(); }},
+        {"MIDI Jam", [](AppDelegate& app, QAction*) { app.MIDIJam(); }},
+        {"Reboot", [](AppDelegate& app, QAction*) { app.reboot(); }},
+        {"Suspend", [](AppDelegate& app, QAction*) { app.suspend(); }},
+        {"Recover", [](AppDelegate& app, QAction* sender) { app.recover(sender); }},
+        {"Suspend and Recover",
+         [](AppDelegate& app, QAction* sender) { app.suspendAndRecover(sender); }},
+        {nullptr, nullptr},
+        {"Refresh Presets", [](AppDelegate& app, QAction*) { app.refreshPresets(); }},
+        {"Select Preset 1 or 2", [](AppDelegate& app, QAction*) { app.selectPresetClicked(); }},
+        {"Selected Preset Test", [](AppDelegate& app, QAction*) { app.selectedPresetTest(); }},
+        {"Flash Firmware from Disk...",
+         [](AppDelegate& app, QAction*) { app.flashFirmwareFromDisk(); }},
+    };
+    auto* menu = new QMenu(QStringLiteral("Maintenance"), window_.get());
+    for (const auto& [title, command] : commands) {
+        if (title == nullptr) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromLatin1(title));
+        connect(action, &QAction::triggered, this,
+                [this, action, command = command] { command(*this, action); });
+    }
+    recoverButton_ = menu->actions().at(4);
+    recoverButton_->setEnabled(false);
+    window_->menuBar()->addMenu(menu);
+    debugMenuItem_ = menu;
+}
+
+bool AppDelegate::onCurrentDevice(const std::function<void(const DeviceRef&)>& work) {
+    const DeviceRef device = currentDevice();
+    if (!device) return false;
+    rail(device->queue(), [device, work] { work(device); });
+    return true;
+}
+
+void AppDelegate::openIOHistory() {
+    if (history_) history_->showWindow();
+}
+
+void AppDelegate::MIDIJam() {
+    // The payload takes a while to play: it runs on the pedal's queue, not the main thread.
+    onCurrentDevice([](const DeviceRef& device) { device->MIDIJam(); });
+}
+
+void AppDelegate::reboot() {
+    onCurrentDevice([](const DeviceRef& device) {
+        const bool ok = device->reboot();
+        rail(Rails::main(),
+             [device, ok] { logOutcome(device, ok, "was rebooted", "was NOT rebooted"); });
+    });
+}
+
+void AppDelegate::suspend() {
+    const DeviceRef device = currentDevice();
+    if (!device) return;
+    const bool ok = device->suspend();
+    logOutcome(device, ok, "was suspended", "was NOT suspended");
+    if (ok && recoverButton_) recoverButton_->setEnabled(true);
+}
+
+void AppDelegate::recover(QAction* sender) {
+    if (!currentDevice()) return;
+    if (sender != nullptr) sender->setEnabled(false);
+    onCurrentDevice([](const DeviceRef& device) {
+        const bool ok = device->recover();
+        rail(Rails::main(),
+             [device, ok] { logOutcome(device, ok, "was recovered", "was NOT recovered"); });
+    });
+}
+
+void AppDelegate::suspendAndRecover(QAction* sender) {
+    if (!currentDevice()) return;
+    if (sender != nullptr) sender->setEnabled(false);
+    QPointer<QAction> button = sender;
+    onCurrentDevice([button](const DeviceRef& device) {
+        const bool suspended = device->suspend();
+        // Written before the recovery starts.
+        railSync(Rails::main(),
+                 [&] { logOutcome(device, suspended, "was suspended", "was NOT suspended"); });
+        if (!suspended) {
+            rail(Rails::main(), [button] {
+                if (button) button->setEnabled(true);
+            });
+            return;
+        }
+        const bool recovered = device->recover();
+        rail(Rails::main(), [device, recovered, button] {
+            logOutcome(device, recovered, "was recovered", "was NOT recovered");
+            if (button) button->setEnabled(true);
+        });
+    });
+}
+
+void AppDelegate::refreshPresets() {
+    const DeviceRef device = currentDevice();
+    if (!device) return;
+    device->setRefreshing(true);
+    onCurrentDevice([](const DeviceRef& device) {
+        device->refreshAllPresets(
+            [device](bool) { rail(Rails::main(), [device] { device->setRefreshing(false); }); });
+    });
+}
+
+void AppDelegate::selectPresetClicked() {
+    // Toggles between the first two slots.
+    onCurrentDevice([](const DeviceRef& device) {
+        const auto selected = device->selectedPreset();
+        device->selectAndLoadPreset(selected && *selected == 0 ? 1 : 0);
+    });
+}
+
+void AppDelegate::selectedPresetTest() {
+    onCurrentDevice([](const DeviceRef& device) {
+        const unsigned selected = device->selectedPreset().value_or(0);
+        logFormat("%u:%s", selected, device->isloaded() ? "loaded" : "on-deck");
+    });
+}
+
+void AppDelegate::flashFirmwareFromDisk() {
+    closeMenu();
+    if (!currentDevice()) return;
+    auto* panel = new QFileDialog(window_.get(), QStringLiteral("Flash Firmware"));
+    panel->setObjectName(QStringLiteral("firmwarePanel"));
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setFileMode(QFileDialog::ExistingFile);
+    panel->setNameFilter(QStringLiteral("Firmware (*.bin *.ldr *.ihx *.BIN *.LDR *.IHX)"));
+    panel->setWindowModality(Qt::WindowModal);
+    connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
+        const QStringList chosen = panel->selectedFiles();
+        firmwarePanelEnded(result == QDialog::Accepted ? kPanelOK : 0,
+                           chosen.isEmpty() ? QString() : chosen.front());
+    });
+    panel->open();
+}
+
+void AppDelegate::firmwarePanelEnded(int response, const QString& path) {
+    if (response != kPanelOK && response != kPanelContinue) return;
+    const DeviceRef device = currentDevice();
+    if (!device || !QFileInfo(path).isFile()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const QByteArray data = file.readAll();
+    if (data.isEmpty()) return;
+    const Bytes image(data.begin(), data.end());
+    // The highest whole percentage seen; progress arrives on the main rail.
+    auto highest = std::make_shared<unsigned>(0);
+    onCurrentDevice([image, highest](const DeviceRef& device) {
+        device->updateFirmware(image, [highest](double percent) {
+            *highest = std::max(*highest, static_cast<unsigned>(std::max(0.0, percent)));
+        });
+    });
+}
+
+}  // namespace harbrix

@@ -1,0 +1,53 @@
+// The empty state, shown while no pedal is connected: "NO CONNECTED DEVICES", or, where the
+// pedals' driver is missing, a message and a button that runs the installer program.
+#pragma once
+
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+#include "shell/Screen.h"
+#include "ui/ImageButton.h"
+#include "ui/Label.h"
+
+namespace harbrix {
+
+class Nothing : public Screen {
+  public:
+    static constexpr const char* kNoDevices = "NO CONNECTED DEVICES";
+    static constexpr const char* kDriverMissing =
+        "The driver is not installed. Click 'Install Driver' button below and enter your admin "
+        "credentials when prompted.";
+
+    // The driver check and the installer run; tests put stand-ins here.
+    struct Driver {
+        std::function<bool()> needsKext;
+        std::function<bool()> launchTolvaneer;
+    };
+
+    static std::unique_ptr<Nothing> controller(ScreenDelegate* delegate = nullptr,
+                                               Driver driver = {});
+
+    Kind kind() const override { return Kind::nothing; }
+
+    ui::Label* message() const { return message_; }
+    ui::ImageButton* installButton() const { return installButton_; }
+    // The install button's action. The installer runs off the main thread (it waits for the
+    // administrator's password); the button stays disabled until it has ended.
+    void launchTolvaneer();
+
+  protected:
+    QWidget* loadView() override;
+    void viewDidLoad() override;
+
+  private:
+    Nothing(ScreenDelegate* delegate, Driver driver);
+    void installerEnded(bool ok);
+
+    Driver driver_;
+    QPointer<ui::Label> message_;
+    QPointer<ui::ImageButton> installButton_;
+};
+
+}  // namespace harbrix

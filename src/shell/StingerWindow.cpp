@@ -1,0 +1,135 @@
+// The update window. Its frames are given from the bottom-left corner of the content, as
+// the update window has always been laid out, and turned into Qt's top-left frames here.
+#include "shell/StingerWindow.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+
+#include "shell/ReleaseNotes.h"
+#include "ui/Geometry.h"
+#include "ui/ImageCatalog.h"
+#include "ui/ImageStore.h"
+#include "ui/ImageView.h"
+#include "updates/ApplicationInfo.h"
+#include "updates/Stinger.h"
+
+namespace harbrix {
+namespace {
+
+QRect frame(int x, int y, int width, int height) {
+    return ui::geometry::flipped(QRectF(x, y, width, height), StingerWindow::kHeight).toRect();
+}
+
+// The window's sizes are in points of 1/72 inch on a 72-dpi grid, that is logical pixels.
+QFont systemFont(int points, bool bold) {
+    QFont font = QGuiApplication::font();
+    font.setPixelSize(points);
+    font.setBold(bold);
+    return font;
+}
+
+QString applicationName() {
+    return QString::fromStdString(ApplicationInfo::name().value_or("Harbrix"));
+}
+
+QString subheadText(const QString& available, const QString& current) {
+    return QStringLiteral(
+               "%1 %2 is now available\u2014you have %3. Would you like to install it now?")
+        .arg(applicationName(), available, current);
+}
+
+}  // namespace
+
+StingerWindow::StingerWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("Software Update"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint);
+    setFixedSize(kWidth, kHeight);
+
+    auto* icon = new ui::ImageView(ui::imageName(ui::images::kAppIcon), this);
+    icon->setGeometry(frame(22, 286, 64, 64));
+    icon->setScaling(ui::ImageView::Scaling::Stretch);
+
+    headline_ = new QLabel(
+        QStringLiteral("A new version of %1 is available!").arg(applicationName()), this);
+    headline_->setFont(systemFont(13, true));
+    headline_->setGeometry(frame(106, 336, 315, 17));
+
+    subhead_ =
+        new QLabel(subheadText(QStringLiteral("23.45.67"), QStringLiteral("12.34.56")), this);
+    subhead_->setFont(systemFont(11, false));
+    subhead_->setGeometry(frame(106, 316, 393, 14));
+
+    auto* notesTitle = new QLabel(QStringLiteral("Release Notes:"), this);
+    notesTitle->setFont(systemFont(11, true));
+    notesTitle->setGeometry(frame(106, 295, 88, 14));
+    notesTitle->resize(std::max(88, notesTitle->sizeHint().width()), notesTitle->height());
+
+    const QRect border = frame(108, 53, 492, 235);
+    auto* notesFrame = new QFrame(this);
+    notesFrame->setFrameShape(QFrame::Box);
+    notesFrame->setFrameShadow(QFrame::Plain);
+    notesFrame->setStyleSheet(QStringLiteral("QFrame { border: 1px solid palette(mid); }"));
+    notesFrame->setGeometry(border);
+    notes_ = ReleaseNotes::releaseNotesWithFont(systemFont(13, false),
+                                                frame(125, 53 + 1, 475, 235 - 2), this);
+
+    installButton_ = new QPushButton(QStringLiteral("Install and Relaunch"), this);
+    installButton_->setGeometry(frame(451, 13, 155, 32));
+    installButton_->setDefault(true);
+    installButton_->setAutoDefault(true);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setGeometry(frame(451 - 80, 13, 80, 32));
+    connect(installButton_, &QPushButton::clicked, this, &StingerWindow::install);
+    connect(cancelButton_, &QPushButton::clicked, this, &StingerWindow::hide);
+    installButton_->setFocus(Qt::OtherFocusReason);
+}
+
+StingerWindow* StingerWindow::window(QWidget* parent) {
+    return new StingerWindow(parent);
+}
+
+void StingerWindow::setButtonsEnabled(bool enabled) {
+    installButton_->setEnabled(enabled);
+    cancelButton_->setEnabled(enabled);
+}
+
+void StingerWindow::showForUpdate(const UpdateEntry& entry) {
+    if (entry.empty) return;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    const auto current = ApplicationInfo::version();
+    subhead_->setText(subheadText(QString::fromStdString(entry.version),
+                                  QString::fromStdString(current ? current->description() : "")));
+    subhead_->resize(subhead_->sizeHint().width(), subhead_->height());
+    QStringList changes;
+    for (const std::string& line : entry.changes) changes << QString::fromStdString(line);
+    notes_->replaceLines(changes);
+    setButtonsEnabled(true);
+    show();
+    raise();
+    activateWindow();
+    installButton_->setFocus(Qt::OtherFocusReason);
+}
+
+void StingerWindow::install() {
+    const auto checker = ApplicationInfo::stinger();
+    if (!checker || !checker->updateAvailable()) return;
+    setButtonsEnabled(false);
+    QPointer<StingerWindow> self = this;
+    checker->update([self](bool) {
+        if (self) self->setButtonsEnabled(true);
+        // A failed installation relaunches the unchanged application.
+        ApplicationInfo::bounce();
+    });
+}
+
+void StingerWindow::hide() {
+    QWidget::hide();
+}
+
+}  // namespace harbrix

@@ -1,0 +1,45 @@
+// The application's one main window: the background as its content view with the header
+// on top and the screens below it. Closing it quits the application.
+#pragma once
+
+#include <QMainWindow>
+#include <QRect>
+
+#include <memory>
+
+namespace Ui {
+class Header;
+}
+
+namespace harbrix {
+
+class Background;
+
+class Window : public QMainWindow {
+    Q_OBJECT
+  public:
+    static constexpr int kWidth = 1100;
+    static constexpr int kHeight = 720;
+    static constexpr int kHeaderHeight = 80;
+
+    Window();
+    ~Window() override;
+
+    // The view every screen, the menu, the chooser and the shields are placed in.
+    Background* contentView() const { return content_; }
+    QWidget* header() const { return header_; }
+    // The header's widgets as the layout file made them.
+    Ui::Header& headerForm() const { return *form_; }
+    // Where a shown screen sits in the content view: everything below the header.
+    QRect screenArea() const;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    std::unique_ptr<Ui::Header> form_;
+    Background* content_;
+    QWidget* header_;
+};
+
+}  // namespace harbrix

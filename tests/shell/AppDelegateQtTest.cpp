@@ -1,0 +1,376 @@
+// The application controller driven by hand with pedals brought up in memory: which pedal
+// is current and which screen shows as pedals come and go or are chosen, the direction
+// screens slide in, the maintenance commands' log lines, debug mode, the empty state's
+// driver button and the relaunch.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+
+#include "ShellHarness.h"
+#include "link/Commands.h"
+#include "platform/Log.h"
+#include "shell/Application.h"
+#include "shell/History.h"
+#include "shell/QtMainRail.h"
+#include "shell/Window.h"
+#include "ui/Animation.h"
+#include "ui/ImageButton.h"
+#include "ui/ImageView.h"
+#include "updates/Stinger.h"
+
+using namespace harbrix;
+using test::shown;
+using test::shownClass;
+
+namespace {
+
+// Log lines written while it lives.
+class Lines {
+  public:
+    Lines()
+        : capture_([this](const std::string& line) { lines_ << QString::fromStdString(line); }) {}
+    const QStringList& all() const { return lines_; }
+    QStringList containing(const QString& part) const { return lines_.filter(part); }
+
+  private:
+    QStringList lines_;
+    LogCapture capture_;
+};
+
+}  // namespace
+
+class AppDelegateQtTest : public QObject {
+    Q_OBJECT
+    test::ScriptedPedals pedals;
+
+  private slots:
+    void initTestCase() {
+        ui::animation::setInstant(true);
+        bindMainRailToQt();
+    }
+
+    void firstPedalShowsItsScreen_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("MIV3 edits presets") << "MIV3"
+                                            << "MIV3Editor" << 1;
+        QTest::newRow("NAX3 alone: settings") << "NAX3"
+                                              << "NAX3Settings" << 2;
+    }
+    void firstPedalShowsItsScreen() {
+        QFETCH(QString, model);
+        QFETCH(QString, screen);
+        QFETCH(int, tab);
+        auto controller = test::launchWithoutDiscovery();
+        QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
+        const DeviceRef device = pedals.make(model.toStdString(), "FIRST1");
+        QVERIFY(device);
+        controller->deviceIsConnected(device);
+        QCOMPARE(controller->currentDevice(), device);
+        QTRY_COMPARE(shownClass(*controller), screen);
+        const ui::ToggleButton* tabs[] = {controller->transfersTabButton(),
+                                          controller->editorTabButton(),
+                                          controller->settingsTabButton()};
+        for (int i = 0; i < 3; ++i) QCOMPARE(tabs[i]->isChecked(), i == tab);
+        QVERIFY(controller->pedalboard()->isVisible());
+        QVERIFY(!controller->emptyPedalboard()->isVisible());
+        QCOMPARE(controller->pedalboard()->imageName(), "HEADER_" + model + "_pedalboard");
+    }
+
+    void secondPedalChangesNeitherCurrentNorScreen() {
+        auto controller = test::launchWithoutDiscovery();
+        const DeviceRef first = pedals.make("MIV3", "A1");
+        const DeviceRef second = pedals.make("NAX3", "B2");
+        controller->deviceIsConnected(first);
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+        const auto editor = controller->currentController();
+        controller->deviceIsConnected(second);
+        QTest::qWait(20);
+        QCOMPARE(controller->currentDevice(), first);
+        QCOMPARE(controller->currentController(), editor);
+        QCOMPARE(controller->selector()->devices().size(), std::size_t(2));
+        QCOMPARE(controller->selector()->devices()[1].serial, QStringLiteral("B2"));
+        QCOMPARE(controller->selector()->current(), std::size_t(0));
+    }
+
+    void disconnectingTheCurrentPedalFallsBackToTheNewestOne() {
+        auto controller = test::launchWithoutDiscovery();
+        const DeviceRef a = pedals.make("MIV3", "A1");
+        const DeviceRef b = pedals.make("NAX3", "B2");
+        const DeviceRef c = pedals.make("NAX3", "C3");
+        for (const DeviceRef& device : {a, b, c}) controller->deviceIsConnected(device);
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+
+        controller->deviceHasBeenDisconnected(a);
+        QCOMPARE(controller->currentDevice(), c);
+        QTRY_COMPARE(shown(*controller)->device(), c);
+        QCOMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
+        QCOMPARE(controller->selector()->devices().size(), std::size_t(2));
+        QCOMPARE(controller->selector()->current(), std::size_t(1));
+
+        // A pedal that is not current goes without changing anything.
+        controller->deviceHasBeenDisconnected(b);
+        QCOMPARE(controller->currentDevice(), c);
+
+        controller->deviceHasBeenDisconnected(c);
+        QVERIFY(!controller->currentDevice());
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("Nothing"));
+        QVERIFY(controller->emptyPedalboard()->isVisible());
+        QVERIFY(!controller->pedalboard()->isVisible());
+        for (const auto* tab : {controller->transfersTabButton(), controller->editorTabButton(),
+                                controller->settingsTabButton()})
+            QVERIFY(!tab->isChecked());
+        QVERIFY(controller->nothing()->view()->isVisible());
+        QCOMPARE(controller->nothing()->view()->pos(),
+                 controller->window()->screenArea().topLeft());
+    }
+
+    void choosingAPedalInTheSelector() {
+        auto controller = test::launchWithoutDiscovery();
+        const DeviceRef miv = pedals.make("MIV3", "M1");
+        const DeviceRef nax = pedals.make("NAX3", "N1");
+        const DeviceRef other = pedals.make("MIV3", "M2");
+        for (const DeviceRef& device : {miv, nax, other}) controller->deviceIsConnected(device);
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+
+        // A NAX3 cannot edit presets: its settings replace the editor.
+        controller->openSelector();
+        QVERIFY(controller->selectorOpen());
+        QAbstractButton* naxButton = controller->selector()->buttons()[1];
+        QTest::mouseClick(naxButton, Qt::LeftButton, {}, naxButton->rect().center());
+        QVERIFY(!controller->selectorOpen());
+        QCOMPARE(controller->currentDevice(), nax);
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
+        QVERIFY(controller->settingsTabButton()->isChecked());
+
+        // Another MIV3 while its editor shows: a new editor fades in over the old one.
+        controller->deviceSelected(QStringLiteral("M1"));
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Settings"));
+        controller->switchToEditor();
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+        const auto oldEditor = controller->currentController();
+        QWidget* oldView = oldEditor->view();
+        controller->deviceSelected(QStringLiteral("M2"));
+        QTRY_COMPARE(shown(*controller)->device(), other);
+        QCOMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+        QVERIFY(controller->currentController() != oldEditor);
+        QVERIFY(controller->currentController()->view()->isVisible());
+        QCOMPARE(controller->currentController()->view()->pos(),
+                 controller->window()->screenArea().topLeft());
+        QVERIFY(!oldView->isVisible());
+        // The new editor and transfer screen were asked to reload.
+        QVERIFY(shown(*controller)->reloadedPresets().size() >= 1);
+
+        // Unknown and empty serials change nothing.
+        controller->deviceSelected(QStringLiteral("NOPE"));
+        controller->deviceSelected(QString());
+        QCOMPARE(controller->currentDevice(), other);
+    }
+
+    void screensSlideByTheirOrder() {
+        auto controller = test::launchWithoutDiscovery();
+        controller->deviceIsConnected(pedals.make("MIV3", "S1"));
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+        const QRect area = controller->window()->screenArea();
+        const int width = area.width();
+        const struct {
+            void (AppDelegate::*go)();
+            const char* to;
+            int direction;  // +1: both views move right
+        } steps[] = {
+            {&AppDelegate::switchToSettings, "MIV3Settings", -1},
+            {&AppDelegate::switchToTransfers, "Transfers", +1},
+            {&AppDelegate::switchToEditor, "MIV3Editor", -1},
+            {&AppDelegate::switchToTransfers, "Transfers", +1},
+            {&AppDelegate::switchToSettings, "MIV3Settings", -1},
+        };
+        for (const auto& step : steps) {
+            QWidget* from = controller->currentController()->view();
+            (controller.get()->*step.go)();
+            QTRY_COMPARE(shownClass(*controller), QString::fromLatin1(step.to));
+            QWidget* to = controller->currentController()->view();
+            QCOMPARE(to->pos(), area.topLeft());
+            QCOMPARE(from->pos(), area.topLeft() + QPoint(step.direction * width, 0));
+        }
+    }
+
+    void suspendAndRecoverWritesItsLines_data() {
+        QTest::addColumn<bool>("suspendFails");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("suspend fails")
+            << true << QStringList{QStringLiteral("cu.usbserial-R1 was NOT suspended")};
+        QTest::newRow("both succeed")
+            << false
+            << QStringList{QStringLiteral("cu.usbserial-R1 was suspended"),
+                           QStringLiteral("cu.usbserial-R1 was recovered")};
+    }
+    void suspendAndRecoverWritesItsLines() {
+        QFETCH(bool, suspendFails);
+        QFETCH(QStringList, lines);
+        auto controller = test::launchWithoutDiscovery();
+        controller->deviceIsConnected(pedals.make("MIV3", "R1", [&](test::ScriptedPedal& pedal) {
+            if (suspendFails) pedal.errors[Command::SUSPENDC] = 3;
+        }));
+        QAction sender(QStringLiteral("Suspend and Recover"));
+        Lines log;
+        controller->suspendAndRecover(&sender);
+        QVERIFY(!sender.isEnabled());
+        QTRY_VERIFY(sender.isEnabled());
+        QCOMPARE(log.containing(QStringLiteral("cu.usbserial-R1 was")), lines);
+    }
+
+    void firmwareFileChosenInThePanel() {
+        auto controller = test::launchWithoutDiscovery();
+        const DeviceRef device = pedals.make("MIV3", "F1");
+        controller->deviceIsConnected(device);
+        const auto& line = *pedals.last().line();
+        QTemporaryDir files;
+        const QString image = files.filePath(QStringLiteral("image.bin"));
+        const QString empty = files.filePath(QStringLiteral("empty.bin"));
+        std::ofstream(image.toStdString()) << std::string(300, '\x5A');
+        std::ofstream(empty.toStdString()) << "";
+        const auto sent = [&] {
+            railSync(device->queue(), [] {});
+            return line.writes().size();
+        };
+        const std::size_t before = sent();
+        // Cancel, an empty file and a folder send nothing.
+        controller->firmwarePanelEnded(0, image);
+        controller->firmwarePanelEnded(1, empty);
+        controller->firmwarePanelEnded(1, files.path());
+        QCOMPARE(sent(), before);
+        controller->firmwarePanelEnded(-1002, image);
+        QVERIFY(sent() > before);
+    }
+
+    void debugModeComesFromTheMarkerFile() {
+        QTemporaryDir home;
+        const QByteArray saved = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        QDir(home.path()).mkpath(QStringLiteral("Desktop"));
+        {
+            auto controller = test::launchWithoutDiscovery();
+            QVERIFY(controller->debugMenuItem() == nullptr);
+            QVERIFY(controller->history() == nullptr);
+        }
+        std::ofstream((home.path() + "/Desktop/Harbrix.debug").toStdString()) << "";
+        auto controller = test::launchWithoutDiscovery();
+        QVERIFY(controller->debugMenuItem() != nullptr);
+        QVERIFY(controller->history() != nullptr);
+        QVERIFY(controller->window()->menuBar()->actions().contains(
+            controller->debugMenuItem()->menuAction()));
+        qputenv("HOME", saved);
+
+        // The recover button: enabled by a successful suspend, disabled by recover.
+        controller->deviceIsConnected(pedals.make("MIV3", "D1"));
+        QAction* recover = controller->recoverButton();
+        QVERIFY(!recover->isEnabled());
+        Lines log;
+        controller->suspend();
+        QVERIFY(recover->isEnabled());
+        recover->trigger();
+        QVERIFY(!recover->isEnabled());
+        QTRY_COMPARE(log.containing(QStringLiteral("cu.usbserial-D1 was")),
+                     (QStringList{QStringLiteral("cu.usbserial-D1 was suspended"),
+                                  QStringLiteral("cu.usbserial-D1 was recovered")}));
+    }
+
+    void presetAnnouncementsReachTheScreensAndTheEditorFollowsOnce() {
+        auto controller = test::launchWithoutDiscovery();
+        const DeviceRef device =
+            pedals.make("MIV3", "P1", [](test::ScriptedPedal& pedal) { pedal.selected = 3; });
+        const DeviceRef other = pedals.make("MIV3", "P2");
+        controller->deviceIsConnected(device);
+        controller->deviceIsConnected(other);
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+        auto* editor = dynamic_cast<PlaceholderScreen*>(controller->editor().get());
+        auto* transfers = dynamic_cast<PlaceholderScreen*>(controller->transfers().get());
+        const std::size_t before = editor->reloadedPresets().size();
+        for (std::size_t slot = 0; slot < 6; ++slot)
+            controller->deviceHasUpdatedPresetAtIndex(device, slot);
+        controller->deviceHasUpdatedPresetAtIndex(other, 7);
+        QCOMPARE(editor->reloadedPresets().size(), before + 6);
+        QCOMPARE(transfers->reloadedPresets(), (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+        QTRY_VERIFY(controller->initialized());
+        QCOMPARE(editor->selections().size(), std::size_t(1));
+        QCOMPARE(editor->selections()[0].first, std::size_t(3));
+        controller->deviceHasUpdatedPresetAtIndex(device, 3);
+        QTest::qWait(50);
+        QCOMPARE(editor->selections().size(), std::size_t(1));
+
+        // Settings and firmware news reach the settings screen of the current pedal only.
+        auto* settings = dynamic_cast<PlaceholderScreen*>(controller->settings().get());
+        SettingsBlock block;
+        block.midiChannel = 5;
+        controller->deviceHasUpdatedSettings(other, block);
+        QVERIFY(!settings->settings());
+        controller->deviceHasUpdatedSettings(device, block);
+        QCOMPARE(settings->settings()->midiChannel, 5u);
+        StingerFacts facts;
+        facts.periodic = false;
+        const auto checker =
+            Stinger::firmwareStinger("http://127.0.0.1:9/_.manifest", "MIV3", {}, facts);
+        AppDelegate::stingerDelegate()->stingerHasAvailableUpdate(*checker);
+        QTRY_COMPARE(settings->syncs(), 1);
+    }
+
+    void emptyStateOffersTheDriverWhenItIsMissing() {
+        std::atomic<int> runs = 0;
+        Nothing::Driver driver;
+        driver.needsKext = [] { return true; };
+        driver.launchTolvaneer = [&runs] { return ++runs == 1 ? false : true; };
+        auto nothing = Nothing::controller(nullptr, driver);
+        QWidget* view = nothing->view();
+        view->show();
+        QVERIFY(nothing->installButton()->isVisible());
+        QCOMPARE(nothing->message()->text(), QString::fromLatin1(Nothing::kDriverMissing));
+
+        nothing->launchTolvaneer();  // refused: the button stays
+        QVERIFY(!nothing->installButton()->isEnabled());
+        QTRY_VERIFY(nothing->installButton()->isEnabled());
+        QVERIFY(nothing->installButton()->isVisible());
+        QCOMPARE(nothing->message()->text(), QString::fromLatin1(Nothing::kNoDevices));
+        nothing->launchTolvaneer();  // installed: the button goes
+        QTRY_VERIFY(!nothing->installButton()->isVisible());
+        QCOMPARE(runs.load(), 2);
+
+        driver.needsKext = [] { return false; };
+        auto installed = Nothing::controller(nullptr, driver);
+        installed->view()->show();
+        QVERIFY(!installed->installButton()->isVisible());
+        QCOMPARE(installed->message()->text(), QString::fromLatin1(Nothing::kNoDevices));
+    }
+
+    void relaunchScriptRunsOnlyAfterBounce() {
+        QTemporaryDir resources;
+        QDir(resources.path()).mkpath(QStringLiteral("Scripts"));
+        const QString marker = resources.path() + "/relaunched";
+        std::ofstream((resources.path() + "/Scripts/bounce.sh").toStdString())
+            << "#!/bin/sh\necho \"$HARBRIX_PID\" > '" << marker.toStdString() << "'\n";
+        const QByteArray saved = qgetenv("HARBRIX_RESOURCES");
+        qputenv("HARBRIX_RESOURCES", resources.path().toUtf8());
+        auto controller = test::launchWithoutDiscovery();
+        controller->applicationWillTerminate();
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(marker));
+        controller->bounce();
+        QVERIFY(controller->bounceRequested());
+        controller->applicationWillTerminate();
+        QTRY_VERIFY(QFile::exists(marker));
+        qputenv("HARBRIX_RESOURCES", saved);
+    }
+};
+
+int main(int argc, char** argv) {
+    harbrix::Application application(argc, argv);
+    AppDelegateQtTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "AppDelegateQtTest.moc"

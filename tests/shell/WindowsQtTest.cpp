@@ -1,0 +1,149 @@
+// The two windows beside the main one: the debug history stepping through a pedal's
+// recorded exchanges (skipping empty preset reads or not), and the "Software Update"
+// window with its bulleted release notes that follow the light or dark appearance.
+#include <QPushButton>
+#include <QTest>
+
+#include <thread>
+
+#include "ShellHarness.h"
+#include "link/ByteText.h"
+#include "shell/AppearanceWatcher.h"
+#include "shell/History.h"
+#include "shell/ReleaseNotes.h"
+#include "shell/StingerWindow.h"
+#include "shell/UpdatePresenter.h"
+#include "support/DeviceEvents.h"
+#include "ui/Alert.h"
+
+using namespace harbrix;
+
+class WindowsQtTest : public QObject {
+    Q_OBJECT
+    test::ScriptedPedals pedals;
+    test::RecordingDelegate delegate;
+
+  private slots:
+    void historyStepsThroughTheRecordedExchanges() {
+        // Entries 0..4: a preset, two empty slots, a preset, an empty slot.
+        const DeviceRef device = pedals.make("MIV3", "H1", [](test::ScriptedPedal& pedal) {
+            pedal.presets[0] = test::presetBytes("First");
+            pedal.presets[3] = test::presetBytes("Fourth");
+        });
+        QVERIFY(device);
+        device->enableHistory();
+        for (std::size_t slot = 0; slot < 5; ++slot) device->preset(slot);
+        QCOMPARE(device->historyEntries().size(), std::size_t(5));
+        QORUARTDevice::setDelegate(&delegate);
+        delegate.setCurrentDevice(device);
+
+        const auto history = History::window();
+        // Loaded with empty presets skipped: the first significant entry after 0.
+        QCOMPARE(history->index(), std::size_t(3));
+        QCOMPARE(history->commandText(), QStringLiteral("READ_PRESET"));
+        QCOMPARE(history->indexText(), QStringLiteral("3"));
+        QCOMPARE(history->requestText(),
+                 QString::fromStdString(prettyDescription(device->historyEntries()[3].request)));
+        for (int i = 0; i < 4; ++i) QVERIFY(history->button(i)->isEnabled());
+
+        const struct {
+            void (History::*step)();
+            std::size_t index;
+        } skipping[] = {{&History::end, 3},     {&History::beginning, 0}, {&History::forward, 3},
+                        {&History::forward, 3}, {&History::backward, 0},  {&History::backward, 0}};
+        for (const auto& s : skipping) {
+            (history.get()->*s.step)();
+            QCOMPARE(history->index(), s.index);
+        }
+        history->toggleIgnoreEmptyPresets();
+        QVERIFY(!history->ignoreEmptyPresets());
+        const struct {
+            void (History::*step)();
+            std::size_t index;
+        } every[] = {{&History::forward, 1}, {&History::forward, 2},  {&History::end, 4},
+                     {&History::forward, 4}, {&History::backward, 3}, {&History::beginning, 0},
+                     {&History::backward, 0}};
+        for (const auto& s : every) {
+            (history.get()->*s.step)();
+            QCOMPARE(history->index(), s.index);
+        }
+        history->toggleIgnoreEmptyPresets();
+        QCOMPARE(history->index(), std::size_t(3));
+
+        // Without a current pedal nothing moves.
+        delegate.setCurrentDevice(nullptr);
+        history->beginning();
+        QCOMPARE(history->index(), std::size_t(3));
+        QORUARTDevice::setDelegate(nullptr);
+    }
+
+    void releaseNotesAreBulletsInTheAppearancesColour() {
+        QWidget parent;
+        ReleaseNotes* notes = ReleaseNotes::releaseNotesWithFont(QFont(QStringLiteral("Sans")),
+                                                                 QRect(0, 0, 300, 200), &parent);
+        QVERIFY(notes != nullptr);
+        QVERIFY(ReleaseNotes::releaseNotesWithFont(QFont(QString()), QRect(), &parent) == nullptr);
+        const QString bullet = QString::fromUtf8(ReleaseNotes::kBullet);
+        notes->replaceLines({});
+        QCOMPARE(notes->toPlainText(), bullet);
+        notes->replaceLines({QStringLiteral("One"), QStringLiteral("Two")});
+        QCOMPARE(notes->toPlainText(), bullet + "One\n" + bullet + "Two");
+
+        emit UIMode::watcher()->UIModeChanged({{QStringLiteral("dark"), true}});
+        QCOMPARE(notes->textColor(), QColor(Qt::white));
+        emit UIMode::watcher()->UIModeChanged({{QStringLiteral("dark"), false}});
+        QCOMPARE(notes->textColor(), QColor(Qt::black));
+        QCOMPARE(notes->toPlainText(), bullet + "One\n" + bullet + "Two");
+
+        // From another thread the text is replaced on the main thread before the call returns.
+        std::thread other([notes] { notes->replaceLines({QStringLiteral("Three")}); });
+        while (notes->lines() != QStringList{QStringLiteral("Three")})
+            QCoreApplication::processEvents();
+        other.join();
+        QCOMPARE(notes->toPlainText(), bullet + "Three");
+    }
+
+    void updateWindowShowsTheRelease() {
+        std::unique_ptr<StingerWindow> window(StingerWindow::window());
+        QCOMPARE(window->size(), QSize(StingerWindow::kWidth, StingerWindow::kHeight));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Software Update"));
+        // Frames measured from the bottom-left corner of the content.
+        QCOMPARE(window->installButton()->geometry(), QRect(451, 370 - 13 - 32, 155, 32));
+        QCOMPARE(window->cancelButton()->geometry(), QRect(371, 370 - 13 - 32, 80, 32));
+        QVERIFY(window->installButton()->isDefault());
+        QVERIFY(window->subhead()->text().contains(QStringLiteral("23.45.67")));
+
+        UpdateEntry nothing;
+        window->showForUpdate(nothing);
+        QVERIFY(!window->isVisible());
+        UpdateEntry entry;
+        entry.empty = false;
+        entry.version = "2.0";
+        window->showForUpdate(entry);
+        QVERIFY(window->isVisible());
+        QVERIFY(window->subhead()->text().contains(
+            QStringLiteral(" 2.0 is now available\u2014you have ")));
+        QCOMPARE(window->notes()->lines(), QStringList{});
+        // Without an update to install the buttons stay as they are.
+        window->install();
+        QVERIFY(window->installButton()->isEnabled());
+        window->hide();
+        QVERIFY(!window->isVisible());
+    }
+
+    void upToDateIsAnAlert() {
+        QString shown;
+        ui::Alert::setResponder([&shown](const ui::Alert& alert) {
+            shown = alert.headline() + "|" + alert.finePrint();
+            return ui::Alert::kOK;
+        });
+        UpdatePresenter presenter(nullptr);
+        presenter.showUpToDate("You're up to date!", "You're running the most recent version.");
+        QCOMPARE(shown,
+                 QStringLiteral("You're up to date!|You're running the most recent version."));
+        ui::Alert::setResponder({});
+    }
+};
+
+QTEST_MAIN(WindowsQtTest)
+#include "WindowsQtTest.moc"
