@@ -40,7 +40,7 @@ asan: deps build-asan/build.ninja
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
 
 build-tsan/build.ninja:
-	cmake -S . -B build-tsan -G Ninja -DHARBRIX_SANITIZE=thread -DHARBRIX_DEVICE_LAYER_ONLY=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build-tsan -G Ninja -DHARBRIX_SANITIZE=thread -DHARBRIX_THREADING_TESTS_ONLY=ON -DCMAKE_BUILD_TYPE=Debug
 
 tsan: deps build-tsan/build.ninja
 	cmake --build build-tsan -j$(JOBS)
