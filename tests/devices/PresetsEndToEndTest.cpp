@@ -17,9 +17,13 @@
 #include "support/ScriptedPedal.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
+#include "support/TextFiles.h"
 
 namespace harbrix {
 namespace {
+
+using test::readText;
+using test::writeText;
 
 using nlohmann::json;
 
@@ -28,13 +32,6 @@ std::string hex(const Bytes& bytes) {
     std::string text;
     for (const std::uint8_t b : bytes) text += {digits[b >> 4], digits[b & 15]};
     return text;
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 void writeBytes(const std::string& path, const Bytes& bytes) {

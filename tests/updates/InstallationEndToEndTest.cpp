@@ -16,6 +16,7 @@
 #include "support/HttpServer.h"
 #include "support/Program.h"
 #include "support/TempDir.h"
+#include "support/TextFiles.h"
 #include "updates/DMGExtractor.h"
 #include "updates/Stinger.h"
 #include "updates/Torque.h"
@@ -23,17 +24,10 @@
 namespace harbrix {
 namespace {
 
+using test::readText;
+using test::writeText;
+
 namespace fs = std::filesystem;
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeText(const std::string& path, const std::string& content) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::size_t entriesIn(const std::string& folder) {
     std::error_code error;

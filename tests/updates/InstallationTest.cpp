@@ -9,6 +9,7 @@
 
 #include "platform/Paths.h"
 #include "support/TempDir.h"
+#include "support/TextFiles.h"
 #include "updates/ApplicationInfo.h"
 #include "updates/DMGExtractor.h"
 #include "updates/FileReplace.h"
@@ -16,17 +17,10 @@
 namespace harbrix {
 namespace {
 
+using test::readText;
+using test::writeText;
+
 namespace fs = std::filesystem;
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeText(const std::string& path, const std::string& content) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 TEST(AttachOutput, TakesTheFirstAppleHFSPartitionUnderTheVolumesFolder) {
     struct Case {

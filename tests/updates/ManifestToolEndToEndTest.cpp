@@ -12,10 +12,14 @@
 #include "support/HttpServer.h"
 #include "support/Program.h"
 #include "support/TempDir.h"
+#include "support/TextFiles.h"
 #include "updates/ApplicationInfo.h"
 
 namespace harbrix {
 namespace {
+
+using test::readText;
+using test::writeText;
 
 namespace fs = std::filesystem;
 
@@ -24,15 +28,6 @@ std::string bundle() {
 }
 std::string harbrix() {
     return bundle() + "/Contents/MacOS/Harbrix";
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeText(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
 }
 
 // The sanitizer builds leave out the windowed application.

@@ -16,6 +16,7 @@
 #include "platform/MainLoop.h"
 #include "support/HttpServer.h"
 #include "support/TempDir.h"
+#include "support/TextFiles.h"
 #include "updates/Stinger.h"
 #include "updates/Torque.h"
 #include "updates/UpdateStartup.h"
@@ -23,19 +24,13 @@
 namespace harbrix {
 namespace {
 
+using test::readText;
+using test::writeText;
+
 using Json = nlohmann::json;
 
 constexpr const char* kManifestPath = "/assets/Harbrix/firmware/MIV3/_.manifest";
 constexpr const char* kPayloadPath = "/assets/Harbrix/firmware/MIV3/MIV3-2.0.ldr";
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeText(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::string md5(const std::string& text) {
     return MD5String(Bytes(text.begin(), text.end()));
