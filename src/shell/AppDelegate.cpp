@@ -74,6 +74,7 @@ AppDelegate::~AppDelegate() {
     Stinger::setPresenter(nullptr);
     // The screens' views live in the window; let the screens go first.
     currentController_.reset();
+    retired_.clear();
     nothing_.reset();
     transfers_.reset();
     editor_.reset();

@@ -186,6 +186,9 @@ class AppDelegate : public QObject,
     void raiseOverlays();
     // Hides every screen view but the current one once a change has ended.
     void settleScreens();
+    // Keeps a replaced screen until its view has left, then lets it go.
+    void retire(const std::shared_ptr<Screen>& screen);
+    void screenChangeEnded();
     // Runs a device operation on the current device's queue; nothing without one.
     bool onCurrentDevice(const std::function<void(const DeviceRef&)>& work);
 
@@ -199,6 +202,8 @@ class AppDelegate : public QObject,
     std::shared_ptr<Screen> editor_;
     std::shared_ptr<Screen> settings_;
     std::shared_ptr<Screen> currentController_;
+    // Screens replaced while their views are still sliding or fading out.
+    std::vector<std::shared_ptr<Screen>> retired_;
     std::vector<QPointer<QWidget>> screenViews_;
 
     ui::ToggleButton* transfersTab_ = nullptr;

@@ -107,6 +107,26 @@ void AppDelegate::settleScreens() {
         if (view && view != shown) view->hide();
 }
 
+// A screen that has been replaced stays alive while its view slides or fades out. It must
+// not be held by the animation itself: the animation is a child of the view, and the last
+// reference going with the animation would delete the view, and so the animation, from
+// inside the animation's own destructor.
+void AppDelegate::retire(const std::shared_ptr<Screen>& screen) {
+    if (screen) retired_.push_back(screen);
+}
+
+void AppDelegate::screenChangeEnded() {
+    settleScreens();
+    // Let go of the replaced screens once the animation that called here has returned.
+    QTimer::singleShot(0, this, [this] {
+        retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
+                                      [this](const std::shared_ptr<Screen>& screen) {
+                                          return screen != currentController_;
+                                      }),
+                       retired_.end());
+    });
+}
+
 void AppDelegate::slideToController(const std::shared_ptr<Screen>& target) {
     if (!target || !window_ || target == currentController_) return;
     // Forward unless the target comes before the shown screen in the screens' order.
@@ -136,13 +156,11 @@ void AppDelegate::slideToController(const std::shared_ptr<Screen>& target) {
     QTimer::singleShot(kDeferralMs, this, [this, target, old, oldView, newView, forward, width] {
         const QPoint shift(forward ? -width : width, 0);
         currentController_ = target;
-        // The old screen stays alive until it has slid out.
-        if (oldView)
-            ui::animation::slide(oldView, oldView->pos() + shift, ui::animation::kSlideMs,
-                                 [old] {});
+        retire(old);
+        if (oldView) ui::animation::slide(oldView, oldView->pos() + shift, ui::animation::kSlideMs);
         if (newView)
             ui::animation::slide(newView, newView->pos() + shift, ui::animation::kSlideMs,
-                                 [this] { settleScreens(); });
+                                 [this] { screenChangeEnded(); });
     });
 }
 
@@ -172,10 +190,11 @@ void AppDelegate::fadeInController() {
 
     QTimer::singleShot(kDeferralMs, this, [this, next, old, oldView, newView] {
         currentController_ = next;
-        if (oldView) ui::animation::fade(oldView, false, ui::animation::kScreenFadeMs, [old] {});
+        retire(old);
+        if (oldView) ui::animation::fade(oldView, false, ui::animation::kScreenFadeMs);
         if (newView)
             ui::animation::fade(newView, true, ui::animation::kScreenFadeMs,
-                                [this] { settleScreens(); });
+                                [this] { screenChangeEnded(); });
     });
 }
 

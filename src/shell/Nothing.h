@@ -30,6 +30,7 @@ class Nothing : public Screen {
                                                Driver driver = {});
 
     Kind kind() const override { return Kind::nothing; }
+    QString className() const override { return QStringLiteral("Nothing"); }
 
     ui::Label* message() const { return message_; }
     ui::ImageButton* installButton() const { return installButton_; }

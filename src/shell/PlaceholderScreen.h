@@ -22,7 +22,7 @@ class PlaceholderScreen : public Screen {
     PlaceholderScreen(Kind kind, QString className, DeviceRef device, ScreenDelegate* delegate);
 
     Kind kind() const override { return kind_; }
-    const QString& className() const { return className_; }
+    QString className() const override { return className_; }
     const DeviceRef& device() const { return device_; }
 
     void reloadPreset(std::size_t index) override;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 #include <cstddef>
@@ -30,6 +31,8 @@ class Screen {
     Screen& operator=(const Screen&) = delete;
 
     virtual Kind kind() const = 0;
+    // The screen's class as the window names it ("Transfers", "MIV3Editor", "Nothing").
+    virtual QString className() const = 0;
     // The view, made (and set up) on the first call.
     QWidget* view() {
         if (!view_) {

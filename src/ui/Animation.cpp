@@ -2,9 +2,13 @@
 // paints as fast as any other.
 #include "ui/Animation.h"
 
+#include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
 #include <QPointer>
 #include <QPropertyAnimation>
+#include <QTimer>
+
+#include <memory>
 
 namespace harbrix::ui::animation {
 
@@ -25,6 +29,22 @@ void stopRunning(QWidget* view, const char* name) {
     }
 }
 
+// Runs `done` once. What it captures is let go on a later turn of the event loop, never
+// from inside the animation: a capture may own the animated view, and the view owns the
+// animation, which would then be deleted from its own destructor.
+std::function<void()> once(std::function<void()> done) {
+    if (!done) return {};
+    auto held = std::make_shared<std::function<void()>>(std::move(done));
+    return [held] {
+        std::function<void()> block = std::move(*held);
+        *held = nullptr;
+        if (!block) return;
+        block();
+        if (QCoreApplication* application = QCoreApplication::instance())
+            QTimer::singleShot(0, application, [block = std::move(block)] {});
+    };
+}
+
 }  // namespace
 
 QEasingCurve easeInEaseOut() {
@@ -41,7 +61,7 @@ void setInstant(bool instant) {
 void fade(QWidget* view, bool in, int durationMs, std::function<void()> done) {
     if (view == nullptr) return;
     stopRunning(view, kFadeName);
-    auto finish = [view = QPointer<QWidget>(view), in, done = std::move(done)] {
+    auto finish = [view = QPointer<QWidget>(view), in, done = once(std::move(done))] {
         if (!view) return;
         view->setGraphicsEffect(nullptr);
         view->setVisible(in);
@@ -79,9 +99,10 @@ void slide(QWidget* view, const QPoint& to, int durationMs, std::function<void()
     animation->setStartValue(view->pos());
     animation->setEndValue(to);
     animation->setEasingCurve(easeInEaseOut());
-    QObject::connect(animation, &QPropertyAnimation::finished, view, [done = std::move(done)] {
-        if (done) done();
-    });
+    QObject::connect(animation, &QPropertyAnimation::finished, view,
+                     [done = once(std::move(done))] {
+                         if (done) done();
+                     });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 

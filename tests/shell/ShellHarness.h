@@ -60,9 +60,8 @@ inline PlaceholderScreen* shown(const AppDelegate& controller) {
 
 // The class of the shown screen, "Nothing" for the empty state.
 inline QString shownClass(const AppDelegate& controller) {
-    if (controller.currentController() == controller.nothing()) return QStringLiteral("Nothing");
-    const PlaceholderScreen* screen = shown(controller);
-    return screen != nullptr ? screen->className() : QString();
+    const auto& screen = controller.currentController();
+    return screen ? screen->className() : QString();
 }
 
 }  // namespace harbrix::test

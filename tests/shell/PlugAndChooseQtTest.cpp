@@ -1,0 +1,227 @@
+// Plugging, unplugging and choosing simulated pedals with the real controller, real
+// discovery and the animations running as the user sees them. After every unplug and every
+// choice the event loop keeps running for a while, so the screens that were let go are
+// really deleted, and the window must still show the right screen. Screens used to be
+// kept alive by their own animations and took the application down as those were deleted.
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ShellHarness.h"
+#include "shell/Application.h"
+#include "shell/QtMainRail.h"
+#include "shell/Selector.h"
+#include "shell/Window.h"
+#include "support/Simulator.h"
+#include "support/TempDir.h"
+#include "ui/Fonts.h"
+#include "ui/ImageView.h"
+
+using namespace harbrix;
+using test::shownClass;
+
+namespace {
+
+constexpr int kConnectMs = 20000;
+// Long enough for every slide and fade (at most 0.5 s) and the deletes that follow them.
+constexpr int kSettleMs = 2500;
+
+void discoverIn(const std::string& folder) {
+    qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
+    qputenv("HARBRIX_USB_INVENTORY",
+            QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) + "/pedalsim inventory '" +
+                                      folder + "'"));
+}
+
+std::unique_ptr<AppDelegate> launch() {
+    AppDelegate::Options options;
+    options.driver.needsKext = [] { return false; };
+    auto controller = std::make_unique<AppDelegate>(options);
+    controller->applicationDidFinishLaunching();
+    return controller;
+}
+
+std::unique_ptr<test::Simulator> plug(const std::string& folder, const std::string& model,
+                                      const std::string& serial,
+                                      std::vector<std::string> extra = {}) {
+    std::vector<std::string> arguments{"--dir", folder, "--model", model, "--serial", serial};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return std::make_unique<test::Simulator>(arguments);
+}
+
+DeviceRef connectedWithSerial(const AppDelegate& controller, const std::string& serial) {
+    for (const DeviceRef& device : controller.connected())
+        if (device->serial() == serial) return device;
+    return nullptr;
+}
+
+// Clicks the chooser's button of the pedal with that serial.
+bool choose(AppDelegate& controller, const std::string& serial) {
+    controller.openSelector();
+    const auto& entries = controller.selector()->devices();
+    const auto buttons = controller.selector()->buttons();
+    for (std::size_t i = 0; i < entries.size() && i < buttons.size(); ++i) {
+        if (entries[i].serial.toStdString() != serial) continue;
+        QTest::mouseClick(buttons[i], Qt::LeftButton);
+        return true;
+    }
+    controller.closeSelector();
+    return false;
+}
+
+}  // namespace
+
+class PlugAndChooseQtTest : public QObject {
+    Q_OBJECT
+    test::TempDir pedals{"plug-pedals"};
+    std::unique_ptr<test::TempDir> cache;
+
+  private slots:
+    void initTestCase() {
+        ui::fonts::install();
+        bindMainRailToQt();
+        discoverIn(pedals.path());
+        // Replies end as soon as they are complete: connections take a fraction of a second.
+        qputenv("HARBRIX_LINK_FRAMING", "fast");
+    }
+
+    // Every case meets its pedals for the first time.
+    void init() {
+        cache = std::make_unique<test::TempDir>("plug-cache");
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache->path()));
+    }
+
+    void cleanup() {
+        QORUARTDevice::resetRegistry();
+        QTest::qWait(50);
+    }
+
+    // One pedal, unplugged while its slots are still being read, and again long after.
+    void unplugOnlyPedal_data() {
+        QTest::addColumn<bool>("duringSynchronisation");
+        QTest::newRow("during the initial synchronisation") << true;
+        QTest::newRow("long after it") << false;
+    }
+    void unplugOnlyPedal() {
+        QFETCH(bool, duringSynchronisation);
+        auto controller = launch();
+        QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
+        // Slow replies keep the synchronisation going for seconds.
+        auto miv = plug(pedals.path(), "MIV3", "PLUGM01",
+                        duringSynchronisation ? std::vector<std::string>{"--latency", "60"}
+                                              : std::vector<std::string>{});
+        QVERIFY2(miv->running(), miv->error().c_str());
+        QTRY_COMPARE_WITH_TIMEOUT(shownClass(*controller), QStringLiteral("MIV3Editor"),
+                                  kConnectMs);
+        const DeviceRef device = controller->currentDevice();
+        QVERIFY(device);
+        if (duringSynchronisation) {
+            QVERIFY(device->refreshing());
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
+            controller->switchToTransfers();
+            QTest::qWait(kSettleMs);
+        }
+        miv->kill();
+        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
+        QTest::qWait(kSettleMs);
+        QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
+        QVERIFY(controller->currentController()->view()->isVisible());
+        QVERIFY(controller->emptyPedalboard()->isVisible());
+    }
+
+    // Two pedals; whichever is current goes, the other one stays or takes over.
+    void unplugOneOfTwo_data() {
+        QTest::addColumn<bool>("unplugCurrent");
+        QTest::newRow("the current one") << true;
+        QTest::newRow("the other one") << false;
+    }
+    void unplugOneOfTwo() {
+        QFETCH(bool, unplugCurrent);
+        auto controller = launch();
+        QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
+        auto first = plug(pedals.path(), "MIV3", "PLUGM02");
+        QVERIFY2(first->running(), first->error().c_str());
+        QTRY_VERIFY_WITH_TIMEOUT(connectedWithSerial(*controller, "PLUGM02") != nullptr,
+                                 kConnectMs);
+        auto second = plug(pedals.path(), "MIV3", "PLUGM03");
+        QVERIFY2(second->running(), second->error().c_str());
+        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(2), kConnectMs);
+        QCOMPARE(controller->currentDevice()->serial(), std::string("PLUGM02"));
+        QTest::qWait(kSettleMs);
+
+        (unplugCurrent ? first : second)->kill();
+        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), kConnectMs);
+        QTest::qWait(kSettleMs);
+        QCOMPARE(controller->currentDevice()->serial(),
+                 std::string("PLUGM0") + (unplugCurrent ? "3" : "2"));
+        QCOMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+        QVERIFY(controller->currentController()->view()->isVisible());
+
+        (unplugCurrent ? second : first)->kill();
+        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
+        QTest::qWait(kSettleMs);
+        QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
+    }
+
+    // Choosing a pedal in the chooser, the current one or the other, from every screen.
+    void choosePedal_data() {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("chooseCurrent");
+        for (const char* screen : {"editor", "transfers", "settings"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, the current pedal").arg(screen)))
+                << QString::fromLatin1(screen) << true;
+            QTest::newRow(qPrintable(QStringLiteral("%1, the other pedal").arg(screen)))
+                << QString::fromLatin1(screen) << false;
+        }
+    }
+    void choosePedal() {
+        QFETCH(QString, screen);
+        QFETCH(bool, chooseCurrent);
+        auto controller = launch();
+        QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
+        auto miv = plug(pedals.path(), "MIV3", "PLUGM04");
+        auto nax = plug(pedals.path(), "NAX3", "PLUGN01");
+        QVERIFY2(miv->running() && nax->running(), (miv->error() + nax->error()).c_str());
+        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(2), kConnectMs);
+        // The first to connect is current; make it the MIV3 whichever won the race.
+        if (controller->currentDevice()->serial() != "PLUGM04") {
+            QVERIFY(choose(*controller, "PLUGM04"));
+            QTRY_COMPARE(controller->currentDevice()->serial(), std::string("PLUGM04"));
+        }
+        QTest::qWait(kSettleMs);
+        if (screen == QLatin1String("transfers")) controller->switchToTransfers();
+        if (screen == QLatin1String("settings")) controller->switchToSettings();
+        QTest::qWait(kSettleMs);
+
+        const std::string chosen = chooseCurrent ? "PLUGM04" : "PLUGN01";
+        QVERIFY(choose(*controller, chosen));
+        QTest::qWait(kSettleMs);
+        QCOMPARE(controller->currentDevice()->serial(), chosen);
+        QVERIFY(!controller->selectorOpen());
+        // A NAX3 edits no presets: whatever was shown, its settings are.
+        const QString expected = !chooseCurrent                     ? QStringLiteral("NAX3Settings")
+                                 : screen == QLatin1String("editor") ? QStringLiteral("MIV3Editor")
+                                 : screen == QLatin1String("transfers")
+                                     ? QStringLiteral("Transfers")
+                                     : QStringLiteral("MIV3Settings");
+        QCOMPARE(shownClass(*controller), expected);
+        QVERIFY(controller->currentController()->view()->isVisible());
+
+        // And the chosen pedal can still go.
+        (chooseCurrent ? miv : nax)->kill();
+        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), kConnectMs);
+        QTest::qWait(kSettleMs);
+        QVERIFY(controller->currentController()->view()->isVisible());
+    }
+};
+
+int main(int argc, char** argv) {
+    harbrix::Application application(argc, argv);
+    PlugAndChooseQtTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "PlugAndChooseQtTest.moc"
