@@ -1,6 +1,7 @@
 // The simulator's command line.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ struct Options {
     bool pace = false;
     bool log = false;
     std::string recordPath;  // one line per request received: "NAME count argument"
+    // How long the pedal stays unplugged after SIGUSR2.
+    std::chrono::milliseconds replugPause{2500};
     FaultPlan faults;
 
     std::string nodeName() const;
