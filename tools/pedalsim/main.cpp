@@ -78,6 +78,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pedalsim: %s\n", error.c_str());
         return 1;
     }
+    // A USB record whose node the system has not made yet.
+    if (options->noNode) line->unlink();
     std::printf("ready %s\n", line->linkPath().c_str());
     std::fflush(stdout);
     const std::string node = line->linkPath();
