@@ -291,6 +291,9 @@ class AppDelegateQtTest : public QObject {
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
         auto* editor = dynamic_cast<PlaceholderScreen*>(controller->editor().get());
         auto* transfers = dynamic_cast<PlaceholderScreen*>(controller->transfers().get());
+        // A real pedal's slot is read only after its selection was asked for; announcing
+        // slots the scripted pedal never had read must wait for that answer.
+        QTRY_VERIFY(controller->knowsSelection(device));
         const std::size_t before = editor->reloadedPresets().size();
         for (std::size_t slot = 0; slot < 6; ++slot)
             controller->deviceHasUpdatedPresetAtIndex(device, slot);
