@@ -18,7 +18,8 @@ struct Options {
     bool qorName = false;   // cu.qorMODEL-SERIAL instead of cu.usbserial-SERIAL
     bool pace = false;
     bool log = false;
-    std::string recordPath;  // one line per request received: "NAME count argument"
+    // One line per request received: "NAME count argument", and for "POKEC" the value.
+    std::string recordPath;
     FaultPlan faults;
 
     std::string nodeName() const;
