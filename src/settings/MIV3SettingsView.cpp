@@ -1,6 +1,7 @@
 // The MIV3's controls and how they show `core`: three columns below the firmware part for
 // the MIDI settings, the display settings and the factory reset.
 #include <QEvent>
+#include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 
 #include <array>
@@ -26,6 +27,7 @@ constexpr int kCheckStep = 30;
 constexpr int kCheckLabelGap = 10;
 constexpr int kSliderWidth = 220;
 constexpr int kValuePadding = 18;
+constexpr qreal kDisabledOpacity = 0.4;
 
 // Clicking a check box's label clicks the box.
 class LabelClicks : public QObject {
@@ -97,6 +99,10 @@ void MIV3Settings::buildControls(QWidget* view) {
     controls->setAttribute(Qt::WA_TranslucentBackground);
     controls->setGeometry(0, kTop, 1100, kHeight);
     controls_ = controls;
+    auto* dim = new QGraphicsOpacityEffect(controls);
+    dim->setOpacity(kDisabledOpacity);
+    dim->setEnabled(false);
+    controls->setGraphicsEffect(dim);
     auto* rule = new ui::ColorView(QColor(255, 255, 255, 28), controls);
     rule->setGeometry(kMargin, 0, 1100 - 2 * kMargin, 1);
 
@@ -198,7 +204,11 @@ void MIV3Settings::showCore() {
 }
 
 void MIV3Settings::setControlsEnabled(bool enabled) {
-    if (controls_) controls_->setEnabled(enabled);
+    if (!controls_) return;
+    controls_->setEnabled(enabled);
+    // Dimmed as a whole while they take no clicks: the value buttons look much the same
+    // either way.
+    if (QGraphicsEffect* dim = controls_->graphicsEffect()) dim->setEnabled(!enabled);
 }
 
 }  // namespace harbrix
