@@ -235,25 +235,34 @@ void Settings::startFirmwareFlash(const DeviceRef& device) {
     std::weak_ptr<QORUARTDevice> weakDevice = device;
     QPointer<QWidget> alive = this->alive();
     Settings* screen = this;
+    // The image is read whole and its digest checked: on the pedal's queue, not the main
+    // thread.
     rail(device->queue(), [weakDevice, alive, screen] {
         const DeviceRef device = weakDevice.lock();
-        if (!device) return;
-        const auto checker = firmwareChecker(*device);
-        const std::optional<Bytes> image = checker ? checker->updatePayload() : std::nullopt;
-        FlashOutcome outcome = FlashOutcome::noImage;
+        const auto checker = device ? firmwareChecker(*device) : nullptr;
+        std::optional<Bytes> image = checker ? checker->updatePayload() : std::nullopt;
         // A cached image that no longer verifies has just been deleted; fetch it again now
         // rather than at the next periodic check.
         if (!image && checker) checker->refresh();
-        if (image) {
-            // The device delivers each report on the main rail.
-            const bool updated = device->updateFirmware(*image, [alive, screen](double percent) {
-                if (alive) screen->firmwareUpdateProgressed(percent);
-            });
-            outcome = updated ? FlashOutcome::updated : FlashOutcome::failed;
-        }
-        // Behind the progress reports already on their way.
-        rail(Rails::main(), [alive, screen, outcome] {
-            if (alive) screen->firmwareUpdateEnded(outcome);
+        const bool gone = !device;
+        rail(Rails::main(), [weakDevice, alive, screen, gone, image = std::move(image)] {
+            if (!alive) return;
+            if (gone) return screen->firmwareUpdateEnded(FlashOutcome::gone);
+            if (!image) return screen->firmwareImageMissing();
+            ImageRefusal refusal = ImageRefusal::none;
+            const auto flash = FirmwareFlash::start(
+                weakDevice.lock(), *image,
+                [alive, screen](double percent) {
+                    if (alive) screen->firmwareUpdateProgressed(percent);
+                },
+                [alive, screen](FlashOutcome outcome) {
+                    if (alive) screen->firmwareUpdateEnded(outcome);
+                },
+                &refusal);
+            if (!flash)
+                screen->firmwareUpdateEnded(
+                    refusal != ImageRefusal::none ? FlashOutcome::refused : FlashOutcome::gone,
+                    refusal);
         });
     });
 }
@@ -271,25 +280,32 @@ void Settings::firmwareUpdateProgressed(double percent) {
     QAccessible::updateAccessibility(&event);
 }
 
-void Settings::firmwareUpdateEnded(FlashOutcome outcome) {
+void Settings::firmwareUpdateEnded(FlashOutcome outcome, ImageRefusal refusal) {
+    switch (outcome) {
+        case FlashOutcome::written:
+            return endFlash(true, QString());
+        case FlashOutcome::failed:
+            return endFlash(false, QString::fromLatin1(kFlashFailed));
+        case FlashOutcome::refused:
+            return endFlash(false, QStringLiteral("The new firmware cannot be flashed: %1")
+                                       .arg(QString::fromStdString(refusalText(refusal))));
+        default:
+            return endFlash(false, QString::fromStdString(FirmwareFlash::outcomeText(outcome)));
+    }
+}
+
+void Settings::firmwareImageMissing() {
+    logFormat("update firmware: no verified image in the cache");
+    endFlash(false, QString::fromLatin1(kNoFirmwareImage));
+}
+
+void Settings::endFlash(bool written, const QString& notice) {
     if (!isViewLoaded() || flash_ != Flash::running) return;
     setControlsEnabled(true);
-    switch (outcome) {
-        case FlashOutcome::updated:
-            logFormat("update firmware: done");
-            flash_ = Flash::updated;
-            break;
-        case FlashOutcome::failed:
-            logFormat("update firmware: failed");
-            flash_ = Flash::idle;
-            notice_->post(QString::fromLatin1(kFlashFailed));
-            break;
-        case FlashOutcome::noImage:
-            logFormat("update firmware: no verified image in the cache");
-            flash_ = Flash::idle;
-            notice_->post(QString::fromLatin1(kNoFirmwareImage));
-            break;
-    }
+    // A pedal that took the image restarts and comes back as a new connection, with a new
+    // screen; until then the update is not offered again.
+    flash_ = written ? Flash::updated : Flash::idle;
+    if (!notice.isEmpty()) notice_->post(notice);
     sync();
 }
 

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "link/FirmwareFlash.h"
 #include "link/SettingsBlock.h"
 #include "settings/SettingsRules.h"
 #include "shell/Notice.h"
@@ -36,8 +37,8 @@ class Settings : public Screen {
         "The new firmware is no longer in the update cache, so nothing was sent to the pedal. "
         "It will be downloaded again.";
 
-    // How a firmware update ended.
-    enum class FlashOutcome { updated, failed, noImage };
+    // How a firmware update ended: the shared flash's outcomes.
+    using FlashOutcome = FirmwareFlash::Outcome;
 
     // The screen of a settings class ("MIV3Settings", "NAX3Settings"); none for another name.
     static std::unique_ptr<Settings> controller(const QString& className, ScreenDelegate* delegate);
@@ -55,8 +56,8 @@ class Settings : public Screen {
     void updateFirmware();
     // A progress report of the running update, in percent (main thread).
     void firmwareUpdateProgressed(double percent);
-    // The end of the running update (main thread).
-    void firmwareUpdateEnded(FlashOutcome outcome);
+    // The end of the running update (main thread); `refusal` says why a refused image was.
+    void firmwareUpdateEnded(FlashOutcome outcome, ImageRefusal refusal = ImageRefusal::none);
     bool flashing() const { return flash_ == Flash::running; }
 
     // The views, once the view is loaded.
@@ -101,10 +102,13 @@ class Settings : public Screen {
     void showFirmware(const DeviceRef& device);
     void placeFirmwareRow();
     void placeNotice();
-    // The one place the screen starts a flash: runs the update of the checker's image on the
-    // pedal's queue; progress reaches firmwareUpdateProgressed and the end
-    // firmwareUpdateEnded, both on the main thread.
+    // The one place the screen starts a flash: reads the checker's verified image on the
+    // pedal's queue and runs it as a FirmwareFlash; progress reaches firmwareUpdateProgressed
+    // and the end firmwareUpdateEnded, both on the main thread.
     void startFirmwareFlash(const DeviceRef& device);
+    // The checker had no verified image to flash.
+    void firmwareImageMissing();
+    void endFlash(bool written, const QString& notice);
 
     SettingsBlock core_;
     Flash flash_ = Flash::idle;
