@@ -79,15 +79,8 @@ class FirmwareUpdateQtTest : public QObject {
     Settings* plugAndOpen(const std::string& model, const std::string& serial,
                           std::unique_ptr<test::Simulator>& sim,
                           std::vector<std::string> extra = {}) {
-        extra.insert(extra.end(), {"--state", state(), "--record", record()});
-        sim = test::plug(pedals.path(), model, serial, extra);
-        if (!sim->running() || !test::waitForPedal(*controller, serial)) return nullptr;
-        controller->switchToSettings();
-        if (!QTest::qWaitFor([&] {
-                return test::shownClass(*controller) == QString::fromStdString(model + "Settings");
-            }))
-            return nullptr;
-        return dynamic_cast<Settings*>(controller->currentController().get());
+        return test::plugAndOpen(*controller, pedals.path(), model, serial, state(), record(), sim,
+                                 std::move(extra));
     }
 
   private slots:

@@ -50,14 +50,8 @@ class MIV3SettingsQtTest : public QObject {
     // settings screen; none when that does not happen.
     MIV3Settings* plugAndOpen(const std::string& serial, std::unique_ptr<test::Simulator>& sim,
                               std::vector<std::string> extra = {}) {
-        extra.insert(extra.end(), {"--state", state(), "--record", record()});
-        sim = test::plug(pedals.path(), "MIV3", serial, extra);
-        if (!sim->running()) return nullptr;
-        if (!test::waitForPedal(*controller, serial)) return nullptr;
-        controller->switchToSettings();
-        if (!QTest::qWaitFor([&] { return test::shownClass(*controller) == "MIV3Settings"; }))
-            return nullptr;
-        return dynamic_cast<MIV3Settings*>(controller->currentController().get());
+        return dynamic_cast<MIV3Settings*>(test::plugAndOpen(
+            *controller, pedals.path(), "MIV3", serial, state(), record(), sim, std::move(extra)));
     }
 
     static bool settled(MIV3Settings* screen) {

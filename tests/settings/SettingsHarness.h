@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/QORUARTDevice.h"
+#include "settings/Settings.h"
 #include "shell/AppDelegate.h"
 #include "support/Simulator.h"
 #include "support/TextFiles.h"
@@ -72,6 +73,21 @@ inline DeviceRef waitForPedal(const AppDelegate& controller, const std::string& 
         },
         kConnectMs);
     return found;
+}
+
+// Plugs a pedal that keeps its state in `state` and records what it receives in `record`,
+// waits until it is up and shows its settings screen; none when that does not happen.
+inline Settings* plugAndOpen(AppDelegate& controller, const std::string& folder,
+                             const std::string& model, const std::string& serial,
+                             const std::string& state, const std::string& record,
+                             std::unique_ptr<Simulator>& sim, std::vector<std::string> extra = {}) {
+    extra.insert(extra.end(), {"--state", state, "--record", record});
+    sim = plug(folder, model, serial, extra);
+    if (!sim->running() || !waitForPedal(controller, serial)) return nullptr;
+    controller.switchToSettings();
+    const QString screenClass = QString::fromStdString(model + "Settings");
+    if (!QTest::qWaitFor([&] { return shownClass(controller) == screenClass; })) return nullptr;
+    return dynamic_cast<Settings*>(controller.currentController().get());
 }
 
 // The values of the memory writes the simulator recorded at `address`, in order.
