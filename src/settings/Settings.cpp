@@ -301,9 +301,10 @@ void Settings::firmwareImageMissing() {
 
 void Settings::endFlash(bool written, const QString& notice) {
     if (!isViewLoaded() || flash_ != Flash::running) return;
-    setControlsEnabled(true);
     // A pedal that took the image restarts and comes back as a new connection, with a new
-    // screen; until then the update is not offered again.
+    // screen; until then neither the update nor the settings of the restarting pedal take
+    // clicks.
+    if (!written) setControlsEnabled(true);
     flash_ = written ? Flash::updated : Flash::idle;
     if (!notice.isEmpty()) notice_->post(notice);
     sync();
