@@ -1,10 +1,11 @@
-// The model table and the screen factories. The transfer, editor and settings screens are
+// The model table and the screen factories. The transfer and editor screens are
 // placeholders until their own subsystems provide them; they plug in here.
 #include "shell/ScreenCatalog.h"
 
 #include <array>
 
 #include "link/QORUARTDevice.h"
+#include "settings/Settings.h"
 #include "shell/PlaceholderScreen.h"
 
 namespace harbrix::ScreenCatalog {
@@ -47,6 +48,7 @@ std::unique_ptr<Screen> editor(const DeviceRef& device, ScreenDelegate* delegate
 std::unique_ptr<Screen> settings(const DeviceRef& device, ScreenDelegate* delegate) {
     const ModelScreens* row = find(modelName(device));
     if (row == nullptr) return nullptr;
+    if (auto screen = Settings::controller(text(row->settingsClass), delegate)) return screen;
     return std::make_unique<PlaceholderScreen>(Screen::Kind::settings, text(row->settingsClass),
                                                device, delegate);
 }

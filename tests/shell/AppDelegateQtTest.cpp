@@ -14,10 +14,13 @@
 #include "ShellHarness.h"
 #include "link/Commands.h"
 #include "platform/Log.h"
+#include "settings/Settings.h"
 #include "shell/Application.h"
 #include "shell/History.h"
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
+#include "support/FirmwareRelease.h"
+#include "support/TempDir.h"
 #include "ui/Animation.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageView.h"
@@ -109,8 +112,11 @@ class AppDelegateQtTest : public QObject {
 
         controller->deviceHasBeenDisconnected(a);
         QCOMPARE(controller->currentDevice(), c);
-        QTRY_COMPARE(shown(*controller)->device(), c);
-        QCOMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
+        // The settings screen of the newest pedal, not of the one that went.
+        QCOMPARE(
+            dynamic_cast<Settings*>(controller->currentController().get())->serialNumber()->text(),
+            QStringLiteral("Serial C3"));
         QCOMPARE(controller->selector()->devices().size(), std::size_t(2));
         QCOMPARE(controller->selector()->current(), std::size_t(1));
 
@@ -308,19 +314,35 @@ class AppDelegateQtTest : public QObject {
         QCOMPARE(editor->selections().size(), std::size_t(1));
 
         // Settings and firmware news reach the settings screen of the current pedal only.
-        auto* settings = dynamic_cast<PlaceholderScreen*>(controller->settings().get());
+        auto* settings = dynamic_cast<Settings*>(controller->settings().get());
+        QVERIFY(settings != nullptr);
+        settings->view();
+        const SettingsBlock earlier = settings->core();
         SettingsBlock block;
         block.midiChannel = 5;
         controller->deviceHasUpdatedSettings(other, block);
-        QVERIFY(!settings->settings());
+        QVERIFY(settings->core() == earlier);
         controller->deviceHasUpdatedSettings(device, block);
-        QCOMPARE(settings->settings()->midiChannel, 5u);
+        QCOMPARE(settings->core().midiChannel, 5u);
+
+        // A checker that has found new firmware; the screen hears of it through the
+        // controller, and only then shows the update button.
+        test::HttpServer server;
+        test::TempDir cache("shell-firmware");
+        test::publishFirmware(server, "MIV3", "99.0.0", Bytes(300, 0x5A));
         StingerFacts facts;
         facts.periodic = false;
-        const auto checker =
-            Stinger::firmwareStinger("http://127.0.0.1:9/_.manifest", "MIV3", {}, facts);
+        facts.folder = cache.path();
+        facts.currentVersion = [] { return Version::versionWithString("1.0.0"); };
+        facts.applicationVersion = [] { return Version::versionWithString("1.0.0"); };
+        const auto checker = Stinger::firmwareStinger(
+            server.url() + test::firmwareManifestPath("MIV3"), "MIV3", {}, facts);
+        QVERIFY(checker->coreCheck());
+        device->model()->setStinger(checker);
+        QVERIFY(settings->updateButton()->isHidden());
         AppDelegate::stingerDelegate()->stingerHasAvailableUpdate(*checker);
-        QTRY_COMPARE(settings->syncs(), 1);
+        QTRY_VERIFY(!settings->updateButton()->isHidden());
+        device->model()->setStinger(nullptr);
     }
 
     void emptyStateOffersTheDriverWhenItIsMissing() {
