@@ -4,6 +4,7 @@
 #include "devices/DeviceRails.h"
 #include "devices/DeviceRegistry.h"
 #include "devices/Meta.h"
+#include "devices/Preset.h"
 #include "link/DeviceDelegate.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
@@ -14,13 +15,20 @@ namespace {
 constexpr unsigned kOccupancyBits = 128;
 
 // On the device's queue: the state block, every occupied slot into the preset cache in
-// ascending order, then the settings.
+// ascending order (an empty preset for each unoccupied one), then the settings.
 void synchronize(const DeviceRef& device) {
     const LCXreply state = device->getInitialDeviceState();
     device->setLcxreply(state);
     device->enableHardwareControl();
-    for (unsigned slot = 0; slot < kOccupancyBits; ++slot)
-        if (state.isOccupied(slot)) device->refreshPreset(slot);
+    for (unsigned slot = 0; slot < kOccupancyBits; ++slot) {
+        if (state.isOccupied(slot)) {
+            device->refreshPreset(slot);
+        } else if (slot < device->presetsSchema().presets) {
+            // Known to be empty without a read.
+            device->setCachedPreset(Preset::emptyPresetForDevice(device.get()), slot);
+            QORUARTDevice::deviceHasUpdatedPresetAtIndex(device, slot);
+        }
+    }
     const SettingsBlock settings = SettingsBlock::fromLCXreply(state);
     if (settings == device->settings()) {
         device->setRefreshing(false);
