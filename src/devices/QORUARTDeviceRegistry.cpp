@@ -26,7 +26,6 @@ void synchronize(const DeviceRef& device) {
         } else if (slot < device->presetsSchema().presets) {
             // Known to be empty without a read.
             device->setCachedPreset(Preset::emptyPresetForDevice(device.get()), slot);
-            QORUARTDevice::deviceHasUpdatedPresetAtIndex(device, slot);
         }
     }
     const SettingsBlock settings = SettingsBlock::fromLCXreply(state);

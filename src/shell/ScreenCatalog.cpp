@@ -1,11 +1,12 @@
-// The model table and the screen factories. The transfer, editor and settings screens are
-// placeholders until their own subsystems provide them; they plug in here.
+// The model table and the screen factories. The editor and settings screens are placeholders
+// until their own subsystems provide them; they plug in here.
 #include "shell/ScreenCatalog.h"
 
 #include <array>
 
 #include "link/QORUARTDevice.h"
 #include "shell/PlaceholderScreen.h"
+#include "transfers/Transfers.h"
 
 namespace harbrix::ScreenCatalog {
 namespace {
@@ -32,9 +33,7 @@ const ModelScreens* find(const std::string& modelName) {
 }
 
 std::unique_ptr<Screen> transfers(const DeviceRef& device, ScreenDelegate* delegate) {
-    if (!device) return nullptr;
-    return std::make_unique<PlaceholderScreen>(Screen::Kind::transfers, QStringLiteral("Transfers"),
-                                               device, delegate);
+    return Transfers::controller(device, delegate);
 }
 
 std::unique_ptr<Screen> editor(const DeviceRef& device, ScreenDelegate* delegate) {

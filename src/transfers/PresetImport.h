@@ -37,7 +37,7 @@ class PresetImport {
   public:
     // The records for the slots' cached presets; none (and a refusal) when any slot holds
     // no known preset or one that cannot be made into a file.
-    static ImportPlan plan(const QORUARTDevice& device, std::vector<std::size_t> slots);
+    static ImportPlan plan(const QORUARTDevice& device, std::vector<std::size_t> indices);
     // Writes the records into the folder, on the calling thread.
     static ImportReport write(const std::string& folder, const std::vector<ImportRecord>& records);
     // Writes them on the disk rail; the report comes back on the main rail.

@@ -54,7 +54,7 @@ Wording wording(Kind kind) {
 TransferResult started(Kind kind, std::vector<std::size_t> slots) {
     TransferResult result;
     result.kind = kind;
-    result.slots = std::move(slots);
+    result.touched = std::move(slots);
     return result;
 }
 
@@ -149,9 +149,9 @@ TransferResult PresetTransfers::runWrite(QORUARTDevice& device, std::vector<Stag
                                          const SlotDone& written) {
     std::sort(staged.begin(), staged.end(),
               [](const StagedWrite& x, const StagedWrite& y) { return x.slot < y.slot; });
-    std::vector<std::size_t> slots;
-    for (const StagedWrite& write : staged) slots.push_back(write.slot);
-    TransferResult result = started(Kind::write, slots);
+    std::vector<std::size_t> touched;
+    for (const StagedWrite& write : staged) touched.push_back(write.slot);
+    TransferResult result = started(Kind::write, touched);
     for (std::size_t i = 0; i < staged.size(); ++i) {
         const StagedWrite& write = staged[i];
         if (!write.preset || !device.writePreset(write.preset, write.slot)) {
@@ -204,7 +204,7 @@ bool PresetTransfers::post(Kind kind, const std::vector<std::size_t>& touched, W
         if (changed != before.end()) {
             const Wording words = wording(kind);
             result.kind = kind;
-            for (const auto& [slot, preset] : before) result.slots.push_back(slot);
+            for (const auto& [slot, preset] : before) result.touched.push_back(slot);
             result.notice = slotName(changed->first) + " changed before the " + words.noun +
                             " could run; nothing was " + words.participle + ".";
         } else {
@@ -294,13 +294,13 @@ bool PresetTransfers::erase(std::vector<std::size_t> slots, SlotDone erased, Com
 bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, Completion done) {
     const DeviceRef device = device_.lock();
     if (!device || staged.empty()) return false;
-    std::vector<std::size_t> slots;
+    std::vector<std::size_t> touched;
     for (const StagedWrite& write : staged) {
         if (!write.preset || !inRange(*device, write.slot)) return false;
-        slots.push_back(write.slot);
+        touched.push_back(write.slot);
     }
     return post(
-        Kind::write, slots,
+        Kind::write, touched,
         [staged, written](QORUARTDevice& pedal) {
             return runWrite(pedal, staged, [written](std::size_t slot) {
                 if (written) rail(Rails::main(), [written, slot] { written(slot); });

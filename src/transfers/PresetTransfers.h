@@ -33,7 +33,7 @@ struct TransferResult {
     enum class Kind { move, copy, overwrite, swap, erase, write, rename };
     Kind kind = Kind::move;
     // The slots the operation set out to change.
-    std::vector<std::size_t> slots;
+    std::vector<std::size_t> touched;
     // What the cache held in those slots when the operation was posted (posted forms only).
     std::map<std::size_t, PresetRef> before;
     // Slots erased or written as asked, in the order it happened.
@@ -69,7 +69,7 @@ class PresetTransfers {
                                   std::size_t slotA, std::size_t slotB);
     // Erases each slot in ascending order, going on past a failure. `erased` hears of each
     // slot erased, on the pedal's queue.
-    static TransferResult runErase(QORUARTDevice& device, std::vector<std::size_t> slots,
+    static TransferResult runErase(QORUARTDevice& device, std::vector<std::size_t> indices,
                                    const SlotDone& erased = {});
     // Writes each preset into its slot in ascending slot order and stops at the first write
     // that fails; that one and those after it are not written.
@@ -89,7 +89,7 @@ class PresetTransfers {
     // Two occupied slots.
     bool swap(std::size_t a, std::size_t b, Completion done);
     // `erased` runs on the main rail for each slot erased, before the completion.
-    bool erase(std::vector<std::size_t> slots, SlotDone erased, Completion done);
+    bool erase(std::vector<std::size_t> indices, SlotDone erased, Completion done);
     // `written` runs on the main rail for each slot written, before the completion.
     bool write(std::vector<StagedWrite> staged, SlotDone written, Completion done);
     // Gives the cached preset the name (as Preset::setName takes it) and writes it back.

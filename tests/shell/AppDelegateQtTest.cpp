@@ -12,6 +12,8 @@
 #include <fstream>
 
 #include "ShellHarness.h"
+#include "devices/Preset.h"
+#include "transfers/Transfers.h"
 #include "link/Commands.h"
 #include "platform/Log.h"
 #include "shell/Application.h"
@@ -290,13 +292,20 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(other);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
         auto* editor = dynamic_cast<PlaceholderScreen*>(controller->editor().get());
-        auto* transfers = dynamic_cast<PlaceholderScreen*>(controller->transfers().get());
+        auto* transfers = dynamic_cast<Transfers*>(controller->transfers().get());
+        QVERIFY(transfers != nullptr);
+        transfers->view();  // its slots exist once its view does
+        for (std::size_t slot = 0; slot < 6; ++slot)
+            device->setCachedPreset(
+                Preset::presetWithSerialized(test::presetBytes("Read", 1), device.get()), slot);
+        // Nothing is redrawn until the pedal says so.
+        QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Unknown"));
         const std::size_t before = editor->reloadedPresets().size();
         for (std::size_t slot = 0; slot < 6; ++slot)
             controller->deviceHasUpdatedPresetAtIndex(device, slot);
         controller->deviceHasUpdatedPresetAtIndex(other, 7);
         QCOMPARE(editor->reloadedPresets().size(), before + 6);
-        QCOMPARE(transfers->reloadedPresets(), (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+        QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Read"));
         QTRY_VERIFY(controller->initialized());
         QCOMPARE(editor->selections().size(), std::size_t(1));
         QCOMPARE(editor->selections()[0].first, std::size_t(3));
