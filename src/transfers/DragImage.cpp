@@ -30,9 +30,8 @@ QString suffix(TransferOperation operation) {
 }
 
 QPixmap image(const QString& suffix, const QString& presetName, qreal devicePixelRatio) {
-    QPixmap picture =
-        ui::ImageStore::shared().pixmap(QStringLiteral("TRANSFERS_drag_image_") + suffix,
-                                        devicePixelRatio);
+    QPixmap picture = ui::ImageStore::shared().pixmap(
+        QStringLiteral("TRANSFERS_drag_image_") + suffix, devicePixelRatio);
     if (picture.isNull() || suffix == QLatin1String("blank") || presetName.isEmpty())
         return picture;
     QPainter painter(&picture);
@@ -42,8 +41,8 @@ QPixmap image(const QString& suffix, const QString& presetName, qreal devicePixe
     painter.setPen(Qt::white);
     const QString shown = QFontMetrics(font).elidedText(presetName, Qt::ElideRight, kNameWidth);
     const QSizeF size = picture.deviceIndependentSize();
-    painter.drawText(QRectF(kNameX, 0, kNameWidth, size.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter, shown);
+    painter.drawText(QRectF(kNameX, 0, kNameWidth, size.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     shown);
     return picture;
 }
 

@@ -54,7 +54,8 @@ Slot::Slot(std::size_t index, SlotDelegate* delegate, QWidget* parent)
     numberField_->setAlignment(Qt::AlignCenter);
     nameField_ = new ui::Label(QString(), ui::fonts::Weight::Regular, 13, kName, this);
     nameField_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    exportNameField_ = new ui::Label(QString(), ui::fonts::Weight::Regular, 11, kStagedOnEmpty, this);
+    exportNameField_ =
+        new ui::Label(QString(), ui::fonts::Weight::Regular, 11, kStagedOnEmpty, this);
     exportNameField_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     warning_ = new ui::ImageView(ui::imageName(ui::images::kTransfersWarning), this);
     warning_->setToolTip(QStringLiteral("The staged file will overwrite this preset"));
@@ -65,7 +66,8 @@ Slot::Slot(std::size_t index, SlotDelegate* delegate, QWidget* parent)
     addButton_->setAccessibleName(QStringLiteral("Add File to Slot %1").arg(number()));
     removeButton_ = new ui::ImageButton(ui::imageName(ui::images::kTransfersRemove), this);
     removeButton_->setToolTip(QStringLiteral("Remove the staged file"));
-    removeButton_->setAccessibleName(QStringLiteral("Remove Staged File from Slot %1").arg(number()));
+    removeButton_->setAccessibleName(
+        QStringLiteral("Remove Staged File from Slot %1").arg(number()));
     removeButton_->setFixedSize(16, 16);
     warning_->setFixedSize(16, 16);
     for (QWidget* part : std::initializer_list<QWidget*>{exportNameField_, warning_, removeButton_})
@@ -79,7 +81,8 @@ Slot::Slot(std::size_t index, SlotDelegate* delegate, QWidget* parent)
             [this](const QPoint&, const QPoint& position) {
                 delegate_->slotDragStarted(this, clickArea_->mapTo(this, position));
             });
-    connect(addButton_, &QAbstractButton::clicked, this, [this] { delegate_->slotAddClicked(this); });
+    connect(addButton_, &QAbstractButton::clicked, this,
+            [this] { delegate_->slotAddClicked(this); });
     connect(removeButton_, &QAbstractButton::clicked, this, &Slot::slotExportXButtonClicked);
     hide();
 }
@@ -110,9 +113,9 @@ void Slot::setHovering(bool hovering) {
     if (hovering == hovering_) return;
     hovering_ = hovering;
     // Outside sync a hover shows the plain hover state.
-    const QString image = slotImage(delegate_->slotSize(),
-                                    hovering && known() && !editing_ ? QStringLiteral("hover")
-                                                                    : state(preset()));
+    const QString image =
+        slotImage(delegate_->slotSize(),
+                  hovering && known() && !editing_ ? QStringLiteral("hover") : state(preset()));
     if (image != background_) {
         background_ = image;
         update();
@@ -191,7 +194,9 @@ void Slot::sync() {
     }
     const QFont nameFont = ui::fonts::font(
         cached || pendingName_ ? ui::fonts::Weight::Regular : ui::fonts::Weight::MediumItalic,
-        size == 20 ? 15 : size == 50 ? 13 : 12);
+        size == 20   ? 15
+        : size == 50 ? 13
+                     : 12);
     if (nameField_->font() != nameFont) nameField_->setFont(nameFont);
     setColor(nameField_, cached || pendingName_ ? kName : kUnknownName);
     setElidedText(nameField_, shownName());
@@ -202,11 +207,11 @@ void Slot::sync() {
     exportNameField_->setVisible(export_ != nullptr);
 
     const QString background = slotImage(size, state(cached));
-    const QString surround =
-        export_ ? QStringLiteral("TRANSFERS_slot_%1_export%2")
-                      .arg(size)
-                      .arg(isOccupied ? QStringLiteral("_overwrite") : QString())
-                : QString();
+    const QString surround = export_
+                                 ? QStringLiteral("TRANSFERS_slot_%1_export%2")
+                                       .arg(size)
+                                       .arg(isOccupied ? QStringLiteral("_overwrite") : QString())
+                                 : QString();
     if (background != background_ || surround != surround_) {
         background_ = background;
         surround_ = surround;
@@ -218,8 +223,9 @@ void Slot::sync() {
     warning_->setVisible(export_ && isOccupied);
     clickArea_->setVisible(delegate_->canSelectSlots());
 
-    QString name = isOccupied ? text(cached->displayName()) : cached ? QStringLiteral("Empty")
-                                                                     : QStringLiteral("Unknown");
+    QString name = isOccupied ? text(cached->displayName())
+                   : cached   ? QStringLiteral("Empty")
+                              : QStringLiteral("Unknown");
     if (pendingName_) name = *pendingName_;
     if (export_) name += QStringLiteral(", staged: ") + shownExportName();
     const QString accessible = QStringLiteral("Slot %1, %2").arg(number()).arg(name);
@@ -239,7 +245,8 @@ void Slot::layOut() {
     const int w = width(), h = height();
     const int nameX = numberWidth_ + (size == 100 ? 6 : size == 50 ? 8 : 10);
     const QString add = QStringLiteral("TRANSFERS_slot_%1_add").arg(size);
-    addButton_->setImages(add, add + QStringLiteral("_pressed"), QString(), add + QStringLiteral("_hover"));
+    addButton_->setImages(add, add + QStringLiteral("_pressed"), QString(),
+                          add + QStringLiteral("_hover"));
     numberField_->setGeometry(0, 0, numberWidth_, h);
     clickArea_->setGeometry(rect());
     switch (size) {

@@ -61,7 +61,8 @@ ui::ToggleButton* pageSizeButton(unsigned size, QWidget* parent) {
 
 }  // namespace
 
-std::unique_ptr<Transfers> Transfers::controller(const DeviceRef& device, ScreenDelegate* delegate) {
+std::unique_ptr<Transfers> Transfers::controller(const DeviceRef& device,
+                                                 ScreenDelegate* delegate) {
     if (!device) return nullptr;
     return std::unique_ptr<Transfers>(new Transfers(device, delegate));
 }
@@ -156,7 +157,8 @@ void Transfers::viewDidLoad() {
     body_->setFixedHeight(layout::pageLayout(slotSize_).areaHeight);
     const QRect area = body_->geometry();
     int y = area.center().y() - (3 * layout::kPushButton.height() + 2 * layout::kButtonGap) / 2;
-    for (ui::ImageButton* button : {deleteButton_.data(), importButton_.data(), exportButton_.data()}) {
+    for (ui::ImageButton* button :
+         {deleteButton_.data(), importButton_.data(), exportButton_.data()}) {
         button->move(layout::kButtonColumnX, y);
         y += layout::kPushButton.height() + layout::kButtonGap;
     }

@@ -91,8 +91,13 @@ void Transfers::deletePresets() {
     sync(true);
     const QPointer<Transfers> guard(this);
     const bool posted = transfers_.erase(
-        doomed, [guard](std::size_t slot) { if (guard) guard->reloadPreset(slot); },
-        [guard](const TransferResult& result) { if (guard) guard->deleteEnded(result); });
+        doomed,
+        [guard](std::size_t slot) {
+            if (guard) guard->reloadPreset(slot);
+        },
+        [guard](const TransferResult& result) {
+            if (guard) guard->deleteEnded(result);
+        });
     if (!posted) deleteEnded(TransferResult{});
 }
 
@@ -149,11 +154,11 @@ void Transfers::slotAddClicked(Slot* slot) {
     beginAction();
     endRename();
     if (!deviceUnlessRefreshing() || !slot->known() || slot->exportPreset()) return;
-    FileChooser::chooseFile(view()->window(), QStringLiteral("qorpreset"),
-                            [guard = QPointer<Transfers>(this),
-                             target = QPointer<Slot>(slot)](const QString& path) {
-                                if (guard && target && !path.isEmpty()) guard->stage(target, path);
-                            });
+    FileChooser::chooseFile(
+        view()->window(), QStringLiteral("qorpreset"),
+        [guard = QPointer<Transfers>(this), target = QPointer<Slot>(slot)](const QString& path) {
+            if (guard && target && !path.isEmpty()) guard->stage(target, path);
+        });
 }
 
 void Transfers::stage(Slot* slot, const QString& path) {

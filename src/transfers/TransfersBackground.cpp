@@ -44,8 +44,8 @@ void TransfersBackground::beginDragSession(Slot* slot) {
     const QPixmap blank = DragImage::blank(devicePixelRatioF());
     drag->setPixmap(blank);
     // Centred on the pointer, a little below it.
-    drag->setHotSpot(QPoint(static_cast<int>(blank.deviceIndependentSize().width() / 2),
-                            -kImageDrop));
+    drag->setHotSpot(
+        QPoint(static_cast<int>(blank.deviceIndependentSize().width() / 2), -kImageDrop));
     drag_ = drag;
     imageSuffix_ = QStringLiteral("blank");
     imageName_.clear();

@@ -217,11 +217,11 @@ void Transfers::controlTextDidEndEditing() {
     const PresetRef cached = slot->preset();
     if (!cached || cached->empty()) return;
     const std::string text = name.toStdString();
-    const bool posted = transfers_.rename(
-        slot->index(), text,
-        [guard = QPointer<Transfers>(this), slot](const TransferResult& result) {
-            if (guard) guard->renameWritten(slot, result);
-        });
+    const bool posted =
+        transfers_.rename(slot->index(), text,
+                          [guard = QPointer<Transfers>(this), slot](const TransferResult& result) {
+                              if (guard) guard->renameWritten(slot, result);
+                          });
     if (!posted) return;
     // The name shows at once, as the pedal will hold it.
     const PresetRef renamed = cached->copy();

@@ -30,7 +30,8 @@ QRect slotFrame(unsigned slotsPerPage, std::size_t index, int areaWidth) {
     const PageLayout& layout = pageLayout(slotsPerPage);
     const Place at = place(layout.slotsPerPage, index);
     const double scale = columnScale(layout, areaWidth);
-    const int used = static_cast<int>(layout.rows - 1) * layout.rowPitch + layout.slotImage.height();
+    const int used =
+        static_cast<int>(layout.rows - 1) * layout.rowPitch + layout.slotImage.height();
     const int top = (layout.areaHeight - used) / 2;
     const int x = static_cast<int>(std::lround(
         scale * (layout.leftMargin + static_cast<int>(at.column) * layout.columnPitch)));

@@ -18,14 +18,14 @@ namespace harbrix::transfers_layout {
 
 struct PageLayout {
     unsigned slotsPerPage;
-    unsigned rows;     // per column; slots fill a column top to bottom, then the next
+    unsigned rows;  // per column; slots fill a column top to bottom, then the next
     unsigned columns;
-    int columnPitch;   // points, before fitting
+    int columnPitch;  // points, before fitting
     int rowPitch;
     int leftMargin;
-    int areaHeight;    // the slot area's height for this page size
-    QSize slotImage;   // TRANSFERS_slot_S_* images
-    int numberWidth;   // where the slot image's divider sits
+    int areaHeight;   // the slot area's height for this page size
+    QSize slotImage;  // TRANSFERS_slot_S_* images
+    int numberWidth;  // where the slot image's divider sits
 };
 
 inline constexpr std::array<PageLayout, 3> kPageLayouts{{
@@ -69,7 +69,7 @@ inline constexpr int kPageSizeButtonsRight = 1084;
 // distances from it when it moves.
 inline constexpr QRect kStatus{244, 592, 700, 24};
 inline constexpr int kStatusXFor20 = 373;
-inline constexpr int kSelectAllOffset = -236;    // from the status line's x
+inline constexpr int kSelectAllOffset = -236;  // from the status line's x
 inline constexpr int kDeselectAllOffset = -120;
 inline constexpr int kCancelOffset = -236;
 inline constexpr int kStatusButtonY = 590;

@@ -41,10 +41,10 @@ void Transfers::sync(bool full) {
         button20_->setChecked(slotSize_ == 20);
         button50_->setChecked(slotSize_ == 50);
         button100_->setChecked(slotSize_ == 100);
-        for (QAbstractButton* button : {static_cast<QAbstractButton*>(button20_),
-                                        static_cast<QAbstractButton*>(button50_),
-                                        static_cast<QAbstractButton*>(button100_),
-                                        static_cast<QAbstractButton*>(selectAllButton_)})
+        for (QAbstractButton* button :
+             {static_cast<QAbstractButton*>(button20_), static_cast<QAbstractButton*>(button50_),
+              static_cast<QAbstractButton*>(button100_),
+              static_cast<QAbstractButton*>(selectAllButton_)})
             button->setEnabled(!deleting_);
     }
     const std::size_t selectionCount = selected_.size();
@@ -64,12 +64,13 @@ void Transfers::sync(bool full) {
     if (offered != TransferOperation::none) {
         const auto name = transferOperationName(offered);
         layOutStatusLine(storedText,
-                         QStringLiteral("%1 preset.").arg(QString::fromLatin1(name.data(),
-                                                                              qsizetype(name.size()))),
+                         QStringLiteral("%1 preset.")
+                             .arg(QString::fromLatin1(name.data(), qsizetype(name.size()))),
                          false, true);
     } else if (exportCount > 0 && overwrites == 0) {
-        layOutStatusLine(QStringLiteral("%1 presets are ready for transfer.").arg(count(exportCount)),
-                         QString(), false, false);
+        layOutStatusLine(
+            QStringLiteral("%1 presets are ready for transfer.").arg(count(exportCount)), QString(),
+            false, false);
     } else if (exportCount > 0) {
         layOutStatusLine(
             QStringLiteral("%1 presets are ready for transfer.").arg(count(exportCount)),
@@ -112,8 +113,8 @@ void Transfers::layOutStatusLine(const QString& first, const QString& second, bo
         const int firstWidth = statusMessage1_->fontMetrics().horizontalAdvance(first) + 2;
         const int secondWidth = statusMessage2_->fontMetrics().horizontalAdvance(second) + 2;
         const int icon = statusWarning_->width();
-        const int total = firstWidth + layout::kWarningGap + icon + layout::kWarningTextGap +
-                          secondWidth;
+        const int total =
+            firstWidth + layout::kWarningGap + icon + layout::kWarningTextGap + secondWidth;
         int x = (width - total) / 2;
         statusMessage1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         statusMessage1_->setGeometry(x, 0, firstWidth, height);
