@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,8 @@ class TransfersSession {
         std::vector<std::string> arguments = {"--dir",    folder,
                                               "--model",  "MIV3",
                                               "--serial", "XFERQT" + std::to_string(++serial()),
-                                              "--state",  files_.file("state.json")};
+                                              "--state",  files_.file("state.json"),
+                                              "--record", files_.file("record.txt")};
         arguments.insert(arguments.end(), faults.begin(), faults.end());
         pedal_ = std::make_unique<Simulator>(arguments);
         AppDelegate::Options options;
@@ -148,6 +150,18 @@ class TransfersSession {
         }
         return presets;
     }
+    // The writes and erases the pedal received so far, in order: "WRITE 3", "ERASE 0".
+    std::vector<std::string> received() const {
+        std::vector<std::string> lines;
+        std::istringstream in(readText(files_.file("record.txt")));
+        std::string command, count, argument;
+        while (in >> command >> count >> argument) {
+            if (command == "WRITE_PRESET") lines.push_back("WRITE " + argument);
+            if (command == "ERASE_PRESET") lines.push_back("ERASE " + argument);
+        }
+        return lines;
+    }
+
     // 1-based slot -> name, as the screen shows the slots ("" empty, "?" unknown).
     std::map<std::size_t, std::string> shownNames() {
         std::map<std::size_t, std::string> names;
