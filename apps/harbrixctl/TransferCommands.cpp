@@ -26,6 +26,15 @@ PresetRef readSlot(QORUARTDevice& device, std::size_t slot, int& status) {
     return preset;
 }
 
+// Both slots of an operation, read; false after saying why one could not be.
+bool readBoth(QORUARTDevice& device, std::size_t a, std::size_t b, PresetRef& presetA,
+              PresetRef& presetB, int& status) {
+    presetA = readSlot(device, a, status);
+    if (!presetA) return false;
+    presetB = readSlot(device, b, status);
+    return presetB != nullptr;
+}
+
 int finished(const TransferResult& result) {
     if (result.succeeded()) return 0;
     return fail(kPedalFailed, result.notice);
@@ -60,10 +69,8 @@ int moveCommand(const CommandLine& line) {
     int status = 0;
     if (!twoSlots(line, session, from, to, status)) return status;
     return onPedal(*session, line, [&](QORUARTDevice& device) {
-        const PresetRef source = readSlot(device, from, status);
-        if (!source) return status;
-        const PresetRef target = readSlot(device, to, status);
-        if (!target) return status;
+        PresetRef source, target;
+        if (!readBoth(device, from, to, source, target, status)) return status;
         if (source->empty()) return fail(kBadInput, "slot " + slotLabel(from) + " is empty");
         if (!target->empty()) {
             return fail(kBadInput, "slot " + slotLabel(to) + " holds \"" + shown(target) +
@@ -84,10 +91,8 @@ int copyCommand(const CommandLine& line) {
     int status = 0;
     if (!twoSlots(line, session, from, to, status)) return status;
     return onPedal(*session, line, [&](QORUARTDevice& device) {
-        const PresetRef source = readSlot(device, from, status);
-        if (!source) return status;
-        const PresetRef target = readSlot(device, to, status);
-        if (!target) return status;
+        PresetRef source, target;
+        if (!readBoth(device, from, to, source, target, status)) return status;
         if (source->empty()) return fail(kBadInput, "slot " + slotLabel(from) + " is empty");
         const bool overwrite = !target->empty();
         const TransferResult result = PresetTransfers::runCopy(device, source, from, to, overwrite);
@@ -106,10 +111,8 @@ int swapCommand(const CommandLine& line) {
     int status = 0;
     if (!twoSlots(line, session, a, b, status)) return status;
     return onPedal(*session, line, [&](QORUARTDevice& device) {
-        const PresetRef presetA = readSlot(device, a, status);
-        if (!presetA) return status;
-        const PresetRef presetB = readSlot(device, b, status);
-        if (!presetB) return status;
+        PresetRef presetA, presetB;
+        if (!readBoth(device, a, b, presetA, presetB, status)) return status;
         for (const auto& [slot, preset] : {std::pair{a, presetA}, std::pair{b, presetB}}) {
             if (preset->empty()) {
                 return fail(kBadInput, "slot " + slotLabel(slot) +

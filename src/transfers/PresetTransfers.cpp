@@ -233,6 +233,12 @@ bool inRange(const QORUARTDevice& device, std::size_t slot) {
     return slot < device.presetsSchema().presets;
 }
 
+// Hands each slot on to `done` on the main rail.
+PresetTransfers::SlotDone onMainRail(PresetTransfers::SlotDone done) {
+    if (!done) return {};
+    return [done](std::size_t slot) { rail(Rails::main(), [done, slot] { done(slot); }); };
+}
+
 }  // namespace
 
 bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
@@ -283,10 +289,8 @@ bool PresetTransfers::erase(std::vector<std::size_t> slots, SlotDone erased, Com
     if (slots.empty()) return false;
     return post(
         Kind::erase, slots,
-        [slots, erased](QORUARTDevice& pedal) {
-            return runErase(pedal, slots, [erased](std::size_t slot) {
-                if (erased) rail(Rails::main(), [erased, slot] { erased(slot); });
-            });
+        [slots, erased = onMainRail(std::move(erased))](QORUARTDevice& pedal) {
+            return runErase(pedal, slots, erased);
         },
         std::move(done));
 }
@@ -301,10 +305,8 @@ bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, C
     }
     return post(
         Kind::write, touched,
-        [staged, written](QORUARTDevice& pedal) {
-            return runWrite(pedal, staged, [written](std::size_t slot) {
-                if (written) rail(Rails::main(), [written, slot] { written(slot); });
-            });
+        [staged, written = onMainRail(std::move(written))](QORUARTDevice& pedal) {
+            return runWrite(pedal, staged, written);
         },
         std::move(done));
 }

@@ -25,6 +25,30 @@ const QColor kStagedOverPreset(0xFF, 0x6A, 0x4D);
 // The slot images keep their ends (the number and the hover marks) and stretch between them.
 constexpr qreal kImageCap = 56;
 
+// Where a slot's parts sit, by slots per page. At 100 per page the name and the staged file
+// share the slot's one line, so they are placed by sync.
+struct Parts {
+    unsigned slotsPerPage;
+    qreal numberPoints, namePoints, stagedPoints;
+    int nameGap;                            // from the number's divider
+    int nameY, nameHeight, nameReserve;     // the reserve keeps the right end free
+    int stagedY, stagedHeight, stagedReserve;
+    int add, addRight;                      // the add button's size, its distance from the right
+    int removeRight, removeY, warningRight, warningY;
+};
+
+constexpr Parts kParts[] = {
+    {20, 17, 15, 13, 10, 14, 26, 40, 48, 20, 40, 24, 34, 24, 8, 24, 62},
+    {50, 13, 13, 11, 8, 4, 20, 28, 24, 18, 48, 18, 24, 22, 5, 22, 25},
+    {100, 11, 12, 11, 6, 0, 19, 22, 0, 19, 0, 15, 19, 18, 1, 38, 1},
+};
+
+const Parts& parts(unsigned slotsPerPage) {
+    for (const Parts& p : kParts)
+        if (p.slotsPerPage == slotsPerPage) return p;
+    return kParts[2];
+}
+
 QString text(const std::string& value) {
     return QString::fromStdString(value);
 }
@@ -184,9 +208,9 @@ void Slot::sync() {
     setColor(numberField_, isOccupied ? kOccupiedNumber : kEmptyNumber);
 
     // At 100 per page name and staged file share the one line.
-    const int nameX = numberWidth_ + (size == 100 ? 6 : size == 50 ? 8 : 10);
-    const int reserve = size == 20 ? 40 : size == 50 ? 28 : 22;
-    const int nameWidth = width() - nameX - reserve;
+    const Parts& at = parts(size);
+    const int nameX = numberWidth_ + at.nameGap;
+    const int nameWidth = width() - nameX - at.nameReserve;
     if (size == 100) {
         const int half = export_ ? nameWidth / 2 : nameWidth;
         nameField_->setGeometry(nameX, 0, half, height());
@@ -194,9 +218,7 @@ void Slot::sync() {
     }
     const QFont nameFont = ui::fonts::font(
         cached || pendingName_ ? ui::fonts::Weight::Regular : ui::fonts::Weight::MediumItalic,
-        size == 20   ? 15
-        : size == 50 ? 13
-                     : 12);
+        at.namePoints);
     if (nameField_->font() != nameFont) nameField_->setFont(nameFont);
     setColor(nameField_, cached || pendingName_ ? kName : kUnknownName);
     setElidedText(nameField_, shownName());
@@ -240,42 +262,26 @@ void Slot::sync() {
 
 void Slot::layOut() {
     const unsigned size = delegate_->slotSize();
+    const Parts& at = parts(size);
     laidOutFor_ = size;
     numberWidth_ = transfers_layout::pageLayout(size).numberWidth;
     const int w = width(), h = height();
-    const int nameX = numberWidth_ + (size == 100 ? 6 : size == 50 ? 8 : 10);
+    const int nameX = numberWidth_ + at.nameGap;
     const QString add = QStringLiteral("TRANSFERS_slot_%1_add").arg(size);
     addButton_->setImages(add, add + QStringLiteral("_pressed"), QString(),
                           add + QStringLiteral("_hover"));
     numberField_->setGeometry(0, 0, numberWidth_, h);
-    clickArea_->setGeometry(rect());
-    switch (size) {
-        case 20:
-            numberField_->setFontWeight(ui::fonts::Weight::Medium, 17);
-            nameField_->setGeometry(nameX, 14, w - nameX - 40, 26);
-            exportNameField_->setFontWeight(ui::fonts::Weight::Regular, 13);
-            exportNameField_->setGeometry(nameX, 48, w - nameX - 40, 20);
-            addButton_->setGeometry(w - 34, (h - 24) / 2, 24, 24);
-            removeButton_->move(w - 24, 8);
-            warning_->move(w - 24, h - 26);
-            break;
-        case 50:
-            numberField_->setFontWeight(ui::fonts::Weight::Medium, 13);
-            nameField_->setGeometry(nameX, 4, w - nameX - 28, 20);
-            exportNameField_->setFontWeight(ui::fonts::Weight::Regular, 11);
-            exportNameField_->setGeometry(nameX, 24, w - nameX - 48, 18);
-            addButton_->setGeometry(w - 24, (h - 18) / 2, 18, 18);
-            removeButton_->move(w - 22, 5);
-            warning_->move(w - 22, h - 21);
-            break;
-        default:
-            numberField_->setFontWeight(ui::fonts::Weight::Medium, 11);
-            exportNameField_->setFontWeight(ui::fonts::Weight::Regular, 11);
-            addButton_->setGeometry(w - 19, 2, 15, 15);
-            removeButton_->move(w - 18, 1);
-            warning_->move(w - 38, 1);
-            break;
+    numberField_->setFontWeight(ui::fonts::Weight::Medium, at.numberPoints);
+    exportNameField_->setFontWeight(ui::fonts::Weight::Regular, at.stagedPoints);
+    if (size != 100) {
+        nameField_->setGeometry(nameX, at.nameY, w - nameX - at.nameReserve, at.nameHeight);
+        exportNameField_->setGeometry(nameX, at.stagedY, w - nameX - at.stagedReserve,
+                                      at.stagedHeight);
     }
+    addButton_->setGeometry(w - at.addRight, (h - at.add) / 2, at.add, at.add);
+    removeButton_->move(w - at.removeRight, at.removeY);
+    warning_->move(w - at.warningRight, at.warningY);
+    clickArea_->setGeometry(rect());
 }
 
 void Slot::resizeEvent(QResizeEvent* event) {

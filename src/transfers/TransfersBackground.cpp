@@ -68,17 +68,11 @@ std::optional<std::size_t> TransfersBackground::sourceIndex(const QMimeData* dat
 }
 
 void TransfersBackground::dragEnterEvent(QDragEnterEvent* event) {
-    const auto source = sourceIndex(event->mimeData());
-    if (!source) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    draggingUpdated(event->position().toPoint(), event->modifiers(), *source);
+    dragMoveEvent(event);
 }
 
 void TransfersBackground::dragMoveEvent(QDragMoveEvent* event) {
+    // Only our own kind of drag is taken.
     const auto source = sourceIndex(event->mimeData());
     if (!source) {
         event->ignore();
