@@ -146,6 +146,16 @@ class TransfersGridQtTest : public QObject {
             QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5"));
             QVERIFY(!screen.deleteButton()->isEnabled());
         }
+
+        // A range from the clicked slot takes the occupied slots between; a shorter range
+        // afterwards lets go of the ones it no longer reaches.
+        QTest::mouseClick(session.slot(1)->clickArea(), Qt::LeftButton);
+        QTRY_COMPARE(screen.selected(), (std::set<std::size_t>{1}));
+        screen.slotShiftSelected(session.slot(45));
+        QCOMPARE(screen.selected(), (std::set<std::size_t>{1, 6, 40, 45}));
+        screen.slotShiftSelected(session.slot(6));
+        QCOMPARE(screen.selected(), (std::set<std::size_t>{1, 6}));
+        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  2 preset selected."));
     }
 
     void renamingInPlace() {
