@@ -28,5 +28,9 @@ int settingsCommand(const CommandLine& line);
 int resetCommand(const CommandLine& line);
 int flashCommand(const CommandLine& line);
 int effectCommand(const CommandLine& line);
+int moveCommand(const CommandLine& line);
+int copyCommand(const CommandLine& line);
+int swapCommand(const CommandLine& line);
+int deleteCommand(const CommandLine& line);
 
 }  // namespace harbrix::ctl

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "ShellHarness.h"
+#include "devices/Preset.h"
 #include "link/Commands.h"
 #include "platform/Log.h"
 #include "settings/Settings.h"
@@ -21,6 +22,7 @@
 #include "shell/Window.h"
 #include "support/FirmwareRelease.h"
 #include "support/TempDir.h"
+#include "transfers/Transfers.h"
 #include "ui/Animation.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageView.h"
@@ -296,16 +298,21 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(other);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
         auto* editor = dynamic_cast<PlaceholderScreen*>(controller->editor().get());
-        auto* transfers = dynamic_cast<PlaceholderScreen*>(controller->transfers().get());
-        // A real pedal's slot is read only after its selection was asked for; announcing
-        // slots the scripted pedal never had read must wait for that answer.
+        auto* transfers = dynamic_cast<Transfers*>(controller->transfers().get());
+        QVERIFY(transfers != nullptr);
+        transfers->view();  // its slots exist once its view does
+        for (std::size_t slot = 0; slot < 6; ++slot)
+            device->setCachedPreset(
+                Preset::presetWithSerialized(test::presetBytes("Read", 1), device.get()), slot);
+        // Nothing is redrawn until the pedal says so.
+        QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Unknown"));
         QTRY_VERIFY(controller->knowsSelection(device));
         const std::size_t before = editor->reloadedPresets().size();
         for (std::size_t slot = 0; slot < 6; ++slot)
             controller->deviceHasUpdatedPresetAtIndex(device, slot);
         controller->deviceHasUpdatedPresetAtIndex(other, 7);
         QCOMPARE(editor->reloadedPresets().size(), before + 6);
-        QCOMPARE(transfers->reloadedPresets(), (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+        QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Read"));
         QTRY_VERIFY(controller->initialized());
         QCOMPARE(editor->selections().size(), std::size_t(1));
         QCOMPARE(editor->selections()[0].first, std::size_t(3));
