@@ -185,9 +185,24 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     // Flashes a raw or LDR image page by page, each one read back, and reboots the pedal.
     // Progress (0..100) arrives on the main rail in order: 0, once per page, 100 on success.
     // Once the pedal is suspended it is left restarting whatever happens (rebooted, or told
-    // to recover and reboot) and has to be brought up again.
+    // to recover and reboot) and has to be brought up again. An image the pedal cannot take
+    // (see flashableImage) is refused before anything is sent.
     using Progress = std::function<void(double percent)>;
     bool updateFirmware(const Bytes& image, Progress progress = {});
+    // How a flash ended.
+    enum class FlashOutcome {
+        written,       // every page written and read back; the pedal is restarting
+        refused,       // the image was refused; nothing was sent
+        notSuspended,  // the pedal did not suspend; nothing more was sent
+        failed,        // a page failed; the pedal was told to recover and reboot
+        stopped,       // stopped between pages; the pedal was told to recover and reboot
+        cancelled,     // stopped before the pedal was suspended; nothing was sent
+        gone,          // the pedal went before the update could start; nothing was sent
+    };
+    // The update above, asking `stopRequested` (when given) before the suspend and before
+    // each page: a page under way always finishes first, then the pedal is told to recover.
+    using StopHook = std::function<bool()>;
+    FlashOutcome flashFirmware(const Bytes& image, Progress progress, const StopHook& stopRequested);
 
     // ---- Registry and discovery: src/devices/QORUARTDeviceRegistry.cpp
     // Announcements to the delegate, posted to the main rail; nothing for an absent device.
@@ -347,7 +362,7 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
 
     // Firmware flashing
     bool flashPage(std::span<const std::uint8_t> page, std::uint32_t offset, bool readBack);
-    bool abandonUpdate();
+    void abandonUpdate();
 
     // Preset operations and the preset cache
     bool refusesSlot(std::size_t slot) const;
