@@ -21,6 +21,7 @@
 #include "shell/Application.h"
 #include "shell/Menu.h"
 #include "shell/Nothing.h"
+#include "shell/QuitGuard.h"
 #include "shell/Screen.h"
 #include "shell/Selector.h"
 #include "shell/Shield.h"
@@ -66,7 +67,8 @@ class AppDelegate : public QObject,
     void applicationDidFinishLaunching();
     // Starts the relaunch script when a relaunch was asked for.
     void applicationWillTerminate();
-    // Relaunch: remember it and quit.
+    // Relaunch: remember it and quit (through the window's close, so a running firmware
+    // flash is asked about first).
     void bounce();
     bool bounceRequested() const { return bounce_; }
     // Once per process: the screens' refresh hooks.
@@ -164,6 +166,9 @@ class AppDelegate : public QObject,
     QAction* recoverButton() const { return recoverButton_; }
     QMenu* debugMenuItem() const { return debugMenuItem_; }
     History* history() const { return history_.get(); }
+    QuitGuard* quitGuard() const { return quitGuard_; }
+    // Closes the window as its close box does.
+    QAction* quitAction() const { return quitAction_; }
     bool initialized() const { return initialized_; }
     // Whether launch went past loading the header menu.
     bool launched() const { return launched_; }
@@ -223,6 +228,8 @@ class AppDelegate : public QObject,
     QPointer<Shield> selectorShield_;
     MenuCloser* menuCloser_ = nullptr;
 
+    QPointer<QuitGuard> quitGuard_;
+    QPointer<QAction> quitAction_;
     QPointer<QAction> recoverButton_;
     QPointer<QMenu> debugMenuItem_;
     std::unique_ptr<History> history_;

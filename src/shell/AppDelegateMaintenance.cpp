@@ -9,14 +9,14 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include <algorithm>
-
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "platform/Log.h"
 #include "shell/AppDelegate.h"
+#include "shell/FirmwareFlashDialog.h"
 #include "shell/History.h"
 #include "shell/Window.h"
+#include "ui/Alert.h"
 
 namespace harbrix {
 namespace {
@@ -163,7 +163,8 @@ void AppDelegate::flashFirmwareFromDisk() {
     panel->setObjectName(QStringLiteral("firmwarePanel"));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setFileMode(QFileDialog::ExistingFile);
-    panel->setNameFilter(QStringLiteral("Firmware (*.bin *.ldr *.ihx *.BIN *.LDR *.IHX)"));
+    // Raw and LDR images only: the pedal's loader cannot take Intel HEX.
+    panel->setNameFilter(QStringLiteral("Firmware (*.bin *.ldr *.BIN *.LDR)"));
     panel->setWindowModality(Qt::WindowModal);
     connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
         const QStringList chosen = panel->selectedFiles();
@@ -178,17 +179,14 @@ void AppDelegate::firmwarePanelEnded(int response, const QString& path) {
     const DeviceRef device = currentDevice();
     if (!device || !QFileInfo(path).isFile()) return;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui::Alert::inform(window_.get(), QStringLiteral("The firmware was not flashed."),
+                          QStringLiteral("%1 could not be read.").arg(QFileInfo(path).fileName()));
+        return;
+    }
     const QByteArray data = file.readAll();
-    if (data.isEmpty()) return;
-    const Bytes image(data.begin(), data.end());
-    // The highest whole percentage seen; progress arrives on the main rail.
-    auto highest = std::make_shared<unsigned>(0);
-    onCurrentDevice([image, highest](const DeviceRef& device) {
-        device->updateFirmware(image, [highest](double percent) {
-            *highest = std::max(*highest, static_cast<unsigned>(std::max(0.0, percent)));
-        });
-    });
+    // The dialog checks the image (an empty file too) before anything is sent.
+    FirmwareFlashDialog::flash(window_.get(), device, Bytes(data.begin(), data.end()));
 }
 
 }  // namespace harbrix

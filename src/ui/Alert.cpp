@@ -109,6 +109,24 @@ void Alert::inform(QWidget* parent, const QString& headline, const QString& fine
     alert.run();
 }
 
+void Alert::askLater(QWidget* parent, const QString& headline, const QString& finePrint,
+                     const QStringList& buttons,
+                     std::function<void(const QString& answer)> answered) {
+    auto* alert = new Alert(headline, finePrint, buttons, true, parent);
+    if (responder()) {
+        const QString answer = responder()(*alert);
+        delete alert;
+        if (answered) answered(answer);
+        return;
+    }
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(Qt::WindowModal);
+    connect(alert, &QDialog::finished, alert, [alert, answered = std::move(answered)] {
+        if (answered) answered(alert->answer_);
+    });
+    alert->open();
+}
+
 void Alert::setResponder(std::function<QString(const Alert&)> responder_) {
     responder() = std::move(responder_);
 }

@@ -37,7 +37,14 @@ class Alert : public QDialog {
     // A notice with one "OK" button.
     static void inform(QWidget* parent, const QString& headline, const QString& finePrint);
 
-    // While set, run() shows nothing and answers what the responder returns. For tests of
+    // The question without waiting for it: shown window-modal over `parent`, the answer
+    // handed to `answered` once a button is pressed (or "Cancel" for Escape). The alert
+    // deletes itself when it closes.
+    static void askLater(QWidget* parent, const QString& headline, const QString& finePrint,
+                         const QStringList& buttons,
+                         std::function<void(const QString& answer)> answered);
+
+    // While set, run() and askLater() show nothing and answers what the responder returns. For tests of
     // the screens that ask.
     static void setResponder(std::function<QString(const Alert&)> responder);
 
