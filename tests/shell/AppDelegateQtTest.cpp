@@ -249,6 +249,27 @@ class AppDelegateQtTest : public QObject {
         QVERIFY(sent() > before);
     }
 
+    // A pedal that cannot say which preset is selected gets an error line, not "0:on-deck".
+    void selectedPresetTestSaysWhenItCannotTell_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("MIV3") << "MIV3" << "3:";
+        QTest::newRow("NAX3 lacks the word")
+            << "NAX3" << "cu.usbserial-T1: the selected preset could not be read";
+    }
+    void selectedPresetTestSaysWhenItCannotTell() {
+        QFETCH(QString, model);
+        QFETCH(QString, line);
+        auto controller = test::launchWithoutDiscovery();
+        controller->deviceIsConnected(pedals.make(model.toStdString(), "T1",
+                                                  [](test::ScriptedPedal& p) { p.selected = 3; }));
+        Lines log;
+        controller->selectedPresetTest();
+        QTRY_VERIFY(std::any_of(log.all().begin(), log.all().end(),
+                                [&](const QString& written) { return written.startsWith(line); }));
+        QVERIFY(log.containing(QStringLiteral("0:on-deck")).isEmpty());
+    }
+
     void debugModeComesFromTheMarkerFile() {
         QTemporaryDir home;
         const QByteArray saved = qgetenv("HOME");
@@ -273,7 +294,7 @@ class AppDelegateQtTest : public QObject {
         QVERIFY(!recover->isEnabled());
         Lines log;
         controller->suspend();
-        QVERIFY(recover->isEnabled());
+        QTRY_VERIFY(recover->isEnabled());
         recover->trigger();
         QVERIFY(!recover->isEnabled());
         QTRY_COMPARE(log.containing(QStringLiteral("cu.usbserial-D1 was")),
