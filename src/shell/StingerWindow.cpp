@@ -102,9 +102,8 @@ void StingerWindow::showForUpdate(const UpdateEntry& entry) {
     if (entry.empty) return;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    const auto current = ApplicationInfo::version();
     subhead_->setText(subheadText(QString::fromStdString(entry.version),
-                                  QString::fromStdString(current ? current->description() : "")));
+                                  QString::fromStdString(ApplicationInfo::versionText().value_or(""))));
     subhead_->resize(subhead_->sizeHint().width(), subhead_->height());
     QStringList changes;
     for (const std::string& line : entry.changes) changes << QString::fromStdString(line);

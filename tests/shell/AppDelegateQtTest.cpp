@@ -21,6 +21,9 @@
 #include "ui/Animation.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageView.h"
+#include "support/HttpServer.h"
+#include "ui/Alert.h"
+#include "updates/ApplicationInfo.h"
 #include "updates/Stinger.h"
 
 using namespace harbrix;
@@ -366,6 +369,33 @@ class AppDelegateQtTest : public QObject {
         installed->view()->show();
         QVERIFY(!installed->installButton()->isVisible());
         QCOMPARE(installed->message()->text(), QString::fromLatin1(Nothing::kNoDevices));
+    }
+
+    // "Software Update..." before the start-up task made the checker starts a check and says
+    // it is running; once the check failed, it says why, never "You're up to date!".
+    void softwareUpdateTellsTheTruthAboutItsCheck() {
+        QVERIFY(!ApplicationInfo::stinger());
+        qputenv("HARBRIX_UPDATE_SERVER",
+                QByteArray("http://127.0.0.1:") +
+                    QByteArray::number(test::HttpServer::unusedPort()));
+        QStringList answers;
+        ui::Alert::setResponder([&answers](const ui::Alert& alert) {
+            answers << alert.headline() + " / " + alert.finePrint();
+            return ui::Alert::kOK;
+        });
+        auto controller = test::launchWithoutDiscovery();
+        controller->checkForSoftwareUpdates();
+        const auto checker = ApplicationInfo::stinger();
+        QVERIFY(checker);
+        QCOMPARE(answers, QStringList{QStringLiteral(
+                              "Harbrix is still checking for updates. / The check has not "
+                              "finished yet; try again in a moment.")});
+        QTRY_VERIFY_WITH_TIMEOUT(!checker->checking(), 10000);
+        controller->checkForSoftwareUpdates();
+        QCOMPARE(answers.last(), QStringLiteral("Harbrix could not check for updates. / The "
+                                                "update server could not be reached."));
+        ui::Alert::setResponder(nullptr);
+        qunsetenv("HARBRIX_UPDATE_SERVER");
     }
 
     void relaunchScriptRunsOnlyAfterBounce() {
