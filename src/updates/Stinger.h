@@ -137,6 +137,10 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
     bool update(std::function<void(bool)> completion);
     // The bundle folder that update() replaces "Contents" in; the running bundle by default.
     void setInstallBundle(std::string bundle);
+    std::string installBundle() const;
+    // The relaunch script ("Scripts/bounce.sh") of that bundle as it is now, after an
+    // installation the new one's; none when the bundle lacks it.
+    std::optional<std::string> relaunchScript() const;
 
     void showWindowIfUpdateAvailable();
     void showWindowForUpdate(const UpdateEntry& entry);
