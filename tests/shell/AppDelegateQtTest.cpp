@@ -176,6 +176,18 @@ class AppDelegateQtTest : public QObject {
         QCOMPARE(controller->currentDevice(), other);
     }
 
+    // Escape pressed in the window closes the open chooser: the keyboard goes to it.
+    void escapeClosesTheChooser() {
+        auto controller = test::launchWithoutDiscovery();
+        controller->deviceIsConnected(pedals.make("MIV3", "E1"));
+        controller->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(controller->window()));
+        controller->openSelector();
+        QVERIFY(controller->selectorOpen());
+        QTest::keyClick(controller->window()->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!controller->selectorOpen());
+    }
+
     void screensSlideByTheirOrder() {
         auto controller = test::launchWithoutDiscovery();
         controller->deviceIsConnected(pedals.make("MIV3", "S1"));
