@@ -356,31 +356,72 @@ class AppDelegateQtTest : public QObject {
         QTRY_COMPARE(settings->syncs(), 1);
     }
 
-    void emptyStateOffersTheDriverWhenItIsMissing() {
-        std::atomic<int> runs = 0;
+    // The install button stays offered for as long as the finder still misses the driver,
+    // whatever the installer said, and says why the installation did not take.
+    void emptyStateOffersTheDriverUntilItIsThere() {
+        // The installer stand-in answers `answer` and leaves the driver `missingAfter`.
+        std::atomic<bool> missing = true;
+        std::atomic<bool> missingAfter = true;
+        std::atomic<TolvaneStatus> answer = TolvaneStatus::notAuthorised;
         Nothing::Driver driver;
-        driver.needsKext = [] { return true; };
-        driver.launchTolvaneer = [&runs] { return ++runs == 1 ? false : true; };
+        driver.needsKext = [&missing] { return missing.load(); };
+        driver.launchTolvaneer = [&] {
+            missing = missingAfter.load();
+            return answer.load();
+        };
         auto nothing = Nothing::controller(nullptr, driver);
         QWidget* view = nothing->view();
         view->show();
         QVERIFY(nothing->installButton()->isVisible());
         QCOMPARE(nothing->message()->text(), QString::fromLatin1(Nothing::kDriverMissing));
 
-        nothing->launchTolvaneer();  // refused: the button stays
-        QVERIFY(!nothing->installButton()->isEnabled());
-        QTRY_VERIFY(nothing->installButton()->isEnabled());
-        QVERIFY(nothing->installButton()->isVisible());
-        QCOMPARE(nothing->message()->text(), QString::fromLatin1(Nothing::kNoDevices));
-        nothing->launchTolvaneer();  // installed: the button goes
-        QTRY_VERIFY(!nothing->installButton()->isVisible());
-        QCOMPARE(runs.load(), 2);
+        const struct {
+            TolvaneStatus status;
+            bool missingAfter;
+            const char* message;
+        } steps[] = {
+            {TolvaneStatus::notAuthorised, true, Nothing::kNotAuthorised},
+            {TolvaneStatus::installed, true, Nothing::kInstallFailed},  // said so, but is not
+            {TolvaneStatus::failed, true, Nothing::kInstallFailed},
+            {TolvaneStatus::installed, false, Nothing::kNoDevices},
+        };
+        for (const auto& step : steps) {
+            answer = step.status;
+            missingAfter = step.missingAfter;
+            nothing->launchTolvaneer();
+            QVERIFY(!nothing->installButton()->isEnabled());
+            QTRY_VERIFY(nothing->installButton()->isEnabled());
+            QCOMPARE(nothing->installButton()->isVisible(), step.missingAfter);
+            QCOMPARE(nothing->message()->text(), QString::fromLatin1(step.message));
+        }
 
         driver.needsKext = [] { return false; };
         auto installed = Nothing::controller(nullptr, driver);
         installed->view()->show();
         QVERIFY(!installed->installButton()->isVisible());
         QCOMPARE(installed->message()->text(), QString::fromLatin1(Nothing::kNoDevices));
+    }
+
+    // The real Tolvane with an elevator that refuses the password, as pkexec does: the
+    // installer exits non-zero and the empty state offers the installation again.
+    void aRefusedPasswordKeepsTheInstallOffered() {
+        QTemporaryDir scratch;
+        const QString elevator = scratch.filePath(QStringLiteral("elevator.sh"));
+        std::ofstream(elevator.toStdString()) << "#!/bin/sh\nexit 126\n";
+        QFile::setPermissions(elevator, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("TOLVANE_ELEVATOR", elevator.toUtf8());
+        qputenv("HARBRIX_DRIVER_FINDER", "true");
+        qputenv("HARBRIX_SYSTEM_VERSION", "Linux 6.1");
+        auto nothing = Nothing::controller();
+        nothing->view()->show();
+        QVERIFY(nothing->installButton()->isVisible());
+        nothing->launchTolvaneer();
+        QTRY_VERIFY_WITH_TIMEOUT(nothing->installButton()->isEnabled(), 10000);
+        QVERIFY(nothing->installButton()->isVisible());
+        QCOMPARE(nothing->message()->text(), QString::fromLatin1(Nothing::kNotAuthorised));
+        for (const char* name :
+             {"TOLVANE_ELEVATOR", "HARBRIX_DRIVER_FINDER", "HARBRIX_SYSTEM_VERSION"})
+            qunsetenv(name);
     }
 
     // "Software Update..." before the start-up task made the checker starts a check and says
