@@ -149,6 +149,7 @@ class WindowsQtTest : public QObject {
                                   ",\"version\":\"9.0\",\"baseline\":\"1.0\"}]";
         const auto cipher = Torque::up(Bytes(plain.begin(), plain.end()));
         test::HttpServer server;
+        qputenv("HARBRIX_UPDATE_SERVER", QByteArray::fromStdString(server.url()));
         server.put("/software/_.manifest", std::string(cipher->begin(), cipher->end()));
         server.put("/software/Harbrix-9.0.tar.gz", payload);
         StingerFacts facts;
@@ -179,6 +180,7 @@ class WindowsQtTest : public QObject {
         QCOMPARE(relaunches, 0);
         ApplicationInfo::setBounceHandler(nullptr);
         ApplicationInfo::setStinger(nullptr);
+        qunsetenv("HARBRIX_UPDATE_SERVER");
     }
 
     void upToDateIsAnAlert() {

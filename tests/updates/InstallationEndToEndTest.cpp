@@ -174,6 +174,7 @@ TEST_F(InstallationTest, TheSoftwareCheckerInstallsItsCachedReleaseAndReportsOnT
                               ",\"version\":\"2.1.0\",\"baseline\":\"1.0\",\"changes\":[\"New\"]}]";
     const auto cipher = Torque::up(Bytes(plain.begin(), plain.end()));
     test::HttpServer server;
+    ::setenv("HARBRIX_UPDATE_SERVER", server.url().c_str(), 1);
     server.put("/assets/Harbrix/software/mac/_.manifest",
                std::string(cipher->begin(), cipher->end()));
     server.put("/assets/Harbrix/software/mac/Harbrix-2.1.0.tar.gz", image);
@@ -229,6 +230,7 @@ TEST_F(InstallationTest, TheSoftwareCheckerInstallsItsCachedReleaseAndReportsOnT
     ASSERT_TRUE(installed);
     EXPECT_EQ(stinger->relaunchScript(),
               std::optional<std::string>(app() + "/Contents/Resources/Scripts/bounce.sh"));
+    ::unsetenv("HARBRIX_UPDATE_SERVER");
 }
 
 // The relaunch script waits for the old process to end, then starts the bundle's executable.

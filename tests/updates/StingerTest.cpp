@@ -59,6 +59,10 @@ class Recorder : public StingerDelegate {
 
 class StingerTest : public ::testing::Test {
   protected:
+    // Plain HTTP is fetched only from the loopback server the environment names.
+    void SetUp() override { ::setenv("HARBRIX_UPDATE_SERVER", server.url().c_str(), 1); }
+    void TearDown() override { ::unsetenv("HARBRIX_UPDATE_SERVER"); }
+
     const std::string payload = std::string(3000, 'F') + "firmware image";
 
     // A manifest whose latest release is `latest` (merged over a valid firmware release).
