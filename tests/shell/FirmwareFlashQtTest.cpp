@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <csignal>
@@ -113,7 +114,12 @@ class FirmwareFlashQtTest : public QObject {
                  qPrintable(dialog->message()->text()));
         QCOMPARE(dialog->button()->text(), QStringLiteral("OK"));
         railSync(pedal.device->queue(), [] {});
-        QCOMPARE(pedal.received(), QStringList());
+        // The window may ask the pedal about its presets; nothing of a flash went out.
+        const QStringList sent = pedal.received();
+        QVERIFY2(sent.filter(QRegularExpression(QStringLiteral(
+                                 "^(SUSPENDC|WRITE_PAGE|WRITE_FLASH|RECOVERC|REBOOTC) ")))
+                     .isEmpty(),
+                 qPrintable(sent.join(QStringLiteral(", "))));
         dialog->button()->click();
         QTRY_VERIFY(dialogOf(*controller) == nullptr);
     }
