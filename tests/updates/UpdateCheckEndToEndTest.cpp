@@ -53,6 +53,7 @@ class UpdateCheckTest : public ::testing::Test {
 
 TEST_F(UpdateCheckTest, ChecksTheOneConnectedPedalsFirmware) {
     publish("/assets/Harbrix/software/mac/_.manifest", "1.0.0");
+    publish("/assets/Harbrix/firmware/MIV3/_.manifest", "42.1.0");
     publish("/assets/Harbrix/firmware/NAX3/_.manifest", "42.1.0");
 
     const auto none = check();
@@ -60,19 +61,29 @@ TEST_F(UpdateCheckTest, ChecksTheOneConnectedPedalsFirmware) {
     EXPECT_NE(none.err.find("no pedal connected: name the one to check"), std::string::npos)
         << none.err;
 
-    auto nax = start("NAX3", "UPDN1");
-    const auto one = check();
-    ASSERT_EQ(one.status, 0) << one.err;
-    EXPECT_NE(one.out.find("Pedal: NAX3 UPDN1 on " + nax->nodeName() + ", firmware 42.1\n"),
-              std::string::npos)
-        << one.out;
-    const auto firmware = one.out.find("Firmware NAX3\n");
-    ASSERT_NE(firmware, std::string::npos) << one.out;
-    EXPECT_NE(one.out.find("  current   42.1\n", firmware), std::string::npos) << one.out;
-    EXPECT_NE(one.out.find("  payload   none: up to date\n", firmware), std::string::npos)
-        << one.out;
-    EXPECT_EQ(server.requests("/assets/Harbrix/firmware/MIV3/_.manifest"), 0);
+    // Alone, each pedal's own firmware is checked, against its own model's manifest, and
+    // found current.
+    const auto checksAlone = [this](const std::string& model, const std::string& serial,
+                                    const std::string& other) {
+        auto pedal = start(model, serial);
+        const int before = server.requests("/assets/Harbrix/firmware/" + other + "/_.manifest");
+        const auto one = check();
+        ASSERT_EQ(one.status, 0) << one.err;
+        EXPECT_NE(one.out.find("Pedal: " + model + " " + serial + " on " + pedal->nodeName() +
+                               ", firmware 42.1\n"),
+                  std::string::npos)
+            << one.out;
+        const auto firmware = one.out.find("Firmware " + model + "\n");
+        ASSERT_NE(firmware, std::string::npos) << one.out;
+        EXPECT_NE(one.out.find("  current   42.1\n", firmware), std::string::npos) << one.out;
+        EXPECT_NE(one.out.find("  payload   none: up to date\n", firmware), std::string::npos)
+            << one.out;
+        EXPECT_EQ(server.requests("/assets/Harbrix/firmware/" + other + "/_.manifest"), before);
+    };
+    checksAlone("MIV3", "UPDM1", "NAX3");
+    checksAlone("NAX3", "UPDN1", "MIV3");
 
+    auto nax = start("NAX3", "UPDN1");
     auto miv = start("MIV3", "UPDM1");
     const auto two = check();
     EXPECT_EQ(two.status, 2);
