@@ -5,6 +5,7 @@
 #include "shell/AppearanceWatcher.h"
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"
+#include "shell/QuitGuard.h"
 #include "shell/Window.h"
 #include "ui/Fonts.h"
 #include "ui/ImageCatalog.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
 
     AppDelegate controller;
     controller.applicationDidFinishLaunching();
+    // SIGTERM ends the session as closing the window does.
+    QuitGuard::closeOnTermination(controller.window());
     SessionSwitches::parse(Application::arguments()).apply(controller.window());
     return Application::exec();
 }

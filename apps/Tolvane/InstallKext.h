@@ -4,13 +4,16 @@
 #include <optional>
 #include <string>
 
+#include "installer/TolvaneStatus.h"
+
 namespace harbrix::tolvane {
 
 // "Scripts/Tolvane.sh" in Tolvane's own bundle resources, beside its executable's folder;
 // none when it is not there.
 std::optional<std::string> scriptPath();
-// Asks for administrator rights and runs the script with the argument "brisk oaf". Whether
-// the user agreed or the script worked is only logged.
-void installKext();
+// Asks for administrator rights and runs the script with the argument "brisk oaf": installed
+// when the privileged step worked, notAuthorised when the rights were not granted, failed
+// when the script could not be run or failed.
+TolvaneStatus installKext();
 
 }  // namespace harbrix::tolvane

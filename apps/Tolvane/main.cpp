@@ -1,7 +1,8 @@
 // Tolvane: the small installer program Harbrix starts when the pedals' driver is missing. It
 // checks the two launch tokens Harbrix passed, then installs the driver with administrator
 // rights. It shares no code with Harbrix at run time: the few sources they have in common
-// are compiled into it again. Exit status 0 once a token matched, 1 otherwise.
+// are compiled into it again. The exit status is a TolvaneStatus: 1 when it refused to run,
+// otherwise what became of the privileged step (0 also when no driver was needed).
 #include <string>
 
 #include "InstallKext.h"
@@ -13,6 +14,8 @@
 using namespace harbrix;
 
 namespace {
+
+constexpr int kRefused = static_cast<int>(TolvaneStatus::refused);
 
 bool needsKEXT() {
     logLine("NeedsKEXT :: 1");
@@ -31,25 +34,26 @@ bool needsKEXT() {
 
 int main(int argc, char** argv) {
     logLine("Tolvane.main :: 1");
-    if (argc != 3 || !ProcessInfo::isKextFriendlyEnvironment()) return 1;
+    if (argc != 3 || !ProcessInfo::isKextFriendlyEnvironment()) return kRefused;
     logLine("Tolvane.main :: 2");
     const std::string first = argv[1];
-    if (first.empty()) return 1;
+    if (first.empty()) return kRefused;
     logLine("Tolvane.main :: 3");
     const std::string second = argv[2];
-    if (second.empty()) return 1;
+    if (second.empty()) return kRefused;
     logLine("Tolvane.main :: 4");
     logLine(first);
     logLine(second);
     logLine("Tolvane.main :: 5");
     // Only a caller that started us this second or the one before knows our token.
     const std::string token = launchToken(referenceDateSeconds());
-    if (token.empty() || (token != first && token != second)) return 1;
+    if (token.empty() || (token != first && token != second)) return kRefused;
     logLine("Tolvane.main :: 6");
+    TolvaneStatus status = TolvaneStatus::installed;
     if (needsKEXT()) {
         logLine("Tolvane.main :: 7");
-        tolvane::installKext();
+        status = tolvane::installKext();
     }
     logLine("Tolvane.main :: 8");
-    return 0;
+    return static_cast<int>(status);
 }

@@ -13,10 +13,8 @@
 #include "Commands.h"
 #include "PedalControl.h"
 #include "PresetCommands.h"
-#include "link/Commands.h"
 #include "link/FirmwareFlash.h"
 #include "link/FirmwareImage.h"
-#include "link/Request.h"
 #include "platform/MainLoop.h"
 
 namespace harbrix::ctl {
@@ -53,15 +51,6 @@ class FlashProgress {
     bool terminal_;
     int shown_ = -1;
 };
-
-// After its update the pedal restarts at its boot speed, on the same node as far as the
-// node's file number goes. Once it no longer answers at our speed, forget that it was
-// switched, so the next session tells it to switch again.
-void forgetSpeedWhenRestarted(QORUARTDevice& device) {
-    const auto request = buildRequest(Command::WHO_RU, 0, 0, 0);
-    if (request && device.execute(Command::WHO_RU, *request)) return;
-    device.setFilenumber(0);
-}
 
 // Ctrl-C or SIGTERM while the flash runs stops it in order: the page under way finishes and
 // the pedal is told to recover, rather than the process dying with the pedal half-written.
@@ -126,9 +115,6 @@ int flashCommand(const CommandLine& line) {
     }
     progress.finish();
     using Outcome = FirmwareFlash::Outcome;
-    if (outcome == Outcome::written || outcome == Outcome::failed || outcome == Outcome::stopped)
-        railSync(session->device()->queue(),
-                 [device = session->device()] { forgetSpeedWhenRestarted(*device); });
     const std::string text = FirmwareFlash::outcomeText(outcome.value_or(Outcome::gone));
     if (outcome != Outcome::written) return fail(kPedalFailed, text);
     std::printf("%s\n", text.c_str());

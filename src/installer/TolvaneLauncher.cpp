@@ -14,20 +14,34 @@ std::optional<std::string> tolvanePath() {
     return *bundle + "/Contents/MacOS/Tolvane.app/Contents/MacOS/Tolvane";
 }
 
-bool launchTolvaneer() {
+TolvaneStatus runTolvane() {
     logLine("launchTolvaneer :: 1");
-    if (!ProcessInfo::isKextFriendlyEnvironment()) return false;
+    if (!ProcessInfo::isKextFriendlyEnvironment()) return TolvaneStatus::refused;
     logLine("launchTolvaneer :: 2");
     const auto path = tolvanePath();
-    if (!path) return false;
+    if (!path) return TolvaneStatus::notStarted;
     logLine("launchTolvaneer :: 3");
     const std::uint64_t now = referenceDateSeconds();
     logLine("launchTolvaneer :: 4");
     const int status = QuickTask::statusOfTask(
         *path, QuickTask::Arguments{launchToken(now), launchToken(now + 1)});
-    if (status != 0) return false;
-    logLine("launchTolvaneer :: 5");
-    return true;
+    switch (status) {
+        case static_cast<int>(TolvaneStatus::installed):
+            logLine("launchTolvaneer :: 5");
+            return TolvaneStatus::installed;
+        case static_cast<int>(TolvaneStatus::refused):
+        case static_cast<int>(TolvaneStatus::notAuthorised):
+        case static_cast<int>(TolvaneStatus::failed):
+            logFormat("launchTolvaneer: the installer ended with %d", status);
+            return static_cast<TolvaneStatus>(status);
+        default:
+            logFormat("launchTolvaneer: the installer could not run (%d)", status);
+            return TolvaneStatus::notStarted;
+    }
+}
+
+bool launchTolvaneer() {
+    return runTolvane() == TolvaneStatus::installed;
 }
 
 }  // namespace harbrix

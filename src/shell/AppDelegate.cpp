@@ -21,6 +21,7 @@
 #include "shell/History.h"
 #include "shell/Menu.h"
 #include "shell/MenuClosingEvents.h"
+#include "shell/QuitGuard.h"
 #include "shell/Shield.h"
 #include "shell/UpdatePresenter.h"
 #include "shell/Window.h"
@@ -112,6 +113,13 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (AppDelegate* controller = AppDelegate::shared()) controller->bounce();
         });
     });
+    quitGuard_ = new QuitGuard(window_.get());
+    window_->setCloseGuard([guard = quitGuard_] { return !guard || guard->mayClose(); });
+    quitAction_ = new QAction(QStringLiteral("Quit"), window_.get());
+    quitAction_->setShortcut(QKeySequence::Quit);
+    quitAction_->setMenuRole(QAction::QuitRole);
+    connect(quitAction_, &QAction::triggered, window_.get(), &QWidget::close);
+    window_->addAction(quitAction_);
     window_->show();
     focusContent();
 
@@ -154,7 +162,7 @@ void AppDelegate::refresh() {
 
 void AppDelegate::bounce() {
     bounce_ = true;
-    QCoreApplication::quit();
+    window_->close();
 }
 
 void AppDelegate::applicationWillTerminate() {

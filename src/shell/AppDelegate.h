@@ -22,6 +22,7 @@
 #include "shell/Application.h"
 #include "shell/Menu.h"
 #include "shell/Nothing.h"
+#include "shell/QuitGuard.h"
 #include "shell/Screen.h"
 #include "shell/Selector.h"
 #include "shell/Shield.h"
@@ -67,7 +68,8 @@ class AppDelegate : public QObject,
     void applicationDidFinishLaunching();
     // Starts the relaunch script when a relaunch was asked for.
     void applicationWillTerminate();
-    // Relaunch: remember it and quit.
+    // Relaunch: remember it and quit (through the window's close, so a running firmware
+    // flash is asked about first).
     void bounce();
     bool bounceRequested() const { return bounce_; }
     // Once per process: the screens' refresh hooks.
@@ -166,6 +168,9 @@ class AppDelegate : public QObject,
     QAction* recoverButton() const { return recoverButton_; }
     QMenu* debugMenuItem() const { return debugMenuItem_; }
     History* history() const { return history_.get(); }
+    QuitGuard* quitGuard() const { return quitGuard_; }
+    // Closes the window as its close box does.
+    QAction* quitAction() const { return quitAction_; }
     bool initialized() const { return initialized_; }
     // Whether the pedal has answered which slot it has selected.
     bool knowsSelection(const DeviceRef& device) const {
@@ -234,6 +239,8 @@ class AppDelegate : public QObject,
     QPointer<Shield> selectorShield_;
     MenuCloser* menuCloser_ = nullptr;
 
+    QPointer<QuitGuard> quitGuard_;
+    QPointer<QAction> quitAction_;
     QPointer<QAction> recoverButton_;
     QPointer<QMenu> debugMenuItem_;
     std::unique_ptr<History> history_;

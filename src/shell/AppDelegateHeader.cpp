@@ -19,6 +19,7 @@
 #include "ui_Header.h"
 #include "updates/ApplicationInfo.h"
 #include "updates/Stinger.h"
+#include "updates/UpdateStartup.h"
 
 namespace harbrix {
 namespace {
@@ -143,7 +144,6 @@ void AppDelegate::menuButtonClicked() {
 void AppDelegate::openAbout() {
     closeMenu();
     const QString name = QString::fromStdString(ApplicationInfo::name().value_or("Harbrix"));
-    const auto version = ApplicationInfo::version();
     auto* about = new QMessageBox(window_.get());
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->setObjectName(QStringLiteral("about"));
@@ -153,17 +153,18 @@ void AppDelegate::openAbout() {
     about->setText(QStringLiteral("<b>%1</b>").arg(name));
     about->setInformativeText(
         QStringLiteral("Version %1\nThe companion for the MIV III and NAX III pedals.")
-            .arg(QString::fromStdString(version ? version->description() : std::string("?"))));
+            .arg(QString::fromStdString(ApplicationInfo::versionText().value_or("?"))));
     about->setStandardButtons(QMessageBox::Ok);
     about->open();
 }
 
 void AppDelegate::checkForSoftwareUpdates() {
     closeMenu();
-    if (const auto stinger = ApplicationInfo::stinger())
+    // Asked before the start-up task made the checker: it is made now, and starts checking.
+    if (const auto stinger = UpdateStartup::softwareStinger())
         stinger->showWindowIfUpdateAvailable();
     else
-        logLine("the software update checker has not started yet");
+        logLine("the software update checker could not be made");
 }
 
 void AppDelegate::goToWebsite() {

@@ -1,7 +1,7 @@
 // The maintenance menu of debug mode: reboot, suspend and recover the pedal, play the MIDI
 // test payload, refresh and test presets, show the transaction history and flash a firmware
-// file from disk. Device work runs on the pedal's queue; its log lines come back on the
-// main rail.
+// file from disk. Every command that talks to the pedal runs on its queue, in click order;
+// its log lines come back on the main rail.
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
@@ -9,14 +9,14 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include <algorithm>
-
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "platform/Log.h"
 #include "shell/AppDelegate.h"
+#include "shell/FirmwareFlashDialog.h"
 #include "shell/History.h"
 #include "shell/Window.h"
+#include "ui/Alert.h"
 
 namespace harbrix {
 namespace {
@@ -25,9 +25,11 @@ namespace {
 constexpr int kPanelOK = 1;
 constexpr int kPanelContinue = -1002;
 
-// "<node> was rebooted" and the like.
+// "<node> was rebooted" and the like, written on the main rail.
 void logOutcome(const DeviceRef& device, bool ok, const char* success, const char* failure) {
-    logFormat("%s %s", device->filename().c_str(), ok ? success : failure);
+    rail(Rails::main(), [name = device->filename(), ok, success, failure] {
+        logFormat("%s %s", name.c_str(), ok ? success : failure);
+    });
 }
 
 }  // namespace
@@ -69,7 +71,12 @@ void AppDelegate::buildDebugMenu() {
 bool AppDelegate::onCurrentDevice(const std::function<void(const DeviceRef&)>& work) {
     const DeviceRef device = currentDevice();
     if (!device) return false;
-    rail(device->queue(), [device, work] { work(device); });
+    // Queued in click order behind whatever the pedal is doing; a pedal unplugged meanwhile
+    // is not kept alive for it.
+    std::weak_ptr<QORUARTDevice> weak = device;
+    rail(device->queue(), [weak, work] {
+        if (const DeviceRef pedal = weak.lock()) work(pedal);
+    });
     return true;
 }
 
@@ -84,27 +91,29 @@ void AppDelegate::MIDIJam() {
 
 void AppDelegate::reboot() {
     onCurrentDevice([](const DeviceRef& device) {
-        const bool ok = device->reboot();
-        rail(Rails::main(),
-             [device, ok] { logOutcome(device, ok, "was rebooted", "was NOT rebooted"); });
+        logOutcome(device, device->reboot(), "was rebooted", "was NOT rebooted");
     });
 }
 
 void AppDelegate::suspend() {
-    const DeviceRef device = currentDevice();
-    if (!device) return;
-    const bool ok = device->suspend();
-    logOutcome(device, ok, "was suspended", "was NOT suspended");
-    if (ok && recoverButton_) recoverButton_->setEnabled(true);
+    // The suspend takes two seconds: on the pedal's queue, in order with the other commands,
+    // while the window keeps answering.
+    QPointer<QAction> recoverButton = recoverButton_;
+    onCurrentDevice([recoverButton](const DeviceRef& device) {
+        const bool ok = device->suspend();
+        logOutcome(device, ok, "was suspended", "was NOT suspended");
+        if (ok)
+            rail(Rails::main(), [recoverButton] {
+                if (recoverButton) recoverButton->setEnabled(true);
+            });
+    });
 }
 
 void AppDelegate::recover(QAction* sender) {
     if (!currentDevice()) return;
     if (sender != nullptr) sender->setEnabled(false);
     onCurrentDevice([](const DeviceRef& device) {
-        const bool ok = device->recover();
-        rail(Rails::main(),
-             [device, ok] { logOutcome(device, ok, "was recovered", "was NOT recovered"); });
+        logOutcome(device, device->recover(), "was recovered", "was NOT recovered");
     });
 }
 
@@ -115,8 +124,10 @@ void AppDelegate::suspendAndRecover(QAction* sender) {
     onCurrentDevice([button](const DeviceRef& device) {
         const bool suspended = device->suspend();
         // Written before the recovery starts.
-        railSync(Rails::main(),
-                 [&] { logOutcome(device, suspended, "was suspended", "was NOT suspended"); });
+        railSync(Rails::main(), [&] {
+            logFormat("%s %s", device->filename().c_str(),
+                      suspended ? "was suspended" : "was NOT suspended");
+        });
         if (!suspended) {
             rail(Rails::main(), [button] {
                 if (button) button->setEnabled(true);
@@ -124,8 +135,8 @@ void AppDelegate::suspendAndRecover(QAction* sender) {
             return;
         }
         const bool recovered = device->recover();
-        rail(Rails::main(), [device, recovered, button] {
-            logOutcome(device, recovered, "was recovered", "was NOT recovered");
+        logOutcome(device, recovered, "was recovered", "was NOT recovered");
+        rail(Rails::main(), [button] {
             if (button) button->setEnabled(true);
         });
     });
@@ -136,8 +147,12 @@ void AppDelegate::refreshPresets() {
     if (!device) return;
     device->setRefreshing(true);
     onCurrentDevice([](const DeviceRef& device) {
-        device->refreshAllPresets(
-            [device](bool) { rail(Rails::main(), [device] { device->setRefreshing(false); }); });
+        std::weak_ptr<QORUARTDevice> weak = device;
+        device->refreshAllPresets([weak](bool) {
+            rail(Rails::main(), [weak] {
+                if (const DeviceRef pedal = weak.lock()) pedal->setRefreshing(false);
+            });
+        });
     });
 }
 
@@ -151,8 +166,16 @@ void AppDelegate::selectPresetClicked() {
 
 void AppDelegate::selectedPresetTest() {
     onCurrentDevice([](const DeviceRef& device) {
-        const unsigned selected = device->selectedPreset().value_or(0);
-        logFormat("%u:%s", selected, device->isloaded() ? "loaded" : "on-deck");
+        const auto selected = device->selectedPreset();
+        // A pedal without the selected-preset word (a NAX3) or one that did not answer has
+        // no number to report; none is made up.
+        const bool loaded = selected && device->isloaded();
+        rail(Rails::main(), [name = device->filename(), selected, loaded] {
+            if (!selected)
+                logFormat("%s: the selected preset could not be read", name.c_str());
+            else
+                logFormat("%u:%s", unsigned{*selected}, loaded ? "loaded" : "on-deck");
+        });
     });
 }
 
@@ -163,7 +186,8 @@ void AppDelegate::flashFirmwareFromDisk() {
     panel->setObjectName(QStringLiteral("firmwarePanel"));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setFileMode(QFileDialog::ExistingFile);
-    panel->setNameFilter(QStringLiteral("Firmware (*.bin *.ldr *.ihx *.BIN *.LDR *.IHX)"));
+    // Raw and LDR images only: the pedal's loader cannot take Intel HEX.
+    panel->setNameFilter(QStringLiteral("Firmware (*.bin *.ldr *.BIN *.LDR)"));
     panel->setWindowModality(Qt::WindowModal);
     connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
         const QStringList chosen = panel->selectedFiles();
@@ -178,17 +202,14 @@ void AppDelegate::firmwarePanelEnded(int response, const QString& path) {
     const DeviceRef device = currentDevice();
     if (!device || !QFileInfo(path).isFile()) return;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui::Alert::inform(window_.get(), QStringLiteral("The firmware was not flashed."),
+                          QStringLiteral("%1 could not be read.").arg(QFileInfo(path).fileName()));
+        return;
+    }
     const QByteArray data = file.readAll();
-    if (data.isEmpty()) return;
-    const Bytes image(data.begin(), data.end());
-    // The highest whole percentage seen; progress arrives on the main rail.
-    auto highest = std::make_shared<unsigned>(0);
-    onCurrentDevice([image, highest](const DeviceRef& device) {
-        device->updateFirmware(image, [highest](double percent) {
-            *highest = std::max(*highest, static_cast<unsigned>(std::max(0.0, percent)));
-        });
-    });
+    // The dialog checks the image (an empty file too) before anything is sent.
+    FirmwareFlashDialog::flash(window_.get(), device, Bytes(data.begin(), data.end()));
 }
 
 }  // namespace harbrix

@@ -36,6 +36,8 @@ void MenuItemView::mousePressEvent(QMouseEvent* event) {
 
 void MenuItemView::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
+    // Only the left button chooses; a right or middle click is no click on an item.
+    if (event->button() != Qt::LeftButton) return;
     if (width() == 0 || !rect().contains(event->position().toPoint())) return;
     if (controller_ != nullptr && controller_->delegate() != nullptr)
         controller_->delegate()->itemClicked(controller_);

@@ -14,12 +14,20 @@
 #include "ui/Label.h"
 
 namespace harbrix {
+namespace {
+
+// A word-wrapped label in a layout is otherwise given the height of one line, and the second
+// line of a longer message is cut off.
+void fitHeight(ui::Label* label) {
+    label->setFixedHeight(label->text().isEmpty() ? 0 : label->heightForWidth(label->width()));
+}
+
+}  // namespace
 
 Nothing::Nothing(ScreenDelegate* delegate, Driver driver)
     : Screen(delegate), driver_(std::move(driver)) {
     if (!driver_.needsKext) driver_.needsKext = [] { return needsKext(); };
-    if (!driver_.launchTolvaneer)
-        driver_.launchTolvaneer = [] { return harbrix::launchTolvaneer(); };
+    if (!driver_.launchTolvaneer) driver_.launchTolvaneer = [] { return runTolvane(); };
 }
 
 std::unique_ptr<Nothing> Nothing::controller(ScreenDelegate* delegate, Driver driver) {
@@ -67,18 +75,25 @@ void Nothing::setOpenFailures(const std::vector<OpenFailure>& failures) {
     const QString text = lines.join(QLatin1Char('\n'));
     openFailures_->setText(text);
     openFailures_->setAccessibleName(text);
+    fitHeight(openFailures_);
     openFailures_->setVisible(!lines.isEmpty());
 }
 
 void Nothing::viewDidLoad() {
     setOpenFailures(failures_);
     if (!driver_.needsKext()) {
-        message_->setText(QString::fromLatin1(kNoDevices));
+        showMessage(kNoDevices, ui::fonts::Weight::Medium, 22);
         return;
     }
     installButton_->show();
-    message_->setFont(ui::fonts::font(ui::fonts::Weight::Regular, 16));
-    message_->setText(QString::fromLatin1(kDriverMissing));
+    showMessage(kDriverMissing, ui::fonts::Weight::Regular, 16);
+}
+
+void Nothing::showMessage(const char* text, ui::fonts::Weight weight, qreal pointSize) {
+    message_->setFont(ui::fonts::font(weight, pointSize));
+    message_->setText(QString::fromLatin1(text));
+    message_->setAccessibleName(message_->text());
+    fitHeight(message_);
 }
 
 void Nothing::launchTolvaneer() {
@@ -88,18 +103,28 @@ void Nothing::launchTolvaneer() {
     QPointer<QWidget> alive = view();
     const Driver driver = driver_;
     std::thread([alive, driver, this] {
-        const bool ok = driver.needsKext() && driver.launchTolvaneer();
-        rail(Rails::main(), [alive, ok, this] {
-            if (alive) installerEnded(ok);
+        const TolvaneStatus status =
+            driver.needsKext() ? driver.launchTolvaneer() : TolvaneStatus::installed;
+        // Whatever the installer said, the system's finder decides whether it worked.
+        const bool stillNeeded = driver.needsKext();
+        rail(Rails::main(), [alive, status, stillNeeded, this] {
+            if (alive) installerEnded(status, stillNeeded);
         });
     }).detach();
 }
 
-void Nothing::installerEnded(bool ok) {
-    installButton_->setVisible(!ok);
+void Nothing::installerEnded(TolvaneStatus status, bool stillNeeded) {
     installButton_->setEnabled(true);
-    message_->setFont(ui::fonts::font(ui::fonts::Weight::Medium, 22));
-    message_->setText(QString::fromLatin1(kNoDevices));
+    installButton_->setVisible(stillNeeded);
+    if (!stillNeeded) {
+        showMessage(kNoDevices, ui::fonts::Weight::Medium, 22);
+        return;
+    }
+    const char* why = status == TolvaneStatus::notAuthorised ? kNotAuthorised
+                      : status == TolvaneStatus::refused || status == TolvaneStatus::notStarted
+                          ? kInstallerRefused
+                          : kInstallFailed;
+    showMessage(why, ui::fonts::Weight::Regular, 16);
 }
 
 }  // namespace harbrix

@@ -1,5 +1,6 @@
 // The empty state, shown while no pedal is connected: "NO CONNECTED DEVICES", or, where the
-// pedals' driver is missing, a message and a button that runs the installer program.
+// pedals' driver is missing, a message and a button that runs the installer program, which
+// stays offered for as long as the driver is missing.
 #pragma once
 
 #include <QPointer>
@@ -10,6 +11,7 @@
 
 #include "link/DeviceDelegate.h"
 
+#include "installer/TolvaneStatus.h"
 #include "shell/Screen.h"
 #include "ui/ImageButton.h"
 #include "ui/Label.h"
@@ -23,10 +25,17 @@ class Nothing : public Screen {
         "The driver is not installed. Click 'Install Driver' button below and enter your admin "
         "credentials when prompted.";
 
+    static constexpr const char* kNotAuthorised =
+        "The driver was not installed: authorisation was refused.";
+    static constexpr const char* kInstallFailed =
+        "The driver was not installed: the installation did not complete.";
+    static constexpr const char* kInstallerRefused =
+        "The driver was not installed: the installer did not run.";
+
     // The driver check and the installer run; tests put stand-ins here.
     struct Driver {
         std::function<bool()> needsKext;
-        std::function<bool()> launchTolvaneer;
+        std::function<TolvaneStatus()> launchTolvaneer;
     };
 
     static std::unique_ptr<Nothing> controller(ScreenDelegate* delegate = nullptr,
@@ -42,7 +51,9 @@ class Nothing : public Screen {
     ui::Label* openFailures() const { return openFailures_; }
     ui::ImageButton* installButton() const { return installButton_; }
     // The install button's action. The installer runs off the main thread (it waits for the
-    // administrator's password); the button stays disabled until it has ended.
+    // administrator's password); the button stays disabled until it has ended. Then the
+    // driver is looked for again: while it is still missing the button stays, with a line
+    // saying why the installation did not take.
     void launchTolvaneer();
 
   protected:
@@ -51,7 +62,9 @@ class Nothing : public Screen {
 
   private:
     Nothing(ScreenDelegate* delegate, Driver driver);
-    void installerEnded(bool ok);
+    void installerEnded(TolvaneStatus status, bool stillNeeded);
+    // Sets the message in its font, with the label as high as its wrapped lines.
+    void showMessage(const char* text, ui::fonts::Weight weight, qreal pointSize);
 
     Driver driver_;
     QPointer<ui::Label> message_;

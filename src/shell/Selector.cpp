@@ -112,8 +112,9 @@ void Selector::deviceButtonClicked(QAbstractButton* button) {
 void Selector::open() {
     for (QAbstractButton* each : buttons()) each->setEnabled(true);
     raise();
-    setFocus(Qt::OtherFocusReason);
+    // Shown first: a hidden view cannot take the keyboard, and then Escape never reached it.
     ui::animation::fade(this, true, ui::animation::kChooserFadeMs);
+    setFocus(Qt::OtherFocusReason);
 }
 
 void Selector::close() {

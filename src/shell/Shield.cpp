@@ -106,8 +106,8 @@ void Shield::wheelEvent(QWheelEvent* event) {
 
 void Shield::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    // The action may end this shield; keep it for the call.
-    if (ended_ || !clicked_) return;
+    // The action may end this shield; keep it for the call. Only the left button clicks.
+    if (ended_ || !clicked_ || event->button() != Qt::LeftButton) return;
     const Action action = clicked_;
     action();
 }

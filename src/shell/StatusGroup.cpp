@@ -144,7 +144,9 @@ void StatusGroup::labelClicked(ui::Label* label) {
 }
 
 bool StatusGroup::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease)
+    // Only a left click on a label counts; other buttons pass through.
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         for (ui::Label* label : labels_)
             if (label == watched) {
                 labelClicked(label);

@@ -84,6 +84,10 @@ StingerWindow::StingerWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     installButton_->setAutoDefault(true);
     cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton_->setGeometry(frame(451 - 80, 13, 80, 32));
+    status_ = new QLabel(this);
+    status_->setFont(systemFont(11, false));
+    status_->setWordWrap(true);
+    status_->setGeometry(frame(22, 13, 340, 32));
     connect(installButton_, &QPushButton::clicked, this, &StingerWindow::install);
     connect(cancelButton_, &QPushButton::clicked, this, &StingerWindow::hide);
     installButton_->setFocus(Qt::OtherFocusReason);
@@ -102,13 +106,14 @@ void StingerWindow::showForUpdate(const UpdateEntry& entry) {
     if (entry.empty) return;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    const auto current = ApplicationInfo::version();
-    subhead_->setText(subheadText(QString::fromStdString(entry.version),
-                                  QString::fromStdString(current ? current->description() : "")));
+    subhead_->setText(
+        subheadText(QString::fromStdString(entry.version),
+                    QString::fromStdString(ApplicationInfo::versionText().value_or(""))));
     subhead_->resize(subhead_->sizeHint().width(), subhead_->height());
     QStringList changes;
     for (const std::string& line : entry.changes) changes << QString::fromStdString(line);
     notes_->replaceLines(changes);
+    status_->clear();
     setButtonsEnabled(true);
     show();
     raise();
@@ -120,12 +125,31 @@ void StingerWindow::install() {
     const auto checker = ApplicationInfo::stinger();
     if (!checker || !checker->updateAvailable()) return;
     setButtonsEnabled(false);
+    status_->setText(QStringLiteral("Installing\u2026"));
     QPointer<StingerWindow> self = this;
-    checker->update([self](bool) {
-        if (self) self->setButtonsEnabled(true);
-        // A failed installation relaunches the unchanged application.
-        ApplicationInfo::bounce();
+    std::weak_ptr<Stinger> weak = checker;
+    checker->update([self, weak](bool installed) {
+        if (self) self->installEnded(installed, weak.lock());
     });
+}
+
+void StingerWindow::installEnded(bool installed, const std::shared_ptr<Stinger>& checker) {
+    setButtonsEnabled(true);
+    if (!installed) {
+        status_->setText(QStringLiteral("The update could not be installed. %1 keeps running "
+                                        "the version you have.")
+                             .arg(applicationName()));
+        return;
+    }
+    // The relaunch runs the new bundle's own script; without one, restarting is the user's.
+    if (!checker || !checker->relaunchScript()) {
+        status_->setText(QStringLiteral("The update is installed, but %1 cannot restart by "
+                                        "itself: quit it and open it again.")
+                             .arg(applicationName()));
+        return;
+    }
+    status_->setText(QStringLiteral("The update is installed; restarting\u2026"));
+    ApplicationInfo::bounce();
 }
 
 void StingerWindow::hide() {

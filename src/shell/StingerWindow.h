@@ -1,5 +1,6 @@
 // The "Software Update" window: a new release of the application, what changed in it, and
-// the buttons to install it (then relaunch) or to leave it for now.
+// the buttons to install it (then relaunch) or to leave it for now, with a line that says
+// when the installation did not work.
 #pragma once
 
 #include <QWidget>
@@ -27,7 +28,8 @@ class StingerWindow : public QWidget {
 
     // Fills in the release and brings the window to the front.
     void showForUpdate(const UpdateEntry& entry);
-    // Installs the latest release and relaunches, whether or not the installation worked.
+    // Installs the latest release and relaunches into it. A failed installation is told in
+    // the window, and the application keeps running as it is.
     void install();
     void hide();
 
@@ -40,10 +42,13 @@ class StingerWindow : public QWidget {
     ReleaseNotes* notes() const { return notes_; }
     QPushButton* installButton() const { return installButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
+    // The line beside the buttons that tells how an installation went.
+    QLabel* status() const { return status_; }
 
   private:
     explicit StingerWindow(QWidget* parent);
     void setButtonsEnabled(bool enabled);
+    void installEnded(bool installed, const std::shared_ptr<Stinger>& checker);
 
     std::weak_ptr<Stinger> checker_;
     QLabel* headline_ = nullptr;
@@ -51,6 +56,7 @@ class StingerWindow : public QWidget {
     ReleaseNotes* notes_ = nullptr;
     QPushButton* installButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
+    QLabel* status_ = nullptr;
 };
 
 }  // namespace harbrix

@@ -26,6 +26,10 @@ QRect Window::screenArea() const {
 }
 
 void Window::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     // After the window has closed: the application ends with it.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

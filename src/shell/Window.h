@@ -1,10 +1,12 @@
 // The application's one main window: the background as its content view with the header
-// on top and the screens below it. Closing it quits the application.
+// on top and the screens below it. Closing it quits the application, once its close guard
+// (when one is set) allows it.
 #pragma once
 
 #include <QMainWindow>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -32,6 +34,8 @@ class Window : public QMainWindow {
     Ui::Header& headerForm() const { return *form_; }
     // Where a shown screen sits in the content view: everything below the header.
     QRect screenArea() const;
+    // Asked before the window closes; false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -40,6 +44,7 @@ class Window : public QMainWindow {
     std::unique_ptr<Ui::Header> form_;
     Background* content_;
     QWidget* header_;
+    std::function<bool()> closeGuard_;
 };
 
 }  // namespace harbrix

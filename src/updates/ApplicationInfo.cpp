@@ -61,6 +61,12 @@ std::optional<Version> ApplicationInfo::version() {
     return Version::versionWithString(*text);
 }
 
+std::optional<std::string> ApplicationInfo::versionText() {
+    const auto text = infoValue("CFBundleShortVersionString");
+    if (!text || text->empty()) return std::nullopt;
+    return text;
+}
+
 std::string ApplicationInfo::bundleIdentifier() {
     const auto identifier = infoValue("CFBundleIdentifier");
     return identifier && !identifier->empty() ? *identifier : kDefaultIdentifier;

@@ -24,6 +24,9 @@ class ApplicationInfo {
     // "CFBundleShortVersionString" read as a version ("2.1" gives 2.1.0); none when it does not
     // parse.
     static std::optional<Version> version();
+    // "CFBundleShortVersionString" as the bundle states it ("1.0.0", never shortened), for
+    // showing; none when the bundle does not say.
+    static std::optional<std::string> versionText();
     // "CFBundleIdentifier", or the identifier this program is built with when the bundle lacks one.
     static std::string bundleIdentifier();
     // Whether "~/Desktop/Harbrix.staging" existed at the first call; fixed for the process.

@@ -46,6 +46,40 @@ std::string uuidString() {
     return text;
 }
 
+// The disk-image tool for one extraction. A tool that lives inside the folder being replaced
+// (the bundle's own stand-in, when the running bundle is updated) goes with the old Contents,
+// so that one is used from a private copy, made before attaching and removed at the end.
+class ExtractionTool {
+  public:
+    ExtractionTool(const std::string& tool, const std::string& destination) : path_(tool) {
+        const fs::path folder = fs::path(destination).lexically_normal();
+        const fs::path relative = fs::path(tool).lexically_normal().lexically_relative(folder);
+        if (tool.empty() || relative.empty() || *relative.begin() == "..") return;
+        std::error_code error;
+        const fs::path copy = fs::temp_directory_path(error) / ("harbrix-hdiutil-" + uuidString());
+        if (error || !fs::create_directories(copy, error)) return;
+        const fs::path copied = copy / fs::path(tool).filename();
+        if (!fs::copy_file(tool, copied, error)) {
+            fs::remove_all(copy, error);
+            return;
+        }
+        copy_ = copy.string();
+        path_ = copied.string();
+    }
+    ~ExtractionTool() {
+        std::error_code error;
+        if (!copy_.empty()) fs::remove_all(copy_, error);
+    }
+    ExtractionTool(const ExtractionTool&) = delete;
+    ExtractionTool& operator=(const ExtractionTool&) = delete;
+
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+    std::string copy_;
+};
+
 }  // namespace
 
 std::optional<MountInfo> MountInfo::infoWithDisk(const std::string& disk, const std::string& root) {
@@ -89,27 +123,36 @@ std::optional<MountInfo> DMGExtractor::parseAttachOutput(const std::string& outp
     return std::nullopt;
 }
 
-std::optional<MountInfo> DMGExtractor::mount(const std::string& image) {
+std::optional<MountInfo> DMGExtractor::mount(const std::string& image, std::string hdiutil) {
     if (image.empty()) return std::nullopt;
+    if (hdiutil.empty()) hdiutil = tool();
     const auto output =
-        QuickTask::outputOfTask(tool(), QuickTask::Arguments{"attach", image, "-nobrowse"});
+        QuickTask::outputOfTask(hdiutil, QuickTask::Arguments{"attach", image, "-nobrowse"});
     if (!output || output->empty()) return std::nullopt;
     return parseAttachOutput(*output, volumesRoot());
 }
 
-void DMGExtractor::eject(const std::string& disk) {
+void DMGExtractor::eject(const std::string& disk, std::string hdiutil) {
     if (disk.empty()) return;
-    QuickTask::executeTask(tool(), QuickTask::Arguments{"detach", disk});
+    if (hdiutil.empty()) hdiutil = tool();
+    QuickTask::executeTask(hdiutil, QuickTask::Arguments{"detach", disk});
 }
 
 std::optional<std::string> DMGExtractor::extract(const std::string& item, const std::string& image,
                                                  const std::string& destination) {
     if (item.empty() || image.empty() || destination.empty()) return std::nullopt;
-    const auto mounted = mount(image);
+    const ExtractionTool extraction(tool(), destination);
+    const std::string& hdiutil = extraction.path();
+    if (hdiutil.empty()) {
+        logLine("ERROR : no disk-image tool to attach the update with");
+        return std::nullopt;
+    }
+    const auto mounted = mount(image, hdiutil);
     if (!mounted) return std::nullopt;
+    const auto detach = [&] { eject(mounted->disk, hdiutil); };
     const std::string source = (fs::path(mounted->root) / item).string();
     if (source.empty() || !createDirectories(destination)) {
-        eject(mounted->disk);
+        detach();
         return std::nullopt;
     }
     fs::path last = fs::path(item).lexically_normal();
@@ -118,10 +161,10 @@ std::optional<std::string> DMGExtractor::extract(const std::string& item, const 
     std::string error;
     if (!replaceItemAtPath(target, source, &error)) {
         logFormat("ERROR : %s", error.c_str());
-        eject(mounted->disk);
+        detach();
         return std::nullopt;
     }
-    eject(mounted->disk);
+    detach();
     return target;
 }
 

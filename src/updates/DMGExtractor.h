@@ -14,13 +14,17 @@ class DMGExtractor {
   public:
     DMGExtractor() = delete;
 
-    // "attach IMAGE -nobrowse"; the first Apple_HFS partition line names the result.
-    static std::optional<MountInfo> mount(const std::string& image);
-    // "detach DISK"; its result is ignored. An empty name does nothing.
-    static void eject(const std::string& disk);
+    // "attach IMAGE -nobrowse" with `hdiutil` (tool() when empty); the first Apple_HFS
+    // partition line names the result.
+    static std::optional<MountInfo> mount(const std::string& image, std::string hdiutil = {});
+    // "detach DISK" with `hdiutil` (tool() when empty); its result is ignored. An empty name
+    // does nothing.
+    static void eject(const std::string& disk, std::string hdiutil = {});
     // Copies `item` (relative to the image's root, e.g. "Harbrix.app/Contents") into the
     // folder `destination`, replacing what is there under the item's last name; returns the
-    // placed item's path. The image is always detached again once it was mounted.
+    // placed item's path. The image is always detached again once it was mounted, by the
+    // same tool that attached it; a tool inside `destination` (the running bundle's own
+    // stand-in) is run from a private copy, since the replacement takes it away.
     static std::optional<std::string> extract(const std::string& item, const std::string& image,
                                               const std::string& destination);
     // As above, into a new folder under the system's temporary folder.

@@ -140,8 +140,19 @@ std::string Stinger::lastOutcome() const {
     return outcome_;
 }
 
-void Stinger::setOutcome(std::string outcome) {
+Stinger::CheckResult Stinger::lastResult() const {
     std::lock_guard lock(mutex_);
+    return result_;
+}
+
+void Stinger::setOutcome(CheckResult result, std::string outcome) {
+    // A failure is worth a line; "up to date" and an offered update are not.
+    if (result != CheckResult::upToDate && result != CheckResult::updateAvailable)
+        logFormat("%s update check (%s): %s",
+                  isSoftwareStinger() ? "software" : ("firmware " + device_).c_str(),
+                  manifest().c_str(), outcome.c_str());
+    std::lock_guard lock(mutex_);
+    result_ = result;
     outcome_ = std::move(outcome);
 }
 
@@ -159,15 +170,24 @@ QueueRef Stinger::checkRail() {
     return queue;
 }
 
-void Stinger::check() {
+void Stinger::checkOnRail(std::function<void(double seconds)> then) {
+    ++checks_;
     std::weak_ptr<Stinger> weak = weak_from_this();
-    checkRail()->async([weak] {
+    checkRail()->async([weak, then = std::move(then)] {
         const auto self = weak.lock();
         if (!self) return;
         const auto start = std::chrono::steady_clock::now();
         self->updateAvailable_ = self->coreCheck();
+        --self->checks_;
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        self->scheduleNext(took.count());
+        if (then) then(took.count());
+    });
+}
+
+void Stinger::check() {
+    std::weak_ptr<Stinger> weak = weak_from_this();
+    checkOnRail([weak](double seconds) {
+        if (const auto self = weak.lock()) self->scheduleNext(seconds);
     });
 }
 
@@ -180,24 +200,23 @@ void Stinger::scheduleNext(double checkSeconds) {
 }
 
 void Stinger::refresh() {
-    std::weak_ptr<Stinger> weak = weak_from_this();
-    checkRail()->async([weak] {
-        if (const auto self = weak.lock()) self->updateAvailable_ = self->coreCheck();
-    });
+    checkOnRail({});
 }
 
 bool Stinger::coreCheck() {
     const auto fetched = downloadURL(manifest(), kManifestLimit);
     const auto plain = fetched ? Torque::down(*fetched) : std::nullopt;
     if (!plain || plain->empty()) {
-        setOutcome(fetched ? "the manifest does not decipher"
-                           : "the manifest could not be fetched");
+        if (fetched)
+            setOutcome(CheckResult::unreadable, "the manifest does not decipher");
+        else
+            setOutcome(CheckResult::unreachable, "the manifest could not be fetched");
         return false;
     }
     const auto entries = Manifest::parse(
         std::string_view(reinterpret_cast<const char*>(plain->data()), plain->size()));
     if (!entries) {
-        setOutcome("the manifest is not a JSON array");
+        setOutcome(CheckResult::unreadable, "the manifest is not a JSON array");
         return false;
     }
     {
@@ -205,42 +224,42 @@ bool Stinger::coreCheck() {
         updates_ = std::make_shared<const UpdateEntries>(*entries);
     }
     if (entries->empty()) {
-        setOutcome("the manifest lists no releases");
+        setOutcome(CheckResult::unreadable, "the manifest lists no releases");
         return false;
     }
     const auto current = currentVersion();
     if (!current) {
-        setOutcome("the current version is not known");
+        setOutcome(CheckResult::noCurrentVersion, "the current version is not known");
         return false;
     }
     const UpdateEntry& latest = entries->back();
     const auto version = latest.parsedVersion();
     if (latest.empty || !version) {
-        setOutcome("the latest release has no readable version");
+        setOutcome(CheckResult::unreadable, "the latest release has no readable version");
         return false;
     }
     if (current->isEqualToOrBetterThan(*version)) {
-        setOutcome("up to date");
+        setOutcome(CheckResult::upToDate, "up to date");
         return false;
     }
     const auto baseline = latest.parsedBaseline();
     if (!baseline) {
-        setOutcome("the latest release has no readable baseline");
+        setOutcome(CheckResult::unreadable, "the latest release has no readable baseline");
         return false;
     }
     if (const auto refusal = baselineRefusal(*baseline)) {
         logLine(*refusal);
-        setOutcome(*refusal);
+        setOutcome(CheckResult::needsNewerBase, *refusal);
         return false;
     }
     if (cached(latest) || download(latest)) {
-        setOutcome("");
+        setOutcome(CheckResult::updateAvailable, "");
         // Stored before the delegate hears of it: the screens it tells ask for it at once.
         updateAvailable_ = true;
         tellDelegate();
         return true;
     }
-    setOutcome("the payload could not be fetched and verified");
+    setOutcome(CheckResult::notDownloaded, "the payload could not be fetched and verified");
     return false;
 }
 
@@ -283,10 +302,48 @@ std::optional<Bytes> Stinger::updatePayload() {
 
 void Stinger::showWindowIfUpdateAvailable() {
     const auto latest = latestEntry();
-    if (!updateAvailable() || !latest)
-        showUpToDateModal();
-    else
+    if (updateAvailable() && latest) {
         showWindowForUpdate(*latest);
+        return;
+    }
+    const CheckResult result = lastResult();
+    if (result == CheckResult::upToDate) {
+        showUpToDateModal();
+        return;
+    }
+    // Nothing known yet: make sure a check is on its way, and say that it is.
+    if (result == CheckResult::none && !checking()) refresh();
+    const auto [headline, fineprint] = noUpdateMessage(result);
+    if (const auto shown = presenter())
+        shown->showMessage(headline, fineprint);
+    else
+        logFormat("%s %s", headline.c_str(), fineprint.c_str());
+}
+
+std::pair<std::string, std::string> Stinger::noUpdateMessage(CheckResult result) const {
+    const std::string what = isSoftwareStinger() ? "updates" : "firmware updates";
+    const std::string failed = "Harbrix could not check for " + what + ".";
+    switch (result) {
+        case CheckResult::none:
+            return {"Harbrix is still checking for " + what + ".",
+                    "The check has not finished yet; try again in a moment."};
+        case CheckResult::unreachable:
+            return {failed, "The update server could not be reached."};
+        case CheckResult::unreadable:
+            return {failed, "The update information could not be read."};
+        case CheckResult::notDownloaded:
+            return {failed, "The update could not be downloaded and verified."};
+        case CheckResult::noCurrentVersion:
+            return {failed, "The version installed now could not be read."};
+        case CheckResult::needsNewerBase:
+            return {"An update needs a newer " +
+                        std::string(isSoftwareStinger() ? "system" : "Harbrix") + ".",
+                    lastOutcome()};
+        case CheckResult::upToDate:
+        case CheckResult::updateAvailable:
+            break;
+    }
+    return {failed, lastOutcome()};
 }
 
 void Stinger::showWindowForUpdate(const UpdateEntry& entry) {
@@ -303,10 +360,9 @@ void Stinger::hideWindow() {
 void Stinger::showUpToDateModal() {
     std::string fineprint;
     if (isSoftwareStinger()) {
-        const auto version = ApplicationInfo::version();
         fineprint = "You're running the most recent version of " +
                     ApplicationInfo::name().value_or("Harbrix") + " (" +
-                    (version ? version->description() : std::string("?")) + ").";
+                    ApplicationInfo::versionText().value_or("?") + ").";
     } else {
         DeviceDelegate* delegate = QORUARTDevice::delegate();
         const DeviceRef device = delegate ? delegate->currentDevice() : nullptr;

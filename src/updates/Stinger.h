@@ -38,6 +38,10 @@ class StingerPresenter {
     virtual void showForUpdate(Stinger& stinger, const UpdateEntry& entry) = 0;
     virtual void hide() = 0;
     virtual void showUpToDate(const std::string& headline, const std::string& fineprint) = 0;
+    // Any other answer to "is there an update?": a check that failed or has not ended yet.
+    virtual void showMessage(const std::string& headline, const std::string& fineprint) {
+        showUpToDate(headline, fineprint);
+    }
 };
 
 // What a checker asks of the system; any function left empty takes the real source.
@@ -57,6 +61,17 @@ struct StingerFacts {
 class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stinger> {
   public:
     enum class Context : unsigned { software = 0, firmware = 1 };
+    // How the last completed check ended.
+    enum class CheckResult {
+        none,              // no check has ended yet
+        updateAvailable,   // a newer release, its payload verified in the cache
+        upToDate,          // the latest release is not newer
+        unreachable,       // the manifest could not be fetched
+        unreadable,        // the manifest did not decipher or parse, or its release is unreadable
+        needsNewerBase,    // the newer release needs a newer system (or application)
+        notDownloaded,     // the newer release's payload could not be fetched and verified
+        noCurrentVersion,  // the version to compare with is not known
+    };
 
     // Manifests and payloads larger than these are abandoned while downloading.
     static constexpr std::size_t kManifestLimit = 4 * 1024 * 1024;
@@ -92,6 +107,9 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
     bool updateAvailable() const { return updateAvailable_.load(); }
     // Why the last check found no update ("" after one that found one), for tools and logs.
     std::string lastOutcome() const;
+    CheckResult lastResult() const;
+    // Whether a check is queued or running.
+    bool checking() const { return checks_.load() > 0; }
 
     // One periodic check on the checker's own background rail; it schedules the next.
     void check();
@@ -119,6 +137,10 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
     bool update(std::function<void(bool)> completion);
     // The bundle folder that update() replaces "Contents" in; the running bundle by default.
     void setInstallBundle(std::string bundle);
+    std::string installBundle() const;
+    // The relaunch script ("Scripts/bounce.sh") of that bundle as it is now, after an
+    // installation the new one's; none when the bundle lacks it.
+    std::optional<std::string> relaunchScript() const;
 
     void showWindowIfUpdateAvailable();
     void showWindowForUpdate(const UpdateEntry& entry);
@@ -132,7 +154,12 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
     // The baseline rule: none when allowed, else the log line refusing the release.
     std::optional<std::string> baselineRefusal(const Version& baseline) const;
     void tellDelegate();
-    void setOutcome(std::string outcome);
+    void setOutcome(CheckResult result, std::string outcome);
+    // Runs coreCheck on the check rail, counted in checks_ from now until it has ended; `then`
+    // hears how long the check itself took.
+    void checkOnRail(std::function<void(double seconds)> then);
+    // The answer for the user when no update is offered: headline and fine print.
+    std::pair<std::string, std::string> noUpdateMessage(CheckResult result) const;
     void scheduleNext(double checkSeconds);
     QueueRef checkRail();
 
@@ -146,6 +173,8 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
     std::weak_ptr<StingerDelegate> delegate_;
     std::shared_ptr<const UpdateEntries> updates_;
     std::string outcome_;
+    CheckResult result_ = CheckResult::none;
+    std::atomic<int> checks_{0};
     std::string installBundle_;
     std::atomic<bool> updateAvailable_{false};
 };

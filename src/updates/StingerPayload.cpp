@@ -87,6 +87,22 @@ void Stinger::setInstallBundle(std::string bundle) {
     installBundle_ = std::move(bundle);
 }
 
+std::string Stinger::installBundle() const {
+    {
+        std::lock_guard lock(mutex_);
+        if (!installBundle_.empty()) return installBundle_;
+    }
+    return Bundle::bundlePath().value_or("");
+}
+
+std::optional<std::string> Stinger::relaunchScript() const {
+    const std::string bundle = installBundle();
+    if (bundle.empty()) return std::nullopt;
+    const std::string script = bundle + "/Contents/Resources/Scripts/bounce.sh";
+    if (!fileExists(script)) return std::nullopt;
+    return script;
+}
+
 bool Stinger::update(std::function<void(bool)> completion) {
     if (!completion) return false;
     const auto finish = [completion](bool success) {
@@ -99,22 +115,20 @@ bool Stinger::update(std::function<void(bool)> completion) {
     }
     // Process-wide for the same reason as the check rails.
     static const QueueRef installRail = railsQueue("com.qor.wharvel.stinger.install");
-    std::string bundle;
-    {
-        std::lock_guard lock(mutex_);
-        bundle = installBundle_;
-    }
-    if (bundle.empty()) bundle = Bundle::bundlePath().value_or("");
+    const std::string bundle = installBundle();
     std::weak_ptr<Stinger> weak = weak_from_this();
     installRail->async([weak, finish, bundle] {
         const auto self = weak.lock();
         const auto latest = self ? self->latestEntry() : std::nullopt;
         const auto image = latest ? self->cachedPath(latest->name) : std::nullopt;
         if (!image || bundle.empty()) {
+            logLine("software update not installed: no verified image in the cache");
             finish(false);
             return;
         }
-        finish(DMGExtractor::extract(kInstalledItem, *image, bundle).has_value());
+        const bool installed = DMGExtractor::extract(kInstalledItem, *image, bundle).has_value();
+        if (!installed) logFormat("software update not installed from %s", image->c_str());
+        finish(installed);
     });
     return true;
 }

@@ -17,10 +17,14 @@ void installFirmwareCheckers(std::weak_ptr<StingerDelegate> delegate, StingerFac
 }
 
 void scheduleSoftwareStinger(double delay) {
-    Rails::main()->after(delay, [] {
-        ApplicationInfo::setStinger(
-            Stinger::softwareStinger(UpdateLocations::softwareManifestURL()));
-    });
+    Rails::main()->after(delay, [] { softwareStinger(); });
+}
+
+std::shared_ptr<Stinger> softwareStinger() {
+    if (auto existing = ApplicationInfo::stinger()) return existing;
+    auto made = Stinger::softwareStinger(UpdateLocations::softwareManifestURL());
+    ApplicationInfo::setStinger(made);
+    return made;
 }
 
 }  // namespace harbrix::UpdateStartup

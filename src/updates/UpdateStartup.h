@@ -12,7 +12,10 @@ namespace harbrix::UpdateStartup {
 // `delegate` told of available updates.
 void installFirmwareCheckers(std::weak_ptr<StingerDelegate> delegate, StingerFacts facts = {});
 // After `delay` seconds on the main rail, creates the software checker and fills the
-// application's stinger slot with it.
+// application's stinger slot with it, unless softwareStinger() made it sooner.
 void scheduleSoftwareStinger(double delay = 1.5);
+// The application's software checker, created (and so checking) now when the start-up task
+// has not made it yet. Main rail.
+std::shared_ptr<Stinger> softwareStinger();
 
 }  // namespace harbrix::UpdateStartup

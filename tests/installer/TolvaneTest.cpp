@@ -100,6 +100,31 @@ TEST_F(Tolvane, RunsTheScriptOnlyWhenTheDriverIsMissing) {
     EXPECT_EQ(elevated(), "");
 }
 
+// The privileged step's result is Tolvane's exit status: a refused password (pkexec's 126
+// and 127) and a failing script are not reported as an installation.
+TEST_F(Tolvane, ItsExitStatusCarriesThePrivilegedStepsResult) {
+    const struct {
+        int elevator;
+        TolvaneStatus status;
+    } cases[] = {
+        {0, TolvaneStatus::installed},
+        {126, TolvaneStatus::notAuthorised},
+        {127, TolvaneStatus::notAuthorised},
+        {1, TolvaneStatus::failed},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(elevator) << "#!/bin/sh\nexit " << c.elevator << "\n";
+        const std::uint64_t t = now();
+        EXPECT_EQ(run({launchToken(t), launchToken(t + 1)}), static_cast<int>(c.status))
+            << "elevator exits " << c.elevator;
+    }
+    for (const auto& [name, value] : environment()) setenv(name.c_str(), value.c_str(), 1);
+    now();
+    EXPECT_EQ(runTolvane(), TolvaneStatus::failed);
+    EXPECT_FALSE(launchTolvaneer());
+    for (const auto& [name, value] : environment()) unsetenv(name.c_str());
+}
+
 TEST_F(Tolvane, HarbrixStartsItWithFreshTokens) {
     for (const auto& [name, value] : environment()) setenv(name.c_str(), value.c_str(), 1);
     now();

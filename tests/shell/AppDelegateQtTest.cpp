@@ -21,11 +21,14 @@
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
 #include "support/FirmwareRelease.h"
+#include "support/HttpServer.h"
 #include "support/TempDir.h"
 #include "transfers/Transfers.h"
+#include "ui/Alert.h"
 #include "ui/Animation.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageView.h"
+#include "updates/ApplicationInfo.h"
 #include "updates/Stinger.h"
 
 using namespace harbrix;
@@ -181,6 +184,18 @@ class AppDelegateQtTest : public QObject {
         QCOMPARE(controller->currentDevice(), other);
     }
 
+    // Escape pressed in the window closes the open chooser: the keyboard goes to it.
+    void escapeClosesTheChooser() {
+        auto controller = test::launchWithoutDiscovery();
+        controller->deviceIsConnected(pedals.make("MIV3", "E1"));
+        controller->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(controller->window()));
+        controller->openSelector();
+        QVERIFY(controller->selectorOpen());
+        QTest::keyClick(controller->window()->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!controller->selectorOpen());
+    }
+
     void screensSlideByTheirOrder() {
         auto controller = test::launchWithoutDiscovery();
         controller->deviceIsConnected(pedals.make("MIV3", "S1"));
@@ -257,6 +272,29 @@ class AppDelegateQtTest : public QObject {
         QVERIFY(sent() > before);
     }
 
+    // A pedal that cannot say which preset is selected gets an error line, not "0:on-deck".
+    void selectedPresetTestSaysWhenItCannotTell_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("MIV3") << "MIV3"
+                              << "3:";
+        QTest::newRow("NAX3 lacks the word")
+            << "NAX3"
+            << "cu.usbserial-T1: the selected preset could not be read";
+    }
+    void selectedPresetTestSaysWhenItCannotTell() {
+        QFETCH(QString, model);
+        QFETCH(QString, line);
+        auto controller = test::launchWithoutDiscovery();
+        controller->deviceIsConnected(
+            pedals.make(model.toStdString(), "T1", [](test::ScriptedPedal& p) { p.selected = 3; }));
+        Lines log;
+        controller->selectedPresetTest();
+        QTRY_VERIFY(std::any_of(log.all().begin(), log.all().end(),
+                                [&](const QString& written) { return written.startsWith(line); }));
+        QVERIFY(log.containing(QStringLiteral("0:on-deck")).isEmpty());
+    }
+
     void debugModeComesFromTheMarkerFile() {
         QTemporaryDir home;
         const QByteArray saved = qgetenv("HOME");
@@ -281,7 +319,7 @@ class AppDelegateQtTest : public QObject {
         QVERIFY(!recover->isEnabled());
         Lines log;
         controller->suspend();
-        QVERIFY(recover->isEnabled());
+        QTRY_VERIFY(recover->isEnabled());
         recover->trigger();
         QVERIFY(!recover->isEnabled());
         QTRY_COMPARE(log.containing(QStringLiteral("cu.usbserial-D1 was")),
@@ -337,6 +375,8 @@ class AppDelegateQtTest : public QObject {
         test::HttpServer server;
         test::TempDir cache("shell-firmware");
         test::publishFirmware(server, "MIV3", "99.0.0", Bytes(300, 0x5A));
+        // Plain HTTP is fetched only from the loopback server named here.
+        qputenv("HARBRIX_UPDATE_SERVER", QByteArray::fromStdString(server.url()));
         StingerFacts facts;
         facts.periodic = false;
         facts.folder = cache.path();
@@ -345,6 +385,7 @@ class AppDelegateQtTest : public QObject {
         const auto checker = Stinger::firmwareStinger(
             server.url() + test::firmwareManifestPath("MIV3"), "MIV3", {}, facts);
         QVERIFY(checker->coreCheck());
+        qunsetenv("HARBRIX_UPDATE_SERVER");
         device->model()->setStinger(checker);
         QVERIFY(settings->updateButton()->isHidden());
         AppDelegate::stingerDelegate()->stingerHasAvailableUpdate(*checker);
@@ -352,31 +393,98 @@ class AppDelegateQtTest : public QObject {
         device->model()->setStinger(nullptr);
     }
 
-    void emptyStateOffersTheDriverWhenItIsMissing() {
-        std::atomic<int> runs = 0;
+    // The install button stays offered for as long as the finder still misses the driver,
+    // whatever the installer said, and says why the installation did not take.
+    void emptyStateOffersTheDriverUntilItIsThere() {
+        // The installer stand-in answers `answer` and leaves the driver `missingAfter`.
+        std::atomic<bool> missing = true;
+        std::atomic<bool> missingAfter = true;
+        std::atomic<TolvaneStatus> answer = TolvaneStatus::notAuthorised;
         Nothing::Driver driver;
-        driver.needsKext = [] { return true; };
-        driver.launchTolvaneer = [&runs] { return ++runs == 1 ? false : true; };
+        driver.needsKext = [&missing] { return missing.load(); };
+        driver.launchTolvaneer = [&] {
+            missing = missingAfter.load();
+            return answer.load();
+        };
         auto nothing = Nothing::controller(nullptr, driver);
         QWidget* view = nothing->view();
         view->show();
         QVERIFY(nothing->installButton()->isVisible());
         QCOMPARE(nothing->message()->text(), QString::fromLatin1(Nothing::kDriverMissing));
 
-        nothing->launchTolvaneer();  // refused: the button stays
-        QVERIFY(!nothing->installButton()->isEnabled());
-        QTRY_VERIFY(nothing->installButton()->isEnabled());
-        QVERIFY(nothing->installButton()->isVisible());
-        QCOMPARE(nothing->message()->text(), QString::fromLatin1(Nothing::kNoDevices));
-        nothing->launchTolvaneer();  // installed: the button goes
-        QTRY_VERIFY(!nothing->installButton()->isVisible());
-        QCOMPARE(runs.load(), 2);
+        const struct {
+            TolvaneStatus status;
+            bool missingAfter;
+            const char* message;
+        } steps[] = {
+            {TolvaneStatus::notAuthorised, true, Nothing::kNotAuthorised},
+            {TolvaneStatus::installed, true, Nothing::kInstallFailed},  // said so, but is not
+            {TolvaneStatus::failed, true, Nothing::kInstallFailed},
+            {TolvaneStatus::installed, false, Nothing::kNoDevices},
+        };
+        for (const auto& step : steps) {
+            answer = step.status;
+            missingAfter = step.missingAfter;
+            nothing->launchTolvaneer();
+            QVERIFY(!nothing->installButton()->isEnabled());
+            QTRY_VERIFY(nothing->installButton()->isEnabled());
+            QCOMPARE(nothing->installButton()->isVisible(), step.missingAfter);
+            QCOMPARE(nothing->message()->text(), QString::fromLatin1(step.message));
+        }
 
         driver.needsKext = [] { return false; };
         auto installed = Nothing::controller(nullptr, driver);
         installed->view()->show();
         QVERIFY(!installed->installButton()->isVisible());
         QCOMPARE(installed->message()->text(), QString::fromLatin1(Nothing::kNoDevices));
+    }
+
+    // The real Tolvane with an elevator that refuses the password, as pkexec does: the
+    // installer exits non-zero and the empty state offers the installation again.
+    void aRefusedPasswordKeepsTheInstallOffered() {
+        QTemporaryDir scratch;
+        const QString elevator = scratch.filePath(QStringLiteral("elevator.sh"));
+        std::ofstream(elevator.toStdString()) << "#!/bin/sh\nexit 126\n";
+        QFile::setPermissions(elevator, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("TOLVANE_ELEVATOR", elevator.toUtf8());
+        qputenv("HARBRIX_DRIVER_FINDER", "true");
+        qputenv("HARBRIX_SYSTEM_VERSION", "Linux 6.1");
+        auto nothing = Nothing::controller();
+        nothing->view()->show();
+        QVERIFY(nothing->installButton()->isVisible());
+        nothing->launchTolvaneer();
+        QTRY_VERIFY_WITH_TIMEOUT(nothing->installButton()->isEnabled(), 10000);
+        QVERIFY(nothing->installButton()->isVisible());
+        QCOMPARE(nothing->message()->text(), QString::fromLatin1(Nothing::kNotAuthorised));
+        for (const char* name :
+             {"TOLVANE_ELEVATOR", "HARBRIX_DRIVER_FINDER", "HARBRIX_SYSTEM_VERSION"})
+            qunsetenv(name);
+    }
+
+    // "Software Update..." before the start-up task made the checker starts a check and says
+    // it is running; once the check failed, it says why, never "You're up to date!".
+    void softwareUpdateTellsTheTruthAboutItsCheck() {
+        QVERIFY(!ApplicationInfo::stinger());
+        qputenv("HARBRIX_UPDATE_SERVER", QByteArray("http://127.0.0.1:") +
+                                             QByteArray::number(test::HttpServer::unusedPort()));
+        QStringList answers;
+        ui::Alert::setResponder([&answers](const ui::Alert& alert) {
+            answers << alert.headline() + " / " + alert.finePrint();
+            return ui::Alert::kOK;
+        });
+        auto controller = test::launchWithoutDiscovery();
+        controller->checkForSoftwareUpdates();
+        const auto checker = ApplicationInfo::stinger();
+        QVERIFY(checker);
+        QCOMPARE(answers, QStringList{QStringLiteral(
+                              "Harbrix is still checking for updates. / The check has not "
+                              "finished yet; try again in a moment.")});
+        QTRY_VERIFY_WITH_TIMEOUT(!checker->checking(), 10000);
+        controller->checkForSoftwareUpdates();
+        QCOMPARE(answers.last(), QStringLiteral("Harbrix could not check for updates. / The "
+                                                "update server could not be reached."));
+        ui::Alert::setResponder(nullptr);
+        qunsetenv("HARBRIX_UPDATE_SERVER");
     }
 
     void relaunchScriptRunsOnlyAfterBounce() {

@@ -75,6 +75,9 @@ class ShellViewsQtTest : public QObject {
 
         second->end();
         QVERIFY(Shield::shieldsUp());
+        QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, QPoint(40, 30));
+        QTest::mouseClick(window.windowHandle(), Qt::MiddleButton, {}, QPoint(40, 30));
+        QCOMPARE(shieldClicks, 0);  // only the left button clicks a shield
         QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(40, 30));
         QCOMPARE(below.count(), 0);
         QCOMPARE(shieldClicks, 1);
@@ -126,6 +129,9 @@ class ShellViewsQtTest : public QObject {
         QSignalSpy software(menu, &Menu::softwareChosen);
         QSignalSpy about(menu, &Menu::aboutChosen);
         MenuItemView* view = menu->software()->view();
+        QTest::mouseClick(view, Qt::RightButton, {}, view->rect().center());
+        QTest::mouseClick(view, Qt::MiddleButton, {}, view->rect().center());
+        QCOMPARE(software.count(), 0);
         QTest::mouseClick(view, Qt::LeftButton, {}, view->rect().center());
         QCOMPARE(software.count(), 1);
         // Released outside the item: no choice.
@@ -280,7 +286,9 @@ class ShellViewsQtTest : public QObject {
         QCOMPARE(container->x(), 200);
         QCOMPARE(panel->outputGroup()->label(1)->text(), QStringLiteral("LEFT"));
 
-        QTest::mouseClick(panel->dryGroup()->label(2), Qt::LeftButton);
+        // Right and middle clicks are no clicks.
+        for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton})
+            QTest::mouseClick(panel->dryGroup()->label(2), button);
         QCOMPARE(delegate.clicks, QStringList{QStringLiteral("DRY/LP FILTER")});
     }
 };

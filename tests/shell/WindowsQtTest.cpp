@@ -8,13 +8,19 @@
 
 #include "ShellHarness.h"
 #include "link/ByteText.h"
+#include "link/Checksum.h"
 #include "shell/AppearanceWatcher.h"
 #include "shell/History.h"
+#include "shell/QtMainRail.h"
 #include "shell/ReleaseNotes.h"
 #include "shell/StingerWindow.h"
 #include "shell/UpdatePresenter.h"
 #include "support/DeviceEvents.h"
+#include "support/HttpServer.h"
+#include "support/TempDir.h"
 #include "ui/Alert.h"
+#include "updates/ApplicationInfo.h"
+#include "updates/Torque.h"
 
 using namespace harbrix;
 
@@ -129,6 +135,52 @@ class WindowsQtTest : public QObject {
         QVERIFY(window->installButton()->isEnabled());
         window->hide();
         QVERIFY(!window->isVisible());
+    }
+
+    // "Install and Relaunch" with a cached release that cannot be installed: the window says
+    // so, its buttons come back, and the application is not relaunched.
+    void aFailedInstallationIsToldAndNothingRelaunches() {
+        bindMainRailToQt();
+        test::TempDir folder("install-window");
+        const std::string payload = "not a disk image";
+        const std::string plain = "[{\"name\":\"Harbrix-9.0.tar.gz\",\"hash\":\"" +
+                                  MD5String(Bytes(payload.begin(), payload.end())) +
+                                  "\",\"size\":" + std::to_string(payload.size()) +
+                                  ",\"version\":\"9.0\",\"baseline\":\"1.0\"}]";
+        const auto cipher = Torque::up(Bytes(plain.begin(), plain.end()));
+        test::HttpServer server;
+        qputenv("HARBRIX_UPDATE_SERVER", QByteArray::fromStdString(server.url()));
+        server.put("/software/_.manifest", std::string(cipher->begin(), cipher->end()));
+        server.put("/software/Harbrix-9.0.tar.gz", payload);
+        StingerFacts facts;
+        facts.currentVersion = [] { return Version::versionWithString("1.0.0"); };
+        facts.systemVersion = [] { return Version::versionWithString("99"); };
+        facts.folder = folder.file("cache");
+        facts.periodic = false;
+        const auto checker =
+            Stinger::softwareStinger(server.url() + "/software/_.manifest", {}, facts);
+        QVERIFY(checker->coreCheck());
+        checker->refresh();
+        QTRY_VERIFY(checker->updateAvailable());
+        checker->setInstallBundle(folder.file("Harbrix.app"));
+        ApplicationInfo::setStinger(checker);
+        int relaunches = 0;
+        ApplicationInfo::setBounceHandler([&relaunches] { ++relaunches; });
+
+        std::unique_ptr<StingerWindow> window(StingerWindow::window());
+        window->showForUpdate(*checker->latestEntry());
+        window->install();
+        QVERIFY(!window->installButton()->isEnabled());
+        QTRY_VERIFY(window->installButton()->isEnabled());
+        QVERIFY(window->cancelButton()->isEnabled());
+        QVERIFY2(window->status()->text().startsWith(
+                     QStringLiteral("The update could not be installed.")),
+                 qPrintable(window->status()->text()));
+        QVERIFY(window->isVisible());
+        QCOMPARE(relaunches, 0);
+        ApplicationInfo::setBounceHandler(nullptr);
+        ApplicationInfo::setStinger(nullptr);
+        qunsetenv("HARBRIX_UPDATE_SERVER");
     }
 
     void upToDateIsAnAlert() {

@@ -70,6 +70,11 @@ void HttpServer::remove(const std::string& path) {
     files_.erase(path);
 }
 
+void HttpServer::redirect(const std::string& path, const std::string& target) {
+    std::lock_guard lock(mutex_);
+    redirects_[path] = target;
+}
+
 int HttpServer::requests(const std::string& path) const {
     std::lock_guard lock(mutex_);
     const auto found = requests_.find(path);
@@ -113,6 +118,7 @@ void HttpServer::answer(int connection) {
     const std::string method = request.substr(0, firstSpace);
     const std::string path = request.substr(firstSpace + 1, secondSpace - firstSpace - 1);
     std::string body;
+    std::string location;
     bool found = false;
     {
         std::lock_guard lock(mutex_);
@@ -121,8 +127,15 @@ void HttpServer::answer(int connection) {
             body = file->second;
             found = true;
         }
+        if (const auto moved = redirects_.find(path); moved != redirects_.end())
+            location = moved->second;
     }
     if (dropping_) return;
+    if (!location.empty()) {
+        sendAll(connection, "HTTP/1.0 302 Found\r\nLocation: " + location +
+                                "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        return;
+    }
     if (method != "GET" || !found) {
         sendAll(connection,
                 "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");

@@ -25,6 +25,8 @@ class HttpServer {
     // Serves `body` at `path` ("/assets/x/_.manifest").
     void put(const std::string& path, const std::string& body);
     void remove(const std::string& path);
+    // Answers `path` with "302 Found" and the Location `target`.
+    void redirect(const std::string& path, const std::string& target);
     // While set, connections are closed as soon as they are accepted.
     void setDropping(bool dropping) { dropping_ = dropping; }
     // GET requests seen for `path` (answered or not).
@@ -43,6 +45,7 @@ class HttpServer {
     std::atomic<bool> dropping_{false};
     mutable std::mutex mutex_;
     std::map<std::string, std::string> files_;
+    std::map<std::string, std::string> redirects_;
     std::map<std::string, int> requests_;
     std::thread thread_;
 };

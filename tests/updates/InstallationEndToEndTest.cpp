@@ -63,11 +63,13 @@ class InstallationTest : public ::testing::Test {
     }
 
     // A release image holding Harbrix.app/Contents with a marked executable; `pipe` adds an
-    // item that cannot be copied.
-    std::string makeImage(const std::string& name, bool pipe = false) {
+    // item that cannot be copied, `relaunch` the relaunch script.
+    std::string makeImage(const std::string& name, bool pipe = false, bool relaunch = false) {
         const std::string root = dir.file("image-" + name);
         writeText(root + "/Harbrix.app/Contents/MacOS/Harbrix", "new executable " + name);
         writeText(root + "/Harbrix.app/Contents/Info.plist", "<plist>" + name + "</plist>");
+        if (relaunch)
+            writeText(root + "/Harbrix.app/Contents/Resources/Scripts/bounce.sh", "#!/bin/sh\n");
         if (pipe) {
             const auto made =
                 test::runProgram("/usr/bin/mkfifo", {root + "/Harbrix.app/Contents/pipe"});
@@ -118,6 +120,19 @@ TEST_F(InstallationTest, ExtractionReplacesTheBundlesContentsAndDetaches) {
     EXPECT_EQ(entriesIn(volumes()), 0u);
 }
 
+// Installing into the running bundle replaces the bundle's own disk-image tool with the
+// release's Contents (which has none here): the image is still detached, by the tool that
+// attached it, and nothing it unpacked stays behind.
+TEST_F(InstallationTest, DetachesWithTheToolThatAttachedEvenWhenTheInstallTookItAway) {
+    ::setenv("HARBRIX_RESOURCES", (app() + "/Contents/Resources").c_str(), 1);
+    ASSERT_EQ(DMGExtractor::tool(), app() + "/Contents/Resources/Scripts/hdiutil");
+    const auto placed = DMGExtractor::extract("Harbrix.app/Contents", makeImage("2.1.0"), app());
+    ::unsetenv("HARBRIX_RESOURCES");
+    ASSERT_TRUE(placed);
+    EXPECT_FALSE(fs::exists(app() + "/Contents/Resources/Scripts/hdiutil"));
+    EXPECT_EQ(entriesIn(volumes()), 0u);
+}
+
 TEST_F(InstallationTest, AFailedCopyLeavesTheOldContentsInPlace) {
     std::vector<std::string> lines;
     LogCapture capture([&](const std::string& line) { lines.push_back(line); });
@@ -159,6 +174,7 @@ TEST_F(InstallationTest, TheSoftwareCheckerInstallsItsCachedReleaseAndReportsOnT
                               ",\"version\":\"2.1.0\",\"baseline\":\"1.0\",\"changes\":[\"New\"]}]";
     const auto cipher = Torque::up(Bytes(plain.begin(), plain.end()));
     test::HttpServer server;
+    ::setenv("HARBRIX_UPDATE_SERVER", server.url().c_str(), 1);
     server.put("/assets/Harbrix/software/mac/_.manifest",
                std::string(cipher->begin(), cipher->end()));
     server.put("/assets/Harbrix/software/mac/Harbrix-2.1.0.tar.gz", image);
@@ -201,6 +217,20 @@ TEST_F(InstallationTest, TheSoftwareCheckerInstallsItsCachedReleaseAndReportsOnT
     EXPECT_TRUE(installed);
     EXPECT_EQ(readText(app() + "/Contents/MacOS/Harbrix"), "new executable 2.1.0");
     EXPECT_EQ(entriesIn(volumes()), 0u);
+    // The relaunch is looked for in the new Contents, which lack it here.
+    EXPECT_FALSE(stinger->relaunchScript());
+
+    writeText(cached, readText(makeImage("2.1.0-relaunch", false, true)));
+    done = false;
+    ASSERT_TRUE(stinger->update([&](bool success) {
+        installed = success;
+        done = true;
+    }));
+    drainUntil(done);
+    ASSERT_TRUE(installed);
+    EXPECT_EQ(stinger->relaunchScript(),
+              std::optional<std::string>(app() + "/Contents/Resources/Scripts/bounce.sh"));
+    ::unsetenv("HARBRIX_UPDATE_SERVER");
 }
 
 // The relaunch script waits for the old process to end, then starts the bundle's executable.

@@ -2,6 +2,7 @@
 // sizes, the cache's repair, unreachable servers and the delegate.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <iterator>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "link/Checksum.h"
 #include "link/Model.h"
@@ -17,6 +19,7 @@
 #include "support/HttpServer.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
+#include "updates/ApplicationInfo.h"
 #include "updates/Stinger.h"
 #include "updates/Torque.h"
 #include "updates/UpdateStartup.h"
@@ -58,6 +61,10 @@ class Recorder : public StingerDelegate {
 
 class StingerTest : public ::testing::Test {
   protected:
+    // Plain HTTP is fetched only from the loopback server the environment names.
+    void SetUp() override { ::setenv("HARBRIX_UPDATE_SERVER", server.url().c_str(), 1); }
+    void TearDown() override { ::unsetenv("HARBRIX_UPDATE_SERVER"); }
+
     const std::string payload = std::string(3000, 'F') + "firmware image";
 
     // A manifest whose latest release is `latest` (merged over a valid firmware release).
@@ -263,6 +270,85 @@ TEST_F(StingerTest, PeriodicCheckReportsToTheDelegateFromItsOwnThread) {
     // A second address is ignored: the first one stays.
     stinger->setManifest("http://elsewhere/_.manifest");
     EXPECT_EQ(stinger->manifest(), server.url() + kManifestPath);
+}
+
+// What "Software Update..." answers after each kind of check: a failure or a check not yet
+// ended says so, and is never taken for "You're up to date!".
+class Answers : public StingerPresenter {
+  public:
+    void showForUpdate(Stinger&, const UpdateEntry& entry) override {
+        shown.push_back("window " + entry.version);
+    }
+    void hide() override {}
+    void showUpToDate(const std::string& headline, const std::string& fineprint) override {
+        shown.push_back(headline + " / " + fineprint);
+    }
+    void showMessage(const std::string& headline, const std::string& fineprint) override {
+        shown.push_back(headline + " / " + fineprint);
+    }
+    std::vector<std::string> shown;
+};
+
+TEST_F(StingerTest, EachKindOfCheckGetsItsOwnAnswerAndFailuresAreLogged) {
+    const std::string path = "/assets/Harbrix/software/mac/_.manifest";
+    const std::string unreachable =
+        "http://127.0.0.1:" + std::to_string(test::HttpServer::unusedPort()) + path;
+    struct Case {
+        const char* what;
+        std::string manifest;  // published at `path`; empty: nothing is published
+        std::string url;
+        bool check;  // whether a check ran before the question
+        std::string answer;
+        std::string logged;  // part of a log line written by the check
+    };
+    const Case cases[] = {
+        {"server down", "", unreachable, true,
+         "Harbrix could not check for updates. / The update server could not be reached.",
+         "could not be fetched"},
+        {"corrupt manifest", "not enciphered", server.url() + path, true,
+         "Harbrix could not check for updates. / The update information could not be read.",
+         "does not decipher"},
+        {"no check ended yet", "", unreachable, false,
+         "Harbrix is still checking for updates. / The check has not finished yet; try again "
+         "in a moment.",
+         ""},
+        {"up to date", "published", server.url() + path, true,
+         "You're up to date! / You're running the most recent version of ", ""},
+    };
+    auto answers = std::make_shared<Answers>();
+    Stinger::setPresenter(answers);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.manifest == "published")
+            publish({{"version", "0.5"}}, path);
+        else if (!c.manifest.empty())
+            server.put(path, c.manifest);
+        std::vector<std::string> lines;
+        LogCapture capture([&](const std::string& line) { lines.push_back(line); });
+        const auto stinger = Stinger::softwareStinger(c.url, {}, facts());
+        if (c.check) {
+            EXPECT_FALSE(stinger->coreCheck());
+        }
+        answers->shown.clear();
+        stinger->showWindowIfUpdateAvailable();
+        ASSERT_EQ(answers->shown.size(), 1u);
+        EXPECT_EQ(answers->shown[0].rfind(c.answer, 0), 0u) << answers->shown[0];
+        if (!c.logged.empty()) {
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                return line.find(c.logged) != std::string::npos;
+            }));
+        }
+        // Asked before anything was known, it started a check of its own.
+        if (!c.check) {
+            for (int i = 0; i < 500 && stinger->checking(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            EXPECT_EQ(stinger->lastResult(), Stinger::CheckResult::unreachable);
+        }
+    }
+    // The version as the bundle states it: 1.0.0, not the shortest form "1".
+    EXPECT_EQ(ApplicationInfo::versionText(), std::optional<std::string>("1.0.0"));
+    EXPECT_NE(answers->shown[0].find("(1.0.0)."), std::string::npos) << answers->shown[0];
+    Stinger::setPresenter(nullptr);
 }
 
 TEST(StingerPacing, ChecksEveryFiveMinutesButNeverSoonerThanFourAfterTheLast) {

@@ -21,6 +21,7 @@ TEST(StingerThreading, ReadersSeeWholeResultsWhileChecksRun) {
                               MD5String(Bytes(payload.begin(), payload.end())) +
                               "\",\"size\":5000,\"version\":\"2.0\",\"baseline\":\"1.0\"}]";
     const auto cipher = Torque::up(Bytes(plain.begin(), plain.end()));
+    ::setenv("HARBRIX_UPDATE_SERVER", server.url().c_str(), 1);
     server.put("/m/_.manifest", std::string(cipher->begin(), cipher->end()));
     server.put("/m/fw.ldr", payload);
 

@@ -1,5 +1,6 @@
 // macOS: the authorization service asks for an administrator's name and password and runs
-// the script with those rights; Tolvane neither waits for it nor reads its output.
+// the script with those rights; Tolvane neither waits for it nor reads its output, so the
+// result is whether the rights were granted and the script started.
 #include <Security/Authorization.h>
 
 #include "InstallKext.h"
@@ -7,7 +8,7 @@
 
 namespace harbrix::tolvane {
 
-void installKext() {
+TolvaneStatus installKext() {
     logLine("InstallKext :: 1");
     AuthorizationItem item = {"com.apple.ServiceManagement.blesshelper", 0, nullptr, 0};
     logLine("InstallKext :: 2");
@@ -20,7 +21,8 @@ void installKext() {
     logLine("InstallKext :: 5");
     const OSStatus created =
         AuthorizationCreate(&rights, kAuthorizationEmptyEnvironment, flags, &authorization);
-    if (created != errAuthorizationSuccess || authorization == nullptr) return;
+    if (created != errAuthorizationSuccess || authorization == nullptr)
+        return TolvaneStatus::notAuthorised;
     logLine("InstallKext :: 6");
     const auto script = scriptPath();
     logLine("InstallKext :: 7");
@@ -36,6 +38,10 @@ void installKext() {
     logLine("InstallKext :: 9");
     logFormat("result = %d", static_cast<int>(result));
     logLine("InstallKext :: 10");
+    if (result == errAuthorizationSuccess) return TolvaneStatus::installed;
+    if (result == errAuthorizationCanceled || result == errAuthorizationDenied)
+        return TolvaneStatus::notAuthorised;
+    return TolvaneStatus::failed;
 }
 
 }  // namespace harbrix::tolvane
