@@ -28,5 +28,6 @@ int settingsCommand(const CommandLine& line);
 int resetCommand(const CommandLine& line);
 int flashCommand(const CommandLine& line);
 int effectCommand(const CommandLine& line);
+int paramsCommand(const CommandLine& line);
 
 }  // namespace harbrix::ctl

@@ -30,6 +30,8 @@ constexpr const char* kUsage =
     "  put PEDAL FILE SLOT   write a .qorpreset file into a slot\n"
     "  erase PEDAL SLOT      empty a slot\n"
     "  rename PEDAL SLOT NAME  rename the preset in a slot\n"
+    "  params PEDAL SLOT [KEY=VALUE...]  show the parameters of a slot's preset by key, or set\n"
+    "                        levels (0-127) and switches (on, off) and write the preset back\n"
     "  select PEDAL SLOT [--load]  select a slot, with --load also as the running sound\n"
     "  backup PEDAL DIR      every occupied slot into its own file in DIR, with a manifest\n"
     "  restore PEDAL DIR     the presets of a backup back into the slots they came from\n"
@@ -74,6 +76,7 @@ int main(int argc, char** argv) {
         {"reset", resetCommand},
         {"flash", flashCommand},
         {"effect", effectCommand},
+        {"params", paramsCommand},
     };
     if (line->command == "help" || line->flag("help")) {
         std::fputs(kUsage, stdout);
