@@ -2,10 +2,14 @@
 // on top and the screens below it. Closing it quits the application.
 #pragma once
 
+#include <QAction>
 #include <QMainWindow>
 #include <QRect>
 
+#include <map>
 #include <memory>
+
+#include "shell/Screen.h"
 
 namespace Ui {
 class Header;
@@ -32,6 +36,11 @@ class Window : public QMainWindow {
     Ui::Header& headerForm() const { return *form_; }
     // Where a shown screen sits in the content view: everything below the header.
     QRect screenArea() const;
+    // The File menu's Save and Save As and the Edit menu's Undo and Redo, with their
+    // shortcuts; the controller decides what they do.
+    QAction* commandAction(Screen::Command command) const;
+    QMenu* fileMenu() const { return fileMenu_; }
+    QMenu* editMenu() const { return editMenu_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -40,6 +49,9 @@ class Window : public QMainWindow {
     std::unique_ptr<Ui::Header> form_;
     Background* content_;
     QWidget* header_;
+    QMenu* fileMenu_;
+    QMenu* editMenu_;
+    std::map<Screen::Command, QAction*> commands_;
 };
 
 }  // namespace harbrix

@@ -109,7 +109,7 @@ class AppDelegateQtTest : public QObject {
 
         controller->deviceHasBeenDisconnected(a);
         QCOMPARE(controller->currentDevice(), c);
-        QTRY_COMPARE(shown(*controller)->device(), c);
+        QTRY_COMPARE(test::shownDevice(*controller), c);
         QCOMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
         QCOMPARE(controller->selector()->devices().size(), std::size_t(2));
         QCOMPARE(controller->selector()->current(), std::size_t(1));
@@ -157,15 +157,19 @@ class AppDelegateQtTest : public QObject {
         const auto oldEditor = controller->currentController();
         QWidget* oldView = oldEditor->view();
         controller->deviceSelected(QStringLiteral("M2"));
-        QTRY_COMPARE(shown(*controller)->device(), other);
+        QTRY_COMPARE(test::shownDevice(*controller), other);
         QCOMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
         QVERIFY(controller->currentController() != oldEditor);
         QVERIFY(controller->currentController()->view()->isVisible());
         QCOMPARE(controller->currentController()->view()->pos(),
                  controller->window()->screenArea().topLeft());
         QVERIFY(!oldView->isVisible());
-        // The new editor and transfer screen were asked to reload.
-        QVERIFY(shown(*controller)->reloadedPresets().size() >= 1);
+        // The new editor shows the new pedal's slots; the transfer screen was asked to reload.
+        QCOMPARE(dynamic_cast<Editor*>(controller->currentController().get())->table()->rowCount(),
+                 std::size_t(100));
+        QVERIFY(dynamic_cast<PlaceholderScreen*>(controller->transfers().get())
+                    ->reloadedPresets()
+                    .size() >= 1);
 
         // Unknown and empty serials change nothing.
         controller->deviceSelected(QStringLiteral("NOPE"));
@@ -289,20 +293,20 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(device);
         controller->deviceIsConnected(other);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
-        auto* editor = dynamic_cast<PlaceholderScreen*>(controller->editor().get());
+        auto* editor = dynamic_cast<Editor*>(controller->editor().get());
         auto* transfers = dynamic_cast<PlaceholderScreen*>(controller->transfers().get());
-        const std::size_t before = editor->reloadedPresets().size();
         for (std::size_t slot = 0; slot < 6; ++slot)
             controller->deviceHasUpdatedPresetAtIndex(device, slot);
         controller->deviceHasUpdatedPresetAtIndex(other, 7);
-        QCOMPARE(editor->reloadedPresets().size(), before + 6);
         QCOMPARE(transfers->reloadedPresets(), (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+        // The editor follows the pedal's own slot once it has been read, and only once: a
+        // later announcement of that slot leaves the user's choice alone.
         QTRY_VERIFY(controller->initialized());
-        QCOMPARE(editor->selections().size(), std::size_t(1));
-        QCOMPARE(editor->selections()[0].first, std::size_t(3));
+        QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(3));
+        editor->selectPreset(5);
         controller->deviceHasUpdatedPresetAtIndex(device, 3);
         QTest::qWait(50);
-        QCOMPARE(editor->selections().size(), std::size_t(1));
+        QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(5));
 
         // Settings and firmware news reach the settings screen of the current pedal only.
         auto* settings = dynamic_cast<PlaceholderScreen*>(controller->settings().get());

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/Editor.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "shell/AppDelegate.h"
@@ -56,6 +57,15 @@ class ScriptedPedals {
 
 inline PlaceholderScreen* shown(const AppDelegate& controller) {
     return dynamic_cast<PlaceholderScreen*>(controller.currentController().get());
+}
+
+// The pedal the shown screen was made for.
+inline DeviceRef shownDevice(const AppDelegate& controller) {
+    const auto& screen = controller.currentController();
+    if (auto* editor = dynamic_cast<Editor*>(screen.get())) return editor->device();
+    if (auto* placeholder = dynamic_cast<PlaceholderScreen*>(screen.get()))
+        return placeholder->device();
+    return nullptr;
 }
 
 // The class of the shown screen, "Nothing" for the empty state.

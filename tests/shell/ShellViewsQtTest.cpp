@@ -269,7 +269,7 @@ class ShellViewsQtTest : public QObject {
         QTest::mouseClick(panel->compressButton(), Qt::LeftButton);
         QVERIFY(panel->compressed());
         QVERIFY(panel->width() < wide);
-        QCOMPARE(container->x(), 390);
+        QCOMPARE(container->x(), 814);
         QVERIFY(!panel->compressButton()->isVisible());
         QCOMPARE(delegate.compressions, 1);
         QCOMPARE(panel->outputGroup()->label(1)->text(), QStringLiteral("L"));
@@ -278,10 +278,10 @@ class ShellViewsQtTest : public QObject {
         panel->setCompressed(false);
         QCOMPARE(panel->width(), wide);
         QCOMPARE(container->x(), 200);
-        QCOMPARE(panel->outputGroup()->label(1)->text(), QStringLiteral("LEFT"));
+        QCOMPARE(panel->outputGroup()->label(1)->text(), QStringLiteral("Left"));
 
         QTest::mouseClick(panel->dryGroup()->label(2), Qt::LeftButton);
-        QCOMPARE(delegate.clicks, QStringList{QStringLiteral("DRY/LP FILTER")});
+        QCOMPARE(delegate.clicks, QStringList{QStringLiteral("DRY/LP Filter")});
     }
 };
 
