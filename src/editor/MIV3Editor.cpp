@@ -287,12 +287,26 @@ void MIV3Editor::showTexts(const QString& title, const QString& subtitle,
 }
 
 void MIV3Editor::askLoaded() {
+    if (loadedAsked_) {
+        askLoadedAgain_ = true;
+        return;
+    }
+    loadedAsked_ = true;
     onPedal([](QORUARTDevice& device, QPointer<Editor> self) {
         const bool loaded = device.isloaded();
         rail(Rails::main(), [self, loaded] {
-            if (self) self->presetLoadedLight()->setOn(loaded);
+            if (auto* editor = qobject_cast<MIV3Editor*>(self.data()))
+                editor->loadedAnswered(loaded);
         });
     });
+}
+
+void MIV3Editor::loadedAnswered(bool loaded) {
+    presetLoadedLight()->setOn(loaded);
+    loadedAsked_ = false;
+    if (!askLoadedAgain_) return;
+    askLoadedAgain_ = false;
+    askLoaded();
 }
 
 // ---- Status panel, breakout panel and encoder

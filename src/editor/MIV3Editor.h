@@ -85,7 +85,10 @@ class MIV3Editor : public Editor,
     void wireControls(QWidget* view);
     void showControls(const Preset& preset);
     void showTexts(const QString& title, const QString& subtitle, const QString& oledTitle);
+    // Asks the pedal whether the slot is loaded. An exchange costs the pedal's queue 0.1 s
+    // or more, so one question is out at a time, and one more at most waits behind it.
     void askLoaded();
+    void loadedAnswered(bool loaded);
 
     std::unique_ptr<Ui::MIV3Parameters> parameters_;
     QWidget* parametersView_ = nullptr;
@@ -94,6 +97,8 @@ class MIV3Editor : public Editor,
     MIV3Status* status_ = nullptr;
     int simulatorInitialX_ = 0;
     int simulatorCompressedX_ = 0;
+    bool loadedAsked_ = false;
+    bool askLoadedAgain_ = false;
 };
 
 }  // namespace harbrix

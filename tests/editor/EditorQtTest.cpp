@@ -188,11 +188,12 @@ class EditorQtTest : public QObject {
         QVERIFY(!editor.notice()->isPosted());
     }
 
-    // A write the pedal refuses is said, and the edits stay to be saved again.
-    void aFailedSaveIsShownAndKeepsTheEdits() {
+    // A save, Save As or delete the pedal refuses is said on the screen, and the edits stay
+    // to be saved again.
+    void failedWritesAreShownAndKeepTheEdits() {
         test::EditorBench bench;
-        QVERIFY(bench.start(occupied(8),
-                            {"--error", "WRITE_PRESET@6=5", "--error", "WRITE_PRESET@8=5"}));
+        QVERIFY(bench.start(occupied(8), {"--error", "WRITE_PRESET@6=5", "--error",
+                                          "WRITE_PRESET@8=5", "--error", "ERASE_PRESET@6=5"}));
         MIV3Editor& editor = *bench.editor;
         editor.selectPreset(6);
         edit(editor, "levelDry", 90);
@@ -216,6 +217,13 @@ class EditorQtTest : public QObject {
         QVERIFY(bench.cached(6)->dirty());
         QVERIFY(bench.cached(8)->empty() && !bench.cached(8)->dirty());
         QCOMPARE(bench.stored(8), std::string());
+        // A refused erasure is said as well, and the slot keeps its preset.
+        Answers answers(ui::Alert::kYes);
+        editor.deletePreset();
+        QTRY_COMPARE(posted.count(), 3);
+        QCOMPARE(editor.notice()->notice(), QStringLiteral("Preset 07 could not be deleted."));
+        QVERIFY(!bench.cached(6)->empty());
+        QCOMPARE(bench.stored(6), test::hexText(occupied(8)[6]));
     }
 
     void slotsCannotChangeWhileThePedalRefreshes() {

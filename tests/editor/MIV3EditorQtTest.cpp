@@ -1,7 +1,9 @@
 // The MIV III editor against the simulated pedal: value rules and breakout labels, dragging,
 // status clicks, switches and their twins, undo, and the screenshots of the screen.
 #include <QLabel>
+
 #include <QTest>
+#include <fstream>
 
 #include "EditorHarness.h"
 #include "devices/PresetParameters.h"
@@ -261,6 +263,33 @@ class MIV3EditorQtTest : public QObject {
         QTest::mouseClick(editor.navcoder(), Qt::LeftButton);
         bench.settle();
         QCOMPARE(bench.pedalSelection(), std::optional<std::uint8_t>(1));
+    }
+
+    // Each edit shows the loaded lamp again, but a burst of edits asks the pedal only while
+    // no question is out, so the pedal's queue stays free for saves.
+    void aBurstOfEditsAsksThePedalLittle() {
+        test::EditorBench bench;
+        const std::string record = bench.folder.file("record");
+        QVERIFY(bench.start({{0, presetNamed("Lead")}}, {"--record", record, "--latency", "20"}));
+        MIV3Editor& editor = *bench.editor;
+        editor.selectPreset(0);
+        bench.settle();
+        const auto questions = [&record] {
+            std::ifstream file(record);
+            std::string line;
+            int count = 0;
+            while (std::getline(file, line)) count += line.rfind("GET_PRESET ", 0) == 0 ? 1 : 0;
+            return count;
+        };
+        const int before = questions();
+        auto* fader = qobject_cast<ui::Fader*>(editor.control("levelDry"));
+        for (int step = 1; step <= 20; ++step) fader->delegate()->fader(fader, true, step * 5);
+        bench.settle();
+        QTRY_VERIFY(questions() - before >= 1);
+        QTest::qWait(200);
+        bench.settle();
+        QVERIFY2(questions() - before <= 2, qPrintable(QString::number(questions() - before)));
+        QVERIFY(editor.presetLoadedLight()->on());
     }
 
     void screenshots() {
