@@ -8,6 +8,7 @@
 #include "editor/Light.h"
 #include "shell/MIV3Status.h"
 #include "shell/Notice.h"
+#include "shell/Shield.h"
 #include "shell/QtMainRail.h"
 #include "ui/Alert.h"
 #include "ui/Animation.h"
@@ -288,6 +289,34 @@ class EditorQtTest : public QObject {
         QVERIFY(!editor.canUndo() && !editor.canRedo());
         QVERIFY(!editor.revertButton()->isEnabled());
         QVERIFY(!editor.saveButton()->isEnabled());
+    }
+
+    // A row scrolled away from under a resting pointer is unmarked as soon as another row
+    // is entered; a raised shield keeps rows from lighting up at all.
+    void hoverFollowsThePointerThroughScrolling() {
+        test::EditorBench bench;
+        QVERIFY(bench.start(occupied(3)));
+        MIV3Editor& editor = *bench.editor;
+        EditorPresetsTableCellView* first = editor.table()->row(1);
+        EditorPresetsTableCellView* second = editor.table()->row(2);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QCoreApplication::sendEvent(first, &enter);
+        QCOMPARE(first->backgroundName(), QStringLiteral("EDITOR_preset_slot_hover"));
+        QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(first, &wheel);
+        QCoreApplication::sendEvent(second, &enter);
+        QVERIFY(!first->hovering());
+        QCOMPARE(first->backgroundName(), QStringLiteral("EDITOR_preset_slot_full"));
+        QVERIFY(second->hovering());
+        QVERIFY(editor.table()->scrolledRows().empty());
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(second, &leave);
+        QVERIFY(!second->hovering());
+        Shield* shield = Shield::beginShieldedModalForWindow(bench.window.get());
+        QCoreApplication::sendEvent(first, &enter);
+        QVERIFY(!first->hovering());
+        shield->end();
     }
 
     // Nothing works on a slot whose contents are not known, and nothing crashes either.
