@@ -8,6 +8,9 @@
 
 #include "EditorHarness.h"
 #include "devices/PresetParameters.h"
+#include "editor/Detail.h"
+#include "editor/DetailStack.h"
+#include "editor/Light.h"
 #include "shell/AppDelegate.h"
 #include "shell/Application.h"
 #include "shell/MIV3Status.h"
@@ -84,6 +87,8 @@ class EditorAppQtTest : public QObject {
         clickAt(editor->table()->row(3));
         QTRY_COMPARE(editor->status()->title()->text(), QStringLiteral("04 Detuned Lead"));
         const auto preset = device->cachedPreset(3);
+        // The pedal has loaded the picked preset and the picture's lamp says so.
+        QTRY_VERIFY(editor->presetLoadedLight()->on());
         QVERIFY(test::saveShot(window, QStringLiteral("app-named-preset")));
 
         // Three edits with the mouse: a fader dragged up, a knob turned, a switch flipped.
@@ -125,6 +130,13 @@ class EditorAppQtTest : public QObject {
         // The status panel compressed, the breakout panel open.
         QVERIFY(test::saveShot(window, QStringLiteral("app-status-expanded")));
         clickAt(editor->status()->compressButton());
+        auto& details = editor->breakoutBox()->details();
+        QVERIFY(details.size() >= 2);
+        clickAt(details[0]->toggle());
+        clickAt(details[1]->toggle());
+        QVERIFY(details[0]->isOpen() && details[0]->content()->isVisible());
+        QVERIFY(details[1]->isOpen() && details[1]->content()->isVisible());
+        QVERIFY(details[1]->y() >= details[0]->y() + details[0]->contentHeight() + 20);
         QVERIFY(test::saveShot(window, QStringLiteral("app-breakout-open")));
 
         // The terminal sees the same bytes once the application has let the pedal go.
