@@ -253,9 +253,16 @@ void Editor::effectFootswitchClicked() {
     if (!device()) return;
     const bool enable = !bypassLight()->on();
     onPedal([enable](QORUARTDevice& device, QPointer<Editor> self) {
-        if (!device.setEffectEnabled(enable)) return;
-        rail(Rails::main(), [self, enable] {
-            if (self) self->bypassLight()->setOn(enable);
+        const bool switched = device.setEffectEnabled(enable);
+        rail(Rails::main(), [self, enable, switched] {
+            if (!self) return;
+            // A refused switch leaves the lamp as the pedal still is, and says so.
+            if (switched)
+                self->bypassLight()->setOn(enable);
+            else
+                self->notice()->post(enable
+                                         ? QStringLiteral("The effect could not be switched on.")
+                                         : QStringLiteral("The effect could not be switched off."));
         });
     });
 }

@@ -8,8 +8,8 @@
 #include "editor/Light.h"
 #include "shell/MIV3Status.h"
 #include "shell/Notice.h"
-#include "shell/Shield.h"
 #include "shell/QtMainRail.h"
+#include "shell/Shield.h"
 #include "ui/Alert.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
@@ -191,10 +191,11 @@ class EditorQtTest : public QObject {
 
     // A save, Save As or delete the pedal refuses is said on the screen, and the edits stay
     // to be saved again.
-    void failedWritesAreShownAndKeepTheEdits() {
+    void refusalsAreShownAndLoseNothing() {
         test::EditorBench bench;
-        QVERIFY(bench.start(occupied(8), {"--error", "WRITE_PRESET@6=5", "--error",
-                                          "WRITE_PRESET@8=5", "--error", "ERASE_PRESET@6=5"}));
+        QVERIFY(
+            bench.start(occupied(8), {"--error", "WRITE_PRESET@6=5", "--error", "WRITE_PRESET@8=5",
+                                      "--error", "ERASE_PRESET@6=5", "--error", "MIDI_JAM=5"}));
         MIV3Editor& editor = *bench.editor;
         editor.selectPreset(6);
         edit(editor, "levelDry", 90);
@@ -225,6 +226,14 @@ class EditorQtTest : public QObject {
         QCOMPARE(editor.notice()->notice(), QStringLiteral("Preset 07 could not be deleted."));
         QVERIFY(!bench.cached(6)->empty());
         QCOMPARE(bench.stored(6), test::hexText(occupied(8)[6]));
+        // A refused effect switch keeps the lamp as it was.
+        const bool lamp = editor.bypassLight()->on();
+        editor.effectFootswitchClicked();
+        QTRY_COMPARE(posted.count(), 4);
+        QCOMPARE(editor.notice()->notice(),
+                 lamp ? QStringLiteral("The effect could not be switched off.")
+                      : QStringLiteral("The effect could not be switched on."));
+        QCOMPARE(editor.bypassLight()->on(), lamp);
     }
 
     void slotsCannotChangeWhileThePedalRefreshes() {
