@@ -102,8 +102,12 @@ class EditorQtTest : public QObject {
         editor.selectPreset(0);
         QTest::mouseClick(editor.presetUpFootswitch(), Qt::LeftButton);
         QCOMPARE(editor.selectedRow(), std::optional<std::size_t>(99));
+        // The list follows the selection to the far end and back.
+        QVERIFY(!editor.table()->row(99)->visibleRegion().isEmpty());
+        QVERIFY(editor.table()->row(0)->visibleRegion().isEmpty());
         QTest::mouseClick(editor.presetDownFootswitch(), Qt::LeftButton);
         QCOMPARE(editor.selectedRow(), std::optional<std::size_t>(0));
+        QVERIFY(!editor.table()->row(0)->visibleRegion().isEmpty());
         editor.view()->setFocus();
         QTest::keyClick(editor.view(), Qt::Key_Up);
         QCOMPARE(editor.selectedRow(), std::optional<std::size_t>(99));
