@@ -171,11 +171,21 @@ class EditorQtTest : public QObject {
         edit(editor, "levelDry", 10);
         QVERIFY(editor.saveAsButton()->isEnabled());
         editor.performCommand(Screen::Command::saveAs);
-        QTest::qWait(100);
         QCOMPARE(editor.selectedRow(), std::optional<std::size_t>(7));
         QCOMPARE(editor.notice()->notice(), QStringLiteral("No empty slot for Save As."));
         QCOMPARE(bench.stored(7), std::string());
         QVERIFY2(bench.cached(7)->dirty(), "nothing was given up");
+
+        // Nor is an empty slot that holds unsaved edits of its own given to another preset.
+        editor.selectPreset(0);
+        edit(editor, "levelDry", 20);
+        editor.saveAsNewPreset();
+        QCOMPARE(editor.selectedRow(), std::optional<std::size_t>(0));
+        QCOMPARE(editor.notice()->notice(), QStringLiteral("No empty slot for Save As."));
+        bench.settle();
+        QCOMPARE(bench.stored(7), std::string());
+        QVERIFY(bench.cached(7)->dirty());
+        QVERIFY(bench.cached(0)->dirty());
     }
 
     void saveAsWithoutAnEmptySlotSaysSo() {

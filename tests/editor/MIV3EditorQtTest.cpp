@@ -284,10 +284,9 @@ class MIV3EditorQtTest : public QObject {
         const int before = questions();
         auto* fader = qobject_cast<ui::Fader*>(editor.control("levelDry"));
         for (int step = 1; step <= 20; ++step) fader->delegate()->fader(fader, true, step * 5);
-        bench.settle();
+        // Every question asked has been answered, and the answers asked nothing more.
+        for (int round = 0; round < 3; ++round) bench.settle();
         QTRY_VERIFY(questions() - before >= 1);
-        QTest::qWait(200);
-        bench.settle();
         QVERIFY2(questions() - before <= 2, qPrintable(QString::number(questions() - before)));
         QVERIFY(editor.presetLoadedLight()->on());
     }
