@@ -32,5 +32,6 @@ int moveCommand(const CommandLine& line);
 int copyCommand(const CommandLine& line);
 int swapCommand(const CommandLine& line);
 int deleteCommand(const CommandLine& line);
+int paramsCommand(const CommandLine& line);
 
 }  // namespace harbrix::ctl

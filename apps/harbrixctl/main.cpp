@@ -34,6 +34,8 @@ constexpr const char* kUsage =
     "  copy PEDAL A B        copy the preset in slot A into slot B, over what B holds\n"
     "  swap PEDAL A B        swap the presets in slots A and B\n"
     "  delete PEDAL SLOT...  erase the presets in the slots\n"
+    "  params PEDAL SLOT [KEY=VALUE...]  show the parameters of a slot's preset by key, or set\n"
+    "                        levels (0-127) and switches (on, off) and write the preset back\n"
     "  select PEDAL SLOT [--load]  select a slot, with --load also as the running sound\n"
     "  backup PEDAL DIR      every occupied slot into its own file in DIR, with a manifest\n"
     "  restore PEDAL DIR     the presets of a backup back into the slots they came from\n"
@@ -64,26 +66,13 @@ int main(int argc, char** argv) {
     }
     if (line->flag("log")) setenv("HARBRIX_LOG", "stderr", 1);
     const std::map<std::string, int (*)(const CommandLine&)> commands = {
-        {"identify", identifyCommand},
-        {"list", listCommand},
-        {"watch", watchCommand},
-        {"update", updateCommand},
-        {"presets", presetsCommand},
-        {"get", getCommand},
-        {"put", putCommand},
-        {"erase", eraseCommand},
-        {"rename", renameCommand},
-        {"select", selectCommand},
-        {"backup", backupCommand},
-        {"restore", restoreCommand},
-        {"settings", settingsCommand},
-        {"reset", resetCommand},
-        {"flash", flashCommand},
-        {"effect", effectCommand},
-        {"move", moveCommand},
-        {"copy", copyCommand},
-        {"swap", swapCommand},
-        {"delete", deleteCommand},
+        {"identify", identifyCommand}, {"list", listCommand},       {"watch", watchCommand},
+        {"update", updateCommand},     {"presets", presetsCommand}, {"get", getCommand},
+        {"put", putCommand},           {"erase", eraseCommand},     {"rename", renameCommand},
+        {"select", selectCommand},     {"backup", backupCommand},   {"restore", restoreCommand},
+        {"settings", settingsCommand}, {"reset", resetCommand},     {"flash", flashCommand},
+        {"effect", effectCommand},     {"move", moveCommand},       {"copy", copyCommand},
+        {"swap", swapCommand},         {"delete", deleteCommand},   {"params", paramsCommand},
     };
     if (line->command == "help" || line->flag("help")) {
         std::fputs(kUsage, stdout);

@@ -355,6 +355,23 @@ def switches():
         svg(f"EDITOR_MIV3_switch{state}", 34, 18, body)
 
 
+def editor_pedal(model):
+    """The pedal picture of the editor: its display, encoder, lamps and three footswitches sit
+    in wells that the screen's controls are laid over (see src/editor/Editor.ui)."""
+    caption, top, bottom = MODELS[model]
+    gid = "p" + model
+    body = rect(1, 1, 228, 328, 6, f"url(#{gid})", "#0C0C0E", 1)
+    body += rect(27, 35, 176, 58, 3, "#0A0A0C", "#3A5A70", 0.8)
+    body += f'<circle cx="115" cy="125" r="20" fill="#0A0A0C" stroke="#3A3A42"/>'
+    body += text(115, 176, caption, 16, WHITE, 700)
+    for cx, label in ((46, "BYPASS"), (115, "DOWN"), (184, "UP")):
+        body += f'<circle cx="{cx}" cy="258" r="26" fill="#0A0A0C" stroke="#3A3A42"/>'
+        body += text(cx, 304, label, 9, WHITE, 500, opacity=0.6)
+    for cx in (46, 184):
+        body += f'<circle cx="{cx}" cy="212" r="8" fill="#0A0A0C" stroke="#3A3A42"/>'
+    svg(f"EDITOR_{model}_pedal", 230, 330, body, vgrad(gid, top, bottom))
+
+
 def editor_misc():
     svg("EDITOR_detail_item_open", 12, 12, f'<path d="M2 4 H10 L6 9 Z" fill="{WHITE}"/>')
     svg("EDITOR_detail_item_closed", 12, 12, f'<path d="M4 2 V10 L9 6 Z" fill="{WHITE}" fill-opacity="0.75"/>')
@@ -363,14 +380,16 @@ def editor_misc():
         body = rect(0.5, 0.5, 23, 23, 5, fill, "#5A5A64")
         body += f'<path d="M9 7 L14 12 L9 17 M14 7 L19 12 L14 17" fill="none" stroke="{ink}" stroke-width="1.8" stroke-linecap="round" stroke-linejoin="round"/>'
         svg("EDITOR_breakout_open" + state, 24, 24, body)
+        close = rect(0.5, 0.5, 23, 23, 5, fill, "#5A5A64")
+        close += f'<path d="M15 7 L10 12 L15 17 M10 7 L5 12 L10 17" fill="none" stroke="{ink}" stroke-width="1.8" stroke-linecap="round" stroke-linejoin="round"/>'
+        svg("EDITOR_breakout_close" + state, 24, 24, close)
     labels = {"delete": "DELETE", "revert": "REVERT", "undo": "UNDO", "redo": "REDO",
               "save_as": "SAVE AS", "save": "SAVE"}
     for key, label in labels.items():
         accent = YELLOW if key == "save" else (RED if key == "delete" else None)
         push_family(f"EDITOR_{key}", 84, 28, label, accent=accent)
     for model in MODELS:
-        body, defs = pedal_shape(1, 1, 228, 328, model, 16)
-        svg(f"EDITOR_{model}_pedal", 230, 330, body, defs)
+        editor_pedal(model)
     for state, (ring, shade) in {"": ("#6A6A72", 0), "_hover": (YELLOW, 0), "_pressed": ("#6A6A72", 0.35)}.items():
         body = f'<circle cx="23" cy="23" r="22" fill="url(#m)" stroke="{ring}" stroke-width="1.5"/>'
         body += f'<circle cx="23" cy="23" r="14" fill="url(#m2)" stroke="#555"/>'

@@ -95,6 +95,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     sharedController() = this;
     bounce_ = false;
     replaceHeaderButtons();
+    connectCommands();
 
     nothing_ = Nothing::controller(this, options_.driver);
     QWidget* empty = nothing_->view();

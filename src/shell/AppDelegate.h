@@ -121,6 +121,10 @@ class AppDelegate : public QObject,
     void logoButtonClicked();
     void menuButtonClicked();
 
+    // ---- File and Edit commands: the shown screen takes them, when it will.
+    bool validateCommand(Screen::Command command);
+    void performCommand(Screen::Command command);
+
     // ---- Menu commands
     void openAbout();
     void checkForSoftwareUpdates();
@@ -181,6 +185,7 @@ class AppDelegate : public QObject,
 
   private:
     void replaceHeaderButtons();
+    void connectCommands();
     void loadMenu();
     void buildDebugMenu();
     // Artwork, fades and new screens for the device that just became current.

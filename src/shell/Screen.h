@@ -54,6 +54,12 @@ class Screen {
     // Follow the pedal's own selection.
     virtual void selectPreset(std::size_t /*slot*/, bool /*load*/) {}
 
+    // The application's File and Edit commands go to the shown screen: whether it takes the
+    // command now (the menu item is enabled), and the command itself.
+    enum class Command { save, saveAs, undo, redo };
+    virtual bool validateCommand(Command /*command*/) { return false; }
+    virtual void performCommand(Command /*command*/) {}
+
     ScreenDelegate* delegate() const { return delegate_; }
 
   protected:

@@ -1,9 +1,10 @@
-// The model table and the screen factories. The editor screen is a placeholder until its
-// own subsystem provides it; it plugs in here.
+// The model table and the screen factories: each model's Transfers, Editor and Settings
+// screens come from their own subsystems and plug in here.
 #include "shell/ScreenCatalog.h"
 
 #include <array>
 
+#include "editor/Editor.h"
 #include "link/QORUARTDevice.h"
 #include "settings/Settings.h"
 #include "shell/PlaceholderScreen.h"
@@ -40,8 +41,7 @@ std::unique_ptr<Screen> transfers(const DeviceRef& device, ScreenDelegate* deleg
 std::unique_ptr<Screen> editor(const DeviceRef& device, ScreenDelegate* delegate) {
     const ModelScreens* row = find(modelName(device));
     if (row == nullptr) return nullptr;
-    return std::make_unique<PlaceholderScreen>(Screen::Kind::editor, text(row->editorClass), device,
-                                               delegate);
+    return Editor::controller(row->editorClass, device, delegate);
 }
 
 std::unique_ptr<Screen> settings(const DeviceRef& device, ScreenDelegate* delegate) {

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
 
 #include "shell/Background.h"
 #include "ui_Header.h"
@@ -17,6 +19,31 @@ Window::Window() : form_(std::make_unique<Ui::Header>()) {
     header_ = new QWidget(content_);
     form_->setupUi(header_);
     header_->setGeometry(0, 0, kWidth, kHeaderHeight);
+
+    fileMenu_ = menuBar()->addMenu(QStringLiteral("File"));
+    editMenu_ = menuBar()->addMenu(QStringLiteral("Edit"));
+    const struct {
+        QMenu* menu;
+        Screen::Command command;
+        const char* title;
+        QKeySequence shortcut;
+    } commands[] = {
+        {fileMenu_, Screen::Command::save, "Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {fileMenu_, Screen::Command::saveAs, "Save As...",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {editMenu_, Screen::Command::undo, "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {editMenu_, Screen::Command::redo, "Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+    };
+    for (const auto& c : commands) {
+        QAction* action = c.menu->addAction(QString::fromUtf8(c.title));
+        action->setShortcut(c.shortcut);
+        commands_[c.command] = action;
+    }
+}
+
+QAction* Window::commandAction(Screen::Command command) const {
+    const auto found = commands_.find(command);
+    return found == commands_.end() ? nullptr : found->second;
 }
 
 Window::~Window() = default;

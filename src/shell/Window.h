@@ -3,11 +3,15 @@
 // (when one is set) allows it.
 #pragma once
 
+#include <QAction>
 #include <QMainWindow>
 #include <QRect>
 
 #include <functional>
+#include <map>
 #include <memory>
+
+#include "shell/Screen.h"
 
 namespace Ui {
 class Header;
@@ -36,6 +40,11 @@ class Window : public QMainWindow {
     QRect screenArea() const;
     // Asked before the window closes; false keeps it open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // The File menu's Save and Save As and the Edit menu's Undo and Redo, with their
+    // shortcuts; the controller decides what they do.
+    QAction* commandAction(Screen::Command command) const;
+    QMenu* fileMenu() const { return fileMenu_; }
+    QMenu* editMenu() const { return editMenu_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -45,6 +54,9 @@ class Window : public QMainWindow {
     Background* content_;
     QWidget* header_;
     std::function<bool()> closeGuard_;
+    QMenu* fileMenu_;
+    QMenu* editMenu_;
+    std::map<Screen::Command, QAction*> commands_;
 };
 
 }  // namespace harbrix

@@ -68,6 +68,7 @@ const std::vector<Family>& families() {
         {kEditorSwitch, {}, States::Toggle},
         {kEditorDetailItem, {{"open", "closed"}}, States::Single},
         {kEditorBreakoutOpen, {}, States::PushFixed},
+        {kEditorBreakoutClose, {}, States::PushFixed},
         {kEditorButton, {{"delete", "revert", "undo", "redo", "save_as", "save"}}, States::Push},
         {kEditorPedal, {kModels}, States::Single},
         {kEditorFootswitch, {}, States::PushFixed},

@@ -73,6 +73,7 @@ inline constexpr std::string_view kEditorKnob = "EDITOR_MIV3_knob";
 inline constexpr std::string_view kEditorSwitch = "EDITOR_MIV3_switch";
 inline constexpr std::string_view kEditorDetailItem = "EDITOR_detail_item_%@";  // open, closed
 inline constexpr std::string_view kEditorBreakoutOpen = "EDITOR_breakout_open";
+inline constexpr std::string_view kEditorBreakoutClose = "EDITOR_breakout_close";
 inline constexpr std::string_view kEditorButton = "EDITOR_%@";       // delete, revert, undo, ...
 inline constexpr std::string_view kEditorPedal = "EDITOR_%@_pedal";  // model name
 inline constexpr std::string_view kEditorFootswitch = "EDITOR_footswitch";

@@ -13,6 +13,7 @@
 
 #include "ShellHarness.h"
 #include "devices/Preset.h"
+#include "editor/Editor.h"
 #include "link/Commands.h"
 #include "platform/Log.h"
 #include "settings/Settings.h"
@@ -117,7 +118,8 @@ class AppDelegateQtTest : public QObject {
 
         controller->deviceHasBeenDisconnected(a);
         QCOMPARE(controller->currentDevice(), c);
-        QTRY_COMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
+        QTRY_COMPARE(test::shownDevice(*controller), c);
+        QCOMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
         // The settings screen of the newest pedal, not of the one that went.
         QCOMPARE(
             dynamic_cast<Settings*>(controller->currentController().get())->serialNumber()->text(),
@@ -168,15 +170,19 @@ class AppDelegateQtTest : public QObject {
         const auto oldEditor = controller->currentController();
         QWidget* oldView = oldEditor->view();
         controller->deviceSelected(QStringLiteral("M2"));
-        QTRY_COMPARE(shown(*controller)->device(), other);
+        QTRY_COMPARE(test::shownDevice(*controller), other);
         QCOMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
         QVERIFY(controller->currentController() != oldEditor);
         QVERIFY(controller->currentController()->view()->isVisible());
         QCOMPARE(controller->currentController()->view()->pos(),
                  controller->window()->screenArea().topLeft());
         QVERIFY(!oldView->isVisible());
-        // The new editor and transfer screen were asked to reload.
-        QVERIFY(shown(*controller)->reloadedPresets().size() >= 1);
+        // The new editor shows the new pedal's slots, and so does the new transfer screen.
+        QCOMPARE(dynamic_cast<Editor*>(controller->currentController().get())->table()->rowCount(),
+                 std::size_t(100));
+        auto* transfers = dynamic_cast<Transfers*>(controller->transfers().get());
+        QVERIFY(transfers != nullptr);
+        QCOMPARE(transfers->device(), other);
 
         // Unknown and empty serials change nothing.
         controller->deviceSelected(QStringLiteral("NOPE"));
@@ -335,7 +341,8 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(device);
         controller->deviceIsConnected(other);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
-        auto* editor = dynamic_cast<PlaceholderScreen*>(controller->editor().get());
+        auto* editor = dynamic_cast<Editor*>(controller->editor().get());
+        QVERIFY(editor != nullptr);
         auto* transfers = dynamic_cast<Transfers*>(controller->transfers().get());
         QVERIFY(transfers != nullptr);
         transfers->view();  // its slots exist once its view does
@@ -345,18 +352,18 @@ class AppDelegateQtTest : public QObject {
         // Nothing is redrawn until the pedal says so.
         QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Unknown"));
         QTRY_VERIFY(controller->knowsSelection(device));
-        const std::size_t before = editor->reloadedPresets().size();
         for (std::size_t slot = 0; slot < 6; ++slot)
             controller->deviceHasUpdatedPresetAtIndex(device, slot);
         controller->deviceHasUpdatedPresetAtIndex(other, 7);
-        QCOMPARE(editor->reloadedPresets().size(), before + 6);
         QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Read"));
+        // The editor follows the pedal's own slot once it has been read, and only once: a
+        // later announcement of that slot leaves the user's choice alone.
         QTRY_VERIFY(controller->initialized());
-        QCOMPARE(editor->selections().size(), std::size_t(1));
-        QCOMPARE(editor->selections()[0].first, std::size_t(3));
+        QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(3));
+        editor->selectPreset(5);
         controller->deviceHasUpdatedPresetAtIndex(device, 3);
         QTest::qWait(50);
-        QCOMPARE(editor->selections().size(), std::size_t(1));
+        QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(5));
 
         // Settings and firmware news reach the settings screen of the current pedal only.
         auto* settings = dynamic_cast<Settings*>(controller->settings().get());

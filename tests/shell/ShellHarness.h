@@ -9,14 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "editor/Editor.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
+#include "settings/Settings.h"
 #include "shell/AppDelegate.h"
 #include "shell/PlaceholderScreen.h"
 // The scripted pedal has a field named like Qt's "slots" keyword.
 #pragma push_macro("slots")
 #undef slots
 #include "support/ScriptedPedal.h"
+#include "transfers/Transfers.h"
 #pragma pop_macro("slots")
 
 namespace harbrix::test {
@@ -56,6 +59,18 @@ class ScriptedPedals {
 
 inline PlaceholderScreen* shown(const AppDelegate& controller) {
     return dynamic_cast<PlaceholderScreen*>(controller.currentController().get());
+}
+
+// The pedal the shown screen was made for.
+inline DeviceRef shownDevice(AppDelegate& controller) {
+    const auto& screen = controller.currentController();
+    if (auto* editor = dynamic_cast<Editor*>(screen.get())) return editor->device();
+    if (auto* transfers = dynamic_cast<Transfers*>(screen.get())) return transfers->device();
+    // The settings screen works on whichever pedal is current.
+    if (dynamic_cast<Settings*>(screen.get()) != nullptr) return controller.currentDevice();
+    if (auto* placeholder = dynamic_cast<PlaceholderScreen*>(screen.get()))
+        return placeholder->device();
+    return nullptr;
 }
 
 // The class of the shown screen, "Nothing" for the empty state.

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "ShellHarness.h"
+#include "devices/Preset.h"
 #include "shell/Application.h"
 #include "shell/History.h"
 #include "shell/QtMainRail.h"
@@ -96,21 +97,24 @@ class SimulatedPedalsQtTest : public QObject {
         QCOMPARE(device->serial(), std::string("SHELLM01"));
 
         // The start-up reads reach the editor, which then follows the pedal's slot once.
-        auto* editor = dynamic_cast<PlaceholderScreen*>(controller->editor().get());
+        auto* editor = dynamic_cast<Editor*>(controller->editor().get());
         QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), 15000);
         QTRY_VERIFY(controller->initialized());
         std::vector<std::size_t> occupied;
         for (std::size_t slot = 0; slot < 100; ++slot)
-            if (device->cachedPreset(slot)) occupied.push_back(slot);
+            if (device->cachedPreset(slot) && !device->cachedPreset(slot)->empty())
+                occupied.push_back(slot);
         QVERIFY(!occupied.empty());
-        for (std::size_t slot : occupied)
-            QVERIFY(std::count(editor->reloadedPresets().begin(), editor->reloadedPresets().end(),
-                               slot) >= 1);
-        QCOMPARE(editor->selections().size(), std::size_t(1));
+        for (std::size_t slot : occupied) {
+            const QString name = QString::fromStdString(device->cachedPreset(slot)->displayName());
+            QCOMPARE(
+                editor->table()->row(slot)->accessibleName(),
+                QStringLiteral("Preset %1, %2").arg(slot + 1, 2, 10, QLatin1Char('0')).arg(name));
+        }
         std::optional<std::uint8_t> selected;
         railSync(device->queue(), [&] { selected = device->selectedPreset(); });
         QVERIFY(selected.has_value());
-        QCOMPARE(editor->selections()[0].first, std::size_t(*selected));
+        QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(*selected));
         save(controller->window(), QStringLiteral("miv3-editor"));
         controller->switchToTransfers();
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("Transfers"));

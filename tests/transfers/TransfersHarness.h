@@ -153,9 +153,13 @@ class TransfersSession {
     // The writes and erases the pedal received so far, in order: "WRITE 3", "ERASE 0".
     std::vector<std::string> received() const {
         std::vector<std::string> lines;
+        // One request a line: the command, its count and argument, and for a memory write
+        // the value written.
         std::istringstream in(readText(files_.file("record.txt")));
-        std::string command, count, argument;
-        while (in >> command >> count >> argument) {
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            std::string command, count, argument;
+            if (!(fields >> command >> count >> argument)) continue;
             if (command == "WRITE_PRESET") lines.push_back("WRITE " + argument);
             if (command == "ERASE_PRESET") lines.push_back("ERASE " + argument);
         }

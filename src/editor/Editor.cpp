@@ -1,0 +1,458 @@
+// The editor controller: the preset list, selection, saving and the pedal picture.
+#include "editor/Editor.h"
+
+#include "devices/Preset.h"
+#include "editor/EditorView.h"
+#include "editor/Light.h"
+#include "editor/MIV3Editor.h"
+#include "link/QORUARTDevice.h"
+#include "link/Rails.h"
+#include "platform/Log.h"
+#include "shell/Notice.h"
+#include "ui/Alert.h"
+#include "ui/ImageButton.h"
+#include "ui/ImageCatalog.h"
+#include "ui/ImageStore.h"
+#include "ui_Editor.h"
+
+namespace harbrix {
+namespace {
+
+const QString kRefreshingHeadline = QStringLiteral("Hang on while presets are being refreshed");
+const QString kRefreshingFinePrint =
+    QStringLiteral("The pedal's presets are being read. Try again once that has finished.");
+const QString kDeleteHeadline =
+    QStringLiteral("Deleted preset cannot be restored. Would you like to continue?");
+
+}  // namespace
+
+std::unique_ptr<Editor> Editor::controller(std::string_view className, const DeviceRef& device,
+                                           ScreenDelegate* delegate) {
+    if (className == "MIV3Editor") return std::make_unique<MIV3Editor>(device, delegate);
+    if (className == "NAX3Editor") return std::make_unique<NAX3Editor>(device, delegate);
+    return nullptr;
+}
+
+Editor::Editor(const DeviceRef& device, ScreenDelegate* delegate)
+    : Screen(delegate), device_(device), form_(std::make_unique<Ui::EditorScreen>()) {}
+
+Editor::~Editor() = default;
+
+QWidget* Editor::loadView() {
+    auto* view = new EditorView;
+    form_->setupUi(view);
+    return view;
+}
+
+void Editor::viewDidLoad() {
+    replaceButtons();
+    if (const DeviceRef device = this->device())
+        form_->pedal->setImageName(
+            ui::imageName(ui::images::fill(ui::images::kEditorPedal, {device->name()})));
+    editorView()->setKeyHandler([this](int key) { return keyDown(key); });
+    table()->setDelegate(this);
+    table()->setRowCount(numberOfRows());
+    sync();
+}
+
+// Each layout button becomes an image button named after its layout image.
+void Editor::replaceButtons() {
+    if (initialized_) return;
+    initialized_ = true;
+    const struct {
+        QPushButton* old;
+        ui::ImageButton** button;
+        const char* name;
+        void (Editor::*action)();
+    } buttons[] = {
+        {form_->deleteButton, &deleteButton_, "Delete", &Editor::deletePreset},
+        {form_->revertButton, &revertButton_, "Revert", &Editor::revertPreset},
+        {form_->undoButton, &undoButton_, "Undo", &Editor::undoPresetChanges},
+        {form_->redoButton, &redoButton_, "Redo", &Editor::redoPresetChanges},
+        {form_->saveAsButton, &saveAsButton_, "Save As", &Editor::saveAsNewPreset},
+        {form_->saveButton, &saveButton_, "Save", &Editor::savePreset},
+        {form_->presetUpFootswitch, &presetUpFootswitch_, "Preset Up",
+         &Editor::presetUpFootswitchClicked},
+        {form_->presetDownFootswitch, &presetDownFootswitch_, "Preset Down",
+         &Editor::presetDownFootswitchClicked},
+        {form_->effectFootswitch, &effectFootswitch_, "Effect", &Editor::effectFootswitchClicked},
+        {form_->navcoder, &navcoder_, "Encoder", nullptr},
+    };
+    for (const auto& b : buttons) {
+        ui::ImageButton* button = ui::ImageButton::replace(b.old);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAccessibleName(QString::fromUtf8(b.name));
+        if (b.action != nullptr)
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, action = b.action] { (this->*action)(); });
+        *b.button = button;
+    }
+}
+
+EditorView* Editor::editorView() const {
+    return static_cast<EditorView*>(const_cast<Editor*>(this)->view());
+}
+
+EditorPresetsTable* Editor::table() const {
+    return form_->table;
+}
+Light* Editor::presetLoadedLight() const {
+    return form_->presetLoadedLight;
+}
+Light* Editor::bypassLight() const {
+    return form_->bypassLight;
+}
+ui::Label* Editor::oledTitle() const {
+    return form_->oledTitle;
+}
+ui::Label* Editor::oledSubtitle() const {
+    return form_->oledSubtitle;
+}
+QWidget* Editor::simulatorArea() const {
+    return form_->simulatorArea;
+}
+Notice* Editor::notice() const {
+    return form_->notice;
+}
+
+QString Editor::presetLabel(std::size_t row) {
+    return QStringLiteral("Preset %1").arg(row + 1, 2, 10, QLatin1Char('0'));
+}
+
+void Editor::beginAction() {
+    if (isViewLoaded()) notice()->dismiss();
+}
+
+// ---- The list
+
+std::size_t Editor::numberOfRows() const {
+    const DeviceRef device = this->device();
+    return device ? (device->presetsSchema().presets & 0xFF) : 0;
+}
+
+std::optional<std::size_t> Editor::selectedRow() const {
+    return isViewLoaded() ? table()->selectedRow() : std::nullopt;
+}
+
+std::shared_ptr<Preset> Editor::selectedPreset() const {
+    const auto e = editing();
+    return e ? e->preset : nullptr;
+}
+
+std::optional<Editor::Editing> Editor::editing() const {
+    const DeviceRef device = this->device();
+    const auto row = selectedRow();
+    if (!device || !row) return std::nullopt;
+    auto preset = device->cachedPreset(*row);
+    if (!preset) return std::nullopt;
+    return Editing{device, *row, std::move(preset)};
+}
+
+PresetRowState Editor::rowState(std::size_t row) {
+    PresetRowState state;
+    const DeviceRef device = this->device();
+    const auto preset = device ? device->cachedPreset(row) : nullptr;
+    if (!preset) return state;
+    state.known = true;
+    state.empty = preset->empty() && !preset->dirty();
+    state.title = QString::fromStdString(preset->displayName());
+    return state;
+}
+
+void Editor::selectPreset(std::size_t index, bool load) {
+    view();
+    if (!load) selectOnlyOnDevice_ = true;
+    table()->selectRow(index);
+    selectOnlyOnDevice_ = false;
+}
+
+void Editor::reloadPreset(std::size_t index) {
+    if (!isViewLoaded()) return;
+    table()->redrawRow(index);
+    if (selectedRow() == index) sync();
+}
+
+bool Editor::selectionShouldChange() {
+    const DeviceRef device = this->device();
+    if (!device) return false;
+    // The user leaves the preset: its unsaved edits go, without a question.
+    if (const auto e = editing()) e->preset->revert();
+    return true;
+}
+
+void Editor::selectionDidChange() {
+    beginAction();
+    if (const auto e = editing()) {
+        e->preset->revert();
+        if (const auto last = table()->last()) table()->redrawRow(*last);
+        table()->redrawRow(e->row);
+        table()->setLast(e->row);
+        const bool load = !selectOnlyOnDevice_;
+        const std::size_t row = e->row;
+        onPedal([row, load](QORUARTDevice& device, QPointer<Editor>) {
+            device.selectPreset(row, load);
+        });
+    }
+    sync();
+}
+
+void Editor::hoveringBegan(EditorPresetsTableCellView* cell) {
+    // Rows scrolled away from under a resting pointer may still be marked hovered.
+    auto& scrolled = table()->scrolledRows();
+    for (auto it = scrolled.begin(); it != scrolled.end();) {
+        if (*it == cell->index()) {
+            ++it;
+            continue;
+        }
+        if (EditorPresetsTableCellView* row = table()->row(*it)) row->setHovering(false);
+        table()->redrawRow(*it);
+        it = scrolled.erase(it);
+    }
+    cell->reload();
+}
+
+void Editor::hoveringEnded(EditorPresetsTableCellView* cell) {
+    cell->reload();
+}
+
+// ---- Footswitches and keys
+
+void Editor::presetUpFootswitchClicked() {
+    movePreset(true);
+}
+
+void Editor::presetDownFootswitchClicked() {
+    movePreset(false);
+}
+
+void Editor::movePreset(bool up) {
+    beginAction();
+    const std::size_t rows = numberOfRows();
+    const auto e = editing();
+    if (rows == 0 || !e) return;
+    const std::size_t target = up ? (e->row + rows - 1) % rows : (e->row + 1) % rows;
+    if (!e->device->cachedPreset(target)) return;
+    table()->selectRow(target);
+    table()->scrollRowToVisible(target);
+}
+
+bool Editor::keyDown(int key) {
+    if (key == Qt::Key_Up) {
+        presetUpFootswitchClicked();
+        return true;
+    }
+    if (key == Qt::Key_Down) {
+        presetDownFootswitchClicked();
+        return true;
+    }
+    return false;
+}
+
+void Editor::effectFootswitchClicked() {
+    beginAction();
+    if (!device()) return;
+    const bool enable = !bypassLight()->on();
+    onPedal([enable](QORUARTDevice& device, QPointer<Editor> self) {
+        const bool switched = device.setEffectEnabled(enable);
+        rail(Rails::main(), [self, enable, switched] {
+            if (!self) return;
+            // A refused switch leaves the lamp as the pedal still is, and says so.
+            if (switched)
+                self->bypassLight()->setOn(enable);
+            else
+                self->notice()->post(enable
+                                         ? QStringLiteral("The effect could not be switched on.")
+                                         : QStringLiteral("The effect could not be switched off."));
+        });
+    });
+}
+
+// ---- Commands
+
+bool Editor::mayChangeSlots(const DeviceRef& device) {
+    if (!device) return false;
+    if (!device->refreshing()) return true;
+    ui::Alert::inform(view(), kRefreshingHeadline, kRefreshingFinePrint);
+    return false;
+}
+
+void Editor::onPedal(std::function<void(QORUARTDevice&, QPointer<Editor>)> work) {
+    const DeviceRef device = this->device();
+    if (!device || !device->queue()) return;
+    std::weak_ptr<QORUARTDevice> weak = device;
+    QPointer<Editor> self(this);
+    rail(device->queue(), [weak, self, work = std::move(work)] {
+        if (const DeviceRef pedal = weak.lock()) work(*pedal, self);
+    });
+}
+
+void Editor::writePreset(std::size_t source, std::size_t target,
+                         std::function<void(Editor&, bool written)> done) {
+    const DeviceRef device = this->device();
+    const auto edited = device ? device->cachedPreset(source) : nullptr;
+    if (!edited) return;
+    // The bytes as they are now: edits go on on this thread while the pedal is written.
+    const auto snapshot = Preset::presetWithSerialized(edited->serialized());
+    onPedal(
+        [snapshot, target, done = std::move(done)](QORUARTDevice& device, QPointer<Editor> self) {
+            // A written preset is cached as a fresh, clean copy of these bytes.
+            const bool written = device.writePreset(snapshot, target);
+            rail(Rails::main(), [self, written, done] {
+                if (self) done(*self, written);
+            });
+        });
+}
+
+void Editor::savePreset() {
+    beginAction();
+    const DeviceRef device = this->device();
+    if (!mayChangeSlots(device)) return;
+    const auto e = editing();
+    if (!e) return;
+    logFormat("save (in place to %u)", static_cast<unsigned>(e->row + 1));
+    const std::size_t row = e->row;
+    writePreset(row, row, [row](Editor& editor, bool written) {
+        if (!written) {
+            editor.notice()->post(presetLabel(row) +
+                                  QStringLiteral(" could not be saved; your changes are kept."));
+            return;
+        }
+        editor.reloadPreset(row);
+        editor.sync();
+    });
+}
+
+void Editor::saveAsNewPreset() {
+    beginAction();
+    const DeviceRef device = this->device();
+    if (!mayChangeSlots(device)) return;
+    const auto e = editing();
+    const std::size_t rows = numberOfRows();
+    if (!e || rows == 0) return;
+    // The lowest empty slot but this one. A slot not read yet is never taken for empty, nor
+    // one whose (empty) preset has unsaved edits of its own.
+    std::optional<std::size_t> target;
+    for (std::size_t slot = 0; slot < rows && !target; ++slot) {
+        if (slot == e->row) continue;
+        const auto preset = device->cachedPreset(slot);
+        if (preset && preset->empty() && !preset->dirty()) target = slot;
+    }
+    if (!target) {
+        notice()->post(QStringLiteral("No empty slot for Save As."));
+        return;
+    }
+    logFormat("save as preset %u", static_cast<unsigned>(*target + 1));
+    const std::size_t source = e->row;
+    const std::size_t slot = *target;
+    writePreset(source, slot, [source, slot](Editor& editor, bool written) {
+        if (!written) {
+            editor.notice()->post(presetLabel(source) +
+                                  QStringLiteral(" could not be saved; your changes are kept."));
+            return;
+        }
+        const DeviceRef device = editor.device();
+        if (const auto left = device ? device->cachedPreset(source) : nullptr) left->revert();
+        editor.reloadPreset(source);
+        editor.reloadPreset(slot);
+        editor.table()->selectRow(slot);
+        editor.table()->scrollRowToVisible(slot);
+        editor.sync();
+    });
+}
+
+void Editor::deletePreset() {
+    beginAction();
+    if (ui::Alert::ask(view(), kDeleteHeadline, QString()) != ui::Alert::kYes) return;
+    const DeviceRef device = this->device();
+    if (!mayChangeSlots(device)) return;
+    const auto row = selectedRow();
+    if (!row) return;
+    const std::size_t slot = *row;
+    onPedal([slot](QORUARTDevice& device, QPointer<Editor> self) {
+        if (device.erasePreset(slot)) return;  // the pedal's announcement redraws the row
+        rail(Rails::main(), [self, slot] {
+            if (self)
+                self->notice()->post(presetLabel(slot) + QStringLiteral(" could not be deleted."));
+        });
+    });
+}
+
+void Editor::revertPreset() {
+    beginAction();
+    const auto e = editing();
+    if (!e) return;
+    e->preset->revert();
+    reloadPreset(e->row);
+    revertButton_->setEnabled(false);
+    saveButton_->setEnabled(false);
+    sync();
+}
+
+void Editor::undoPresetChanges() {
+    beginAction();
+    const auto e = editing();
+    if (!e) return;
+    e->preset->undo();
+    table()->redrawRow(e->row);
+    sync();
+}
+
+void Editor::redoPresetChanges() {
+    beginAction();
+    const auto e = editing();
+    if (!e) return;
+    e->preset->redo();
+    table()->redrawRow(e->row);
+    sync();
+}
+
+bool Editor::canUndo() const {
+    const auto preset = selectedPreset();
+    return preset && preset->canUndo();
+}
+
+bool Editor::canRedo() const {
+    const auto preset = selectedPreset();
+    return preset && preset->canRedo();
+}
+
+bool Editor::validateCommand(Command command) {
+    if (!isViewLoaded()) return false;
+    switch (command) {
+        case Command::undo:
+            return canUndo();
+        case Command::redo:
+            return canRedo();
+        case Command::save:
+            return saveButton_->isEnabled();
+        case Command::saveAs:
+            return saveAsButton_->isEnabled();
+    }
+    return false;
+}
+
+void Editor::performCommand(Command command) {
+    switch (command) {
+        case Command::undo:
+            undoPresetChanges();
+            break;
+        case Command::redo:
+            redoPresetChanges();
+            break;
+        case Command::save:
+            savePreset();
+            break;
+        case Command::saveAs:
+            saveAsNewPreset();
+            break;
+    }
+}
+
+void Editor::sync() {
+    if (!isViewLoaded()) return;
+    const auto e = editing();
+    deleteButton_->setEnabled(e && !e->preset->empty());
+    saveButton_->setEnabled(e && e->preset->dirty());
+}
+
+}  // namespace harbrix

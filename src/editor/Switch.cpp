@@ -1,0 +1,17 @@
+// Parameter switches.
+#include "editor/Switch.h"
+
+#include "ui/ImageCatalog.h"
+#include "ui/ImageStore.h"
+
+namespace harbrix {
+
+Switch::Switch(QWidget* parent)
+    : ui::ToggleButton(ui::imageName(ui::images::kEditorSwitch), parent) {
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (action_) action_(this);
+    });
+}
+
+}  // namespace harbrix

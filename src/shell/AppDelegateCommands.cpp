@@ -1,0 +1,44 @@
+// The File and Edit commands (Save, Save As, Undo, Redo) go to the shown screen: each screen
+// says whether it takes a command now, which enables the menu item while the menu is open,
+// and is asked again when a shortcut is pressed.
+#include <QMenu>
+
+#include "shell/AppDelegate.h"
+#include "shell/Window.h"
+
+namespace harbrix {
+namespace {
+
+constexpr Screen::Command kCommands[] = {Screen::Command::save, Screen::Command::saveAs,
+                                         Screen::Command::undo, Screen::Command::redo};
+
+}  // namespace
+
+void AppDelegate::connectCommands() {
+    for (const Screen::Command command : kCommands) {
+        QAction* action = window_->commandAction(command);
+        connect(action, &QAction::triggered, this, [this, command] { performCommand(command); });
+    }
+    // An open menu shows what the screen takes; a closed one lets every shortcut through to
+    // be checked when it is pressed.
+    for (QMenu* menu : {window_->fileMenu(), window_->editMenu()}) {
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            for (const Screen::Command command : kCommands)
+                window_->commandAction(command)->setEnabled(validateCommand(command));
+        });
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            for (const Screen::Command command : kCommands)
+                window_->commandAction(command)->setEnabled(true);
+        });
+    }
+}
+
+bool AppDelegate::validateCommand(Screen::Command command) {
+    return currentController_ && currentController_->validateCommand(command);
+}
+
+void AppDelegate::performCommand(Screen::Command command) {
+    if (validateCommand(command)) currentController_->performCommand(command);
+}
+
+}  // namespace harbrix

@@ -1,0 +1,174 @@
+// The editor in the real application: real discovery finds the simulated pedal, the user
+// edits three parameters with the mouse, undoes and redoes with the Edit menu's shortcuts
+// and saves with the File menu's; the pedal then holds exactly the edited bytes, and
+// harbrixctl params reads those bytes back and writes them again. The window is saved into
+// build/screenshots/editor/ along the way.
+#include <QMenu>
+#include <QTest>
+
+#include "EditorHarness.h"
+#include "devices/PresetParameters.h"
+#include "editor/Detail.h"
+#include "editor/DetailStack.h"
+#include "editor/Light.h"
+#include "shell/AppDelegate.h"
+#include "shell/Application.h"
+#include "shell/MIV3Status.h"
+#include "shell/QtMainRail.h"
+#include "shell/Window.h"
+#include "support/Paths.h"
+#include "support/Program.h"
+#include "ui/Animation.h"
+#include "ui/Fonts.h"
+#include "ui/ImageButton.h"
+
+using namespace harbrix;
+using test::presetNamed;
+
+namespace {
+
+constexpr int kConnectMs = 20000;
+
+std::unique_ptr<AppDelegate> launch(const std::string& folder) {
+    qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
+    qputenv("HARBRIX_USB_INVENTORY",
+            QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) + "/pedalsim inventory '" +
+                                      folder + "'"));
+    AppDelegate::Options options;
+    options.driver.needsKext = [] { return false; };
+    auto controller = std::make_unique<AppDelegate>(options);
+    controller->applicationDidFinishLaunching();
+    return controller;
+}
+
+// The point of a widget in the window's coordinates, for input the window routes itself.
+void clickAt(QWidget* widget, const QPoint& point = QPoint(-1, -1)) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, point.x() < 0 ? widget->rect().center() : point);
+}
+
+}  // namespace
+
+class EditorAppQtTest : public QObject {
+    Q_OBJECT
+    test::TempDir pedals{"editor-app"};
+    test::TempDir cache{"editor-app-cache"};
+
+  private slots:
+    void initTestCase() {
+        ui::fonts::install();
+        ui::animation::setInstant(true);
+        bindMainRailToQt();
+        qputenv("HARBRIX_LINK_FRAMING", "fast");
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path()));
+    }
+
+    void editSaveAndReadBackFromTheTerminal() {
+        const std::string state = pedals.file("state.json");
+        test::writeState(state, {{0, presetNamed("Clean Octaves")},
+                                 {1, presetNamed("Whammy~Dive", 0x30)},
+                                 {2, presetNamed("", 0x50)},
+                                 {3, presetNamed("Detuned Lead", 0x22)}});
+        auto simulator = std::make_unique<test::Simulator>(std::vector<std::string>{
+            "--dir", pedals.path(), "--model", "MIV3", "--serial", "EDITAPP1", "--state", state});
+        QVERIFY2(simulator->running(), simulator->error().c_str());
+        auto controller = launch(pedals.path());
+        Window* window = controller->window();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTRY_COMPARE_WITH_TIMEOUT(controller->currentController()->className(),
+                                  QStringLiteral("MIV3Editor"), kConnectMs);
+        DeviceRef device = controller->currentDevice();
+        QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
+        QTRY_VERIFY(controller->initialized());
+        auto* editor = dynamic_cast<MIV3Editor*>(controller->editor().get());
+        QVERIFY(editor != nullptr);
+        QTRY_VERIFY(device->cachedPreset(3) != nullptr);
+
+        // The user picks "Detuned Lead" in the list.
+        clickAt(editor->table()->row(3));
+        QTRY_COMPARE(editor->status()->title()->text(), QStringLiteral("04 Detuned Lead"));
+        const auto preset = device->cachedPreset(3);
+        // The pedal has loaded the picked preset and the picture's lamp says so.
+        QTRY_VERIFY(editor->presetLoadedLight()->on());
+        QVERIFY(test::saveShot(window, QStringLiteral("app-named-preset")));
+
+        // Three edits with the mouse: a fader dragged up, a knob turned, a switch flipped.
+        auto* fader = qobject_cast<ui::Fader*>(editor->control("levelM2"));
+        QTest::mousePress(fader, Qt::LeftButton, {}, QPoint(22, fader->height() - 12));
+        QTest::mouseMove(fader, QPoint(22, 60));
+        QTest::mouseRelease(fader, Qt::LeftButton, {}, QPoint(22, 60));
+        auto* knob = qobject_cast<ui::Knob*>(editor->control("masterVolume"));
+        clickAt(knob, QPoint(knob->width() - 4, knob->height() / 2));  // pointing right
+        clickAt(editor->control("direct"));
+        QCOMPARE(preset->undoHistory().undoActionName(), std::string("Edit Setting"));
+        const int levelM2 = *preset->value("levelM2");
+        const int volume = *preset->value("masterVolume");
+        QVERIFY(levelM2 > 17);
+        QVERIFY(volume > 17 && volume < 127);
+        QCOMPARE(preset->value("direct"), 1);
+        QVERIFY(test::saveShot(window, QStringLiteral("app-dirty-preset")));
+
+        // The Edit menu's Undo and Redo reach the editor through their shortcuts.
+        const Bytes edited = preset->serialized();
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(preset->value("direct"), 0);
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(preset->serialized(), edited);
+        // An open menu shows what the editor takes.
+        window->fileMenu()->popup(window->mapToGlobal(QPoint(0, 0)));
+        QTRY_VERIFY(window->fileMenu()->isVisible());
+        QVERIFY(window->commandAction(Screen::Command::save)->isEnabled());
+        QVERIFY(window->commandAction(Screen::Command::saveAs)->isEnabled());
+        window->fileMenu()->hide();
+
+        // Saved with the File menu's shortcut: the pedal holds exactly these bytes.
+        QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(test::storedHex(state, 3), test::hexText(edited));
+        QTRY_VERIFY(!editor->saveButton()->isEnabled());
+        QVERIFY(!window->commandAction(Screen::Command::undo)->isEnabled() ||
+                !controller->validateCommand(Screen::Command::undo));
+
+        // The status panel compressed, the breakout panel open.
+        QVERIFY(test::saveShot(window, QStringLiteral("app-status-expanded")));
+        clickAt(editor->status()->compressButton());
+        auto& details = editor->breakoutBox()->details();
+        QVERIFY(details.size() >= 2);
+        clickAt(details[0]->toggle());
+        clickAt(details[1]->toggle());
+        QVERIFY(details[0]->isOpen() && details[0]->content()->isVisible());
+        QVERIFY(details[1]->isOpen() && details[1]->content()->isVisible());
+        QVERIFY(details[1]->y() >= details[0]->y() + details[0]->contentHeight() + 20);
+        QVERIFY(test::saveShot(window, QStringLiteral("app-breakout-open")));
+
+        // The terminal sees the same bytes once the application has let the pedal go.
+        controller.reset();
+        QORUARTDevice::resetRegistry();
+        QTRY_VERIFY(device.use_count() == 1);
+        device.reset();
+        const auto ctl = [&](std::vector<std::string> words) {
+            words.insert(words.begin(), {"params", simulator->path(), "MIV3"});
+            return test::runProgram(test::binPath("harbrixctl"), words,
+                                    {{"XDG_CACHE_HOME", cache.path()}});
+        };
+        const auto shown = ctl({"4"});
+        QVERIFY2(shown.status == 0, shown.err.c_str());
+        for (const auto& parameter : parameters::table()) {
+            const std::string line =
+                std::string(parameter.key) + std::string(22 - parameter.key.size() + 1, ' ') +
+                parameters::valueText(parameter, *preset->value(parameter.key)) + "\n";
+            QVERIFY2(shown.out.find(line) != std::string::npos, line.c_str());
+        }
+        const auto written = ctl({"4", "masterVolume=99"});
+        QVERIFY2(written.status == 0, written.err.c_str());
+        Bytes expected = edited;
+        expected[32] = 99 << 1;
+        QCOMPARE(test::storedHex(state, 3), test::hexText(expected));
+    }
+};
+
+int main(int argc, char** argv) {
+    harbrix::Application application(argc, argv);
+    EditorAppQtTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "EditorAppQtTest.moc"
