@@ -83,7 +83,8 @@ const char* const kUsage =
     "                [--latency MS] [--pace] [--timeouts R,G,F,C] [--fail-after N]\n"
     "                [--error CMD[@ARG]=E]... [--stray N] [--crlf] [--log]\n"
     "                [--record FILE] [--corrupt CMD=N]... [--silent-from CMD=N]...\n"
-    "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n";
+    "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n"
+    "       pedalsim --help | --version\n";
 
 std::string Options::nodeName() const {
     if (qorName) return "cu.qor" + modelName(identity.model) + "-" + serial;
