@@ -116,9 +116,14 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
 
     // Installs the latest software release into the running bundle on a background rail and
     // calls `completion` on the main rail with the outcome. False only without a completion.
+    // Where the bundle cannot be replaced (installsItself() is false) nothing is touched and
+    // the outcome is false.
     bool update(std::function<void(bool)> completion);
     // The bundle folder that update() replaces "Contents" in; the running bundle by default.
     void setInstallBundle(std::string bundle);
+    // Whether update() can replace the bundle: false when this user may not write to it, as
+    // when the system's package manager installed it and installs its new releases too.
+    bool installsItself() const;
 
     void showWindowIfUpdateAvailable();
     void showWindowForUpdate(const UpdateEntry& entry);
@@ -134,6 +139,7 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
     void tellDelegate();
     void setOutcome(std::string outcome);
     void scheduleNext(double checkSeconds);
+    std::string installBundle() const;
     QueueRef checkRail();
 
     const Context context_;

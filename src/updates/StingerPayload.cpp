@@ -1,6 +1,7 @@
 // The payload cache (verify, delete when corrupt, download) and the software installation.
 #include "updates/Stinger.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,15 @@ constexpr const char* kInstalledItem = "Harbrix.app/Contents";
 bool verified(const Bytes& payload, const UpdateEntry& entry) {
     return static_cast<std::int64_t>(payload.size()) == entry.size &&
            MD5String(payload) == entry.hash;
+}
+
+// Writable by this user. Root may write anywhere, so for root a folder without any write
+// permission bit counts as read-only too.
+bool writableFolder(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
 
 std::optional<Bytes> readFile(const std::string& path) {
@@ -87,6 +97,20 @@ void Stinger::setInstallBundle(std::string bundle) {
     installBundle_ = std::move(bundle);
 }
 
+std::string Stinger::installBundle() const {
+    std::string bundle;
+    {
+        std::lock_guard lock(mutex_);
+        bundle = installBundle_;
+    }
+    return bundle.empty() ? Bundle::bundlePath().value_or("") : bundle;
+}
+
+bool Stinger::installsItself() const {
+    const std::string bundle = installBundle();
+    return !bundle.empty() && writableFolder(bundle) && writableFolder(bundle + "/Contents");
+}
+
 bool Stinger::update(std::function<void(bool)> completion) {
     if (!completion) return false;
     const auto finish = [completion](bool success) {
@@ -97,14 +121,16 @@ bool Stinger::update(std::function<void(bool)> completion) {
         finish(true);
         return true;
     }
+    if (!installsItself()) {
+        logLine(
+            "update: the application's folder is not writable; the system's package manager "
+            "installs new releases");
+        finish(false);
+        return true;
+    }
     // Process-wide for the same reason as the check rails.
     static const QueueRef installRail = railsQueue("com.qor.wharvel.stinger.install");
-    std::string bundle;
-    {
-        std::lock_guard lock(mutex_);
-        bundle = installBundle_;
-    }
-    if (bundle.empty()) bundle = Bundle::bundlePath().value_or("");
+    const std::string bundle = installBundle();
     std::weak_ptr<Stinger> weak = weak_from_this();
     installRail->async([weak, finish, bundle] {
         const auto self = weak.lock();
