@@ -125,6 +125,8 @@ void StingerWindow::showForUpdate(const UpdateEntry& entry) {
     // Nothing to install here for a packaged application: one button closes the window.
     installButton_->setVisible(!packaged);
     cancelButton_->setText(packaged ? QStringLiteral("OK") : QStringLiteral("Cancel"));
+    // Alone, it takes the right edge the install button leaves.
+    cancelButton_->setGeometry(frame(packaged ? 451 + 155 - 80 : 451 - 80, 13, 80, 32));
     cancelButton_->setDefault(packaged);
     installButton_->setDefault(!packaged);
     subhead_->resize(subhead_->sizeHint().width(), subhead_->height());

@@ -166,7 +166,12 @@ class WindowsQtTest : public QObject {
         QVERIFY(window->subhead()->geometry().right() < StingerWindow::kWidth);
         QVERIFY(!window->installButton()->isVisible());
         QCOMPARE(window->cancelButton()->text(), QStringLiteral("OK"));
+        QCOMPARE(window->cancelButton()->geometry().right(),
+                 window->installButton()->geometry().right());
         QVERIFY(window->cancelButton()->isDefault());
+        QDir().mkpath(QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/shell"));
+        window->grab().save(QStringLiteral(HARBRIX_TEST_BIN_DIR
+                                           "/../screenshots/shell/software-update-packaged.png"));
         window->install();  // nothing to install here: the buttons stay as they are
         QVERIFY(window->cancelButton()->isEnabled());
         window->hide();
@@ -179,6 +184,7 @@ class WindowsQtTest : public QObject {
         QVERIFY(window->installButton()->isVisible());
         QVERIFY(window->installButton()->isDefault());
         QCOMPARE(window->cancelButton()->text(), QStringLiteral("Cancel"));
+        QCOMPARE(window->cancelButton()->geometry(), QRect(371, 370 - 13 - 32, 80, 32));
         window->hide();
         ApplicationInfo::setStinger(nullptr);
     }
