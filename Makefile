@@ -41,7 +41,7 @@ package-check: package
 	scripts/check-package.sh build
 
 build-asan/build.ninja:
-	cmake -S . -B build-asan -G Ninja -DHARBRIX_SANITIZE=address -DHARBRIX_DEVICE_LAYER_ONLY=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build-asan -G Ninja -DHARBRIX_SANITIZE=address -DHARBRIX_DEVICE_LAYER_ONLY=ON -DHARBRIX_SANITIZED_WINDOW_TESTS=ON -DCMAKE_BUILD_TYPE=Debug
 
 asan: deps build-asan/build.ninja
 	cmake --build build-asan -j$(JOBS)

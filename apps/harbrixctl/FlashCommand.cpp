@@ -1,8 +1,11 @@
 // harbrixctl flash FILE: writes a raw or LDR firmware image into the pedal, with a progress
-// bar on a terminal and one line per whole percent otherwise. Exits 0 only when the update
-// reports success.
+// bar on a terminal and one line per whole percent otherwise. Files the pedal cannot take are
+// refused before it is touched (status 2); Ctrl-C stops the flash in order. Exits 0 only when
+// the update reports success.
+#include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -11,8 +14,10 @@
 #include "PedalControl.h"
 #include "PresetCommands.h"
 #include "link/Commands.h"
+#include "link/FirmwareFlash.h"
 #include "link/FirmwareImage.h"
 #include "link/Request.h"
+#include "platform/MainLoop.h"
 
 namespace harbrix::ctl {
 namespace {
@@ -58,6 +63,39 @@ void forgetSpeedWhenRestarted(QORUARTDevice& device) {
     device.setFilenumber(0);
 }
 
+// Ctrl-C or SIGTERM while the flash runs stops it in order: the page under way finishes and
+// the pedal is told to recover, rather than the process dying with the pedal half-written.
+std::atomic<FirmwareFlash*> interruptible = nullptr;
+
+void stopOnSignal(int) {
+    if (FirmwareFlash* flash = interruptible.load()) flash->stop();
+    static const char kNote[] = "\nstopping after the current page...\n";
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+}
+
+class SignalsStopFlash {
+  public:
+    explicit SignalsStopFlash(FirmwareFlash& flash) {
+        interruptible = &flash;
+        struct sigaction action {};
+        action.sa_handler = stopOnSignal;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &interrupt_);
+        ::sigaction(SIGTERM, &action, &terminate_);
+    }
+    ~SignalsStopFlash() {
+        ::sigaction(SIGINT, &interrupt_, nullptr);
+        ::sigaction(SIGTERM, &terminate_, nullptr);
+        interruptible = nullptr;
+    }
+    SignalsStopFlash(const SignalsStopFlash&) = delete;
+    SignalsStopFlash& operator=(const SignalsStopFlash&) = delete;
+
+  private:
+    struct sigaction interrupt_ {};
+    struct sigaction terminate_ {};
+};
+
 }  // namespace
 
 int flashCommand(const CommandLine& line) {
@@ -65,27 +103,36 @@ int flashCommand(const CommandLine& line) {
     auto session = DeviceSession::fromCommandLine(line, error, 1);
     if (!session) return usageError(error);
     const std::string& path = session->arguments()[0];
-    const auto image = bytesOfFile(path);
-    if (!image) return usageError("cannot read the image file \"" + path + "\"");
-    if (image->empty()) return usageError("the image file \"" + path + "\" is empty");
-    if (isLDR(*image) && !dataFromLDR(*image))
-        return usageError("\"" + path + "\" starts as LDR text but holds no firmware image");
+    const auto file = bytesOfFile(path);
+    if (!file) return usageError("cannot read the image file \"" + path + "\"");
+    // Refused before the pedal is even brought up.
+    if (const auto refusal = flashableImage(*file).refusal; refusal != ImageRefusal::none)
+        return usageError("\"" + path + "\": " + refusalText(refusal));
 
+    if (const int status = runBroughtUp(*session, line, [](QORUARTDevice&) { return 0; }))
+        return status;
     FlashProgress progress;
-    return runBroughtUp(*session, line, [&](QORUARTDevice& device) {
-        const bool updated =
-            device.updateFirmware(*image, [&progress](double percent) { progress.show(percent); });
-        forgetSpeedWhenRestarted(device);
-        // After the progress reports, which are still on their way to the main rail.
-        rail(Rails::main(), [&progress, updated] {
-            progress.finish();
-            if (updated)
-                std::printf("firmware written; the pedal is restarting\n");
-            else
-                fail(kPedalFailed, "the firmware update failed");
+    std::optional<FirmwareFlash::Outcome> outcome;
+    const auto flash = FirmwareFlash::start(
+        session->device(), *file, [&progress](double percent) { progress.show(percent); },
+        [&outcome](FirmwareFlash::Outcome ended) {
+            outcome = ended;
+            MainLoop::quit();
         });
-        return updated ? 0 : kPedalFailed;
-    });
+    if (!flash) return fail(kPedalFailed, "the firmware update could not start");
+    {
+        SignalsStopFlash signals(*flash);
+        MainLoop::run();
+    }
+    progress.finish();
+    using Outcome = FirmwareFlash::Outcome;
+    if (outcome == Outcome::written || outcome == Outcome::failed || outcome == Outcome::stopped)
+        railSync(session->device()->queue(),
+                 [device = session->device()] { forgetSpeedWhenRestarted(*device); });
+    const std::string text = FirmwareFlash::outcomeText(outcome.value_or(Outcome::gone));
+    if (outcome != Outcome::written) return fail(kPedalFailed, text);
+    std::printf("%s\n", text.c_str());
+    return 0;
 }
 
 }  // namespace harbrix::ctl

@@ -54,7 +54,9 @@ const std::vector<Command> kCommands = {
      settingsCommand},
     {"reset", "[NODE MODEL] presets,expression,midi,display|all", "restore factory settings",
      resetCommand},
-    {"flash", "[NODE MODEL] FILE", "write a raw or LDR firmware image into the pedal",
+    {"flash", "[NODE MODEL] FILE",
+     "write a raw or LDR firmware image into the pedal (Ctrl-C stops it after the current page "
+     "and has the pedal recover)",
      flashCommand},
     {"effect", "[NODE MODEL] on|off", "switch the effect as the footswitch does", effectCommand},
 };

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "link/DeviceDelegate.h"
+
 #include "link/QORUARTDevice.h"
 
 namespace harbrix {
@@ -14,6 +16,10 @@ namespace harbrix {
 struct DeviceRegistry {
     // File name of the node -> the device serving it. Touched on the check rail only.
     std::map<std::string, DeviceRef> devices;
+    // File name of the node -> why the pedal there could not be brought up. Check rail only.
+    std::map<std::string, OpenFailure> failures;
+    // Whether the last pass could not read the nodes or the inventory (check rail only).
+    bool unreadable = false;
     std::atomic<bool> initialized{false};
     // Timers armed by the loops of an earlier generation do nothing (reset by tests).
     std::atomic<unsigned> generation{0};

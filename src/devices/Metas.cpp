@@ -56,14 +56,10 @@ std::optional<Metas::Paths> Metas::paths(const std::string& root) {
     std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(root.c_str()), ::closedir);
     if (!folder) return std::nullopt;
     Paths paths;
-    bool listed = false;
     while (const dirent* entry = ::readdir(folder.get())) {
         const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        listed = true;
         if (const auto serial = serialFromNodeName(name)) paths[*serial] = root + "/" + name;
     }
-    if (!listed) return std::nullopt;
     return paths;
 }
 
@@ -83,14 +79,14 @@ std::optional<Metas::Records> Metas::unfiltered(const nlohmann::json& node, Reco
 
 std::optional<Metas> Metas::join(const std::optional<Paths>& paths,
                                  const std::optional<Records>& records) {
-    if (!paths || paths->empty() || !records || records->empty()) return std::nullopt;
+    if (!paths || !records) return std::nullopt;
     Metas metas;
     for (const auto& [serial, record] : *records) {
         const auto path = paths->find(serial);
-        if (emptyNode(record) || path == paths->end()) return std::nullopt;
+        if (emptyNode(record) || path == paths->end()) continue;
         auto meta = Meta::metaWithName(text(record, "_name"), hexIdentifier(record, "vendor_id"),
                                        hexIdentifier(record, "product_id"), serial, path->second);
-        if (!meta) return std::nullopt;
+        if (!meta) continue;
         metas.core_.emplace(serial, std::move(*meta));
     }
     return metas;
@@ -98,7 +94,7 @@ std::optional<Metas> Metas::join(const std::optional<Paths>& paths,
 
 std::optional<Metas> Metas::metas() {
     const auto nodes = paths(deviceRootDirectory());
-    if (!nodes || nodes->empty()) return std::nullopt;
+    if (!nodes) return std::nullopt;
     return join(nodes, unfiltered(UsbInventory::text()));
 }
 

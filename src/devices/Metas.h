@@ -21,7 +21,7 @@ class Metas {
 
     // Every node in `root` named like a pedal's ("cu.usbserial-SERIAL", "cu.qorMODEL-SERIAL");
     // a later node with the same serial replaces an earlier one. None when the folder cannot
-    // be listed or is empty.
+    // be listed; an empty folder holds no pedal.
     static std::optional<Paths> paths(const std::string& root);
     // The "QOR" records of the inventory: the value of "SPUSBDataType", walked down through
     // arrays and dictionaries. A record's own children are not walked. None when there is no
@@ -30,12 +30,14 @@ class Metas {
     // One step of that walk: adds what `node` holds to `accumulator`; none for a node that is
     // neither an array nor a dictionary.
     static std::optional<Records> unfiltered(const nlohmann::json& node, Records accumulator);
-    // Records joined with paths. A record without a node, or one that cannot make a Meta
-    // (name missing, vendor or product id missing or zero) makes the whole result none: one
-    // unusable pedal hides them all. None as well when either side is none or empty.
+    // Records joined with paths. A record without a node (the node is made a moment after the
+    // USB record appears), or one that cannot make a Meta (name missing, vendor or product id
+    // missing or zero) is left out, and only that pedal with it. None when either side could
+    // not be read: nothing can be said of any pedal then.
     static std::optional<Metas> join(const std::optional<Paths>& paths,
                                      const std::optional<Records>& records);
-    // The join of the device root's nodes and the USB inventory, as one discovery pass sees it.
+    // The join of the device root's nodes and the USB inventory, as one discovery pass sees it;
+    // none when either could not be read.
     static std::optional<Metas> metas();
 
     // The Meta of that serial; none for an empty or unknown serial.

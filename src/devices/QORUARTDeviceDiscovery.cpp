@@ -7,6 +7,7 @@
 #include "devices/DeviceRails.h"
 #include "devices/DeviceRegistry.h"
 #include "devices/Metas.h"
+#include "devices/Synchronisation.h"
 #include "platform/Log.h"
 
 namespace harbrix {
@@ -73,24 +74,55 @@ void QORUARTDevice::listenForDeviceUpdates() {
 void QORUARTDevice::check() {
     auto& registry = deviceRegistry();
     const auto metas = Metas::metas();
+    // Without a reading nothing can be said of any pedal: a pedal that really left is
+    // reported by the next pass that can see it is gone.
+    if (!metas) {
+        if (!registry.unreadable)
+            logLine("discovery :: the device nodes or the USB inventory could not be read");
+        registry.unreadable = true;
+        return;
+    }
+    registry.unreadable = false;
     auto missing = registry.devices;
-    if (metas) {
-        for (const Meta& meta : *metas) {
-            const std::string filename = meta.filename();
-            if (registry.devices.count(filename) == 0) {
-                DeviceRef device = QORUARTDevice::device(meta);
-                if (!device) continue;
-                registry.devices[filename] = device;
-                logFormat("%s is connected", device->name().c_str());
-                railSync(device->queue(), [&device] { device->completeInitialization(); });
-                deviceIsConnected(device);
-            }
-            missing.erase(filename);
+    std::map<std::string, OpenFailure> failures;
+    for (const Meta& meta : *metas) {
+        const std::string filename = meta.filename();
+        missing.erase(filename);
+        if (registry.devices.count(filename) != 0) continue;
+        DeviceRef device = QORUARTDevice::device(meta);
+        if (!device) continue;
+        const auto known = registry.failures.find(filename);
+        if (known == registry.failures.end()) logFormat("%s is connected", device->name().c_str());
+        bool ready = false;
+        railSync(device->queue(), [&device, &ready] { ready = device->completeInitialization(); });
+        if (!ready) {
+            // Not registered: the next pass tries again, and the owner is told why.
+            OpenFailure failure{device->name(), device->serial(), device->failureCause()};
+            if (known == registry.failures.end() || !(known->second == failure))
+                logFormat("%s could not be opened: %s", device->name().c_str(),
+                          failure.reason.c_str());
+            failures.emplace(filename, std::move(failure));
+            continue;
         }
+        registry.devices[filename] = device;
+        deviceIsConnected(device);
     }
     for (const auto& [filename, device] : missing) {
         (void)filename;
         device->remove();
+    }
+    for (const auto& [filename, device] : registry.devices) {
+        (void)filename;
+        Synchronisation::retryUnread(device);
+    }
+    if (failures != registry.failures) {
+        registry.failures = std::move(failures);
+        std::vector<OpenFailure> list;
+        for (const auto& [filename, failure] : registry.failures) list.push_back(failure);
+        rail(Rails::main(), [list] {
+            if (DeviceDelegate* delegate = QORUARTDevice::delegate())
+                delegate->devicesFailedToOpen(list);
+        });
     }
 }
 

@@ -4,37 +4,12 @@
 #include "devices/DeviceRails.h"
 #include "devices/DeviceRegistry.h"
 #include "devices/Meta.h"
+#include "devices/Synchronisation.h"
 #include "link/DeviceDelegate.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace harbrix {
-namespace {
-
-constexpr unsigned kOccupancyBits = 128;
-
-// On the device's queue: the state block, every occupied slot into the preset cache in
-// ascending order, then the settings.
-void synchronize(const DeviceRef& device) {
-    const LCXreply state = device->getInitialDeviceState();
-    device->setLcxreply(state);
-    device->enableHardwareControl();
-    for (unsigned slot = 0; slot < kOccupancyBits; ++slot)
-        if (state.isOccupied(slot)) device->refreshPreset(slot);
-    const SettingsBlock settings = SettingsBlock::fromLCXreply(state);
-    if (settings == device->settings()) {
-        device->setRefreshing(false);
-        return;
-    }
-    device->setSettings(settings);
-    railBehind(Rails::main(), [device] {
-        device->setRefreshing(false);
-        if (DeviceDelegate* delegate = QORUARTDevice::delegate())
-            delegate->deviceHasUpdatedSettings(device, device->settings());
-    });
-}
-
-}  // namespace
 
 DeviceRegistry& deviceRegistry() {
     // Never destroyed: the check rail may still be at work while the program exits.
@@ -93,7 +68,7 @@ void QORUARTDevice::deviceIsConnected(const DeviceRef& device) {
         // goes, and must not keep the device alive.
         std::weak_ptr<QORUARTDevice> weak = device;
         railBehind(device->queue(), [weak] {
-            if (const auto alive = weak.lock()) synchronize(alive);
+            if (const auto alive = weak.lock()) Synchronisation::initial(alive);
         });
     });
 }
@@ -161,6 +136,8 @@ void QORUARTDevice::resetRegistry() {
     railSync(DeviceRails::check(), [&registry] {
         ++registry.generation;
         registry.devices.clear();
+        registry.failures.clear();
+        registry.unreadable = false;
     });
     registry.initialized = false;
     setDelegate(nullptr);

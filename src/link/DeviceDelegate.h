@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/SettingsBlock.h"
 
@@ -12,6 +13,15 @@ namespace harbrix {
 
 class QORUARTDevice;
 using DeviceRef = std::shared_ptr<QORUARTDevice>;
+
+// A pedal that discovery found but could not bring up; it is tried again on every pass.
+struct OpenFailure {
+    std::string name;  // the model name, "MIV3"
+    std::string serial;
+    std::string reason;  // in words for the user: "Permission denied"
+
+    bool operator==(const OpenFailure&) const = default;
+};
 
 class DeviceDelegate {
   public:
@@ -29,6 +39,9 @@ class DeviceDelegate {
                                         const std::shared_ptr<void>& shield) = 0;
     // The pedal the user works with, if any.
     virtual DeviceRef currentDevice() = 0;
+    // The pedals found but not brought up, told again whenever that list changes (empty
+    // once none is left).
+    virtual void devicesFailedToOpen(const std::vector<OpenFailure>& /*failures*/) {}
 };
 
 }  // namespace harbrix

@@ -60,6 +60,63 @@ std::optional<Bytes> dataFromLDR(const Bytes& text) {
     return image;
 }
 
+bool isIntelHex(const Bytes& bytes) {
+    // A record: ':' LL AAAA TT (LL data bytes) CC, so at least ten digits.
+    constexpr std::size_t kShortestRecordDigits = 10;
+    std::size_t at = 0;
+    // Editors and converters may put blank lines or a byte-order mark first.
+    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) at = 3;
+    while (at < bytes.size() && (bytes[at] == '\r' || bytes[at] == '\n' || bytes[at] == ' '))
+        ++at;
+    if (at >= bytes.size() || bytes[at] != ':') return false;
+    std::size_t digits = 0;
+    for (++at; at < bytes.size() && bytes[at] != '\r' && bytes[at] != '\n'; ++at) {
+        if (hexDigit(bytes[at]) < 0) return false;
+        ++digits;
+    }
+    return digits >= kShortestRecordDigits && digits % 2 == 0;
+}
+
+FlashableImage flashableImage(const Bytes& file) {
+    FlashableImage result;
+    if (file.empty()) {
+        result.refusal = ImageRefusal::empty;
+    } else if (isIntelHex(file)) {
+        result.refusal = ImageRefusal::intelHex;
+    } else if (isLDR(file)) {
+        if (auto converted = dataFromLDR(file))
+            result.bytes = std::move(*converted);
+        else
+            result.refusal = ImageRefusal::badLDR;
+    } else if (file.size() <= kPedalFlashSize) {
+        result.bytes = file;
+    } else {
+        result.refusal = ImageRefusal::tooLarge;
+    }
+    if (result.bytes.size() > kPedalFlashSize) {
+        result.bytes.clear();
+        result.refusal = ImageRefusal::tooLarge;
+    }
+    return result;
+}
+
+std::string refusalText(ImageRefusal refusal) {
+    switch (refusal) {
+        case ImageRefusal::none:
+            return {};
+        case ImageRefusal::empty:
+            return "The firmware file is empty.";
+        case ImageRefusal::intelHex:
+            return "The file is Intel HEX text, which the pedal cannot take; choose a raw (.bin) "
+                   "or LDR (.ldr) image.";
+        case ImageRefusal::badLDR:
+            return "The file starts as LDR text but holds no firmware image.";
+        case ImageRefusal::tooLarge:
+            return "The image is larger than the pedal's flash (4 MiB).";
+    }
+    return {};
+}
+
 std::optional<Bytes> bytesOfFile(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;

@@ -104,12 +104,16 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
 
     // ---- Bring-up and identification
     bool completeInitialization();
-    // Why the last open or handshake failed, in words for the user ("no answer to WHO_RU").
+    // Why the last open or handshake failed, for the log ("no answer to WHO_RU").
     std::string failureReason() const;
+    // The same in words for the pedal's owner ("Permission denied", "it does not answer").
+    std::string failureCause() const;
     std::optional<UARTResponse> handshake();
     bool setDeviceSpeed(std::uint32_t speed);
     bool enableHardwareControl();
     LCXreply getInitialDeviceState();
+    // The state block, or none when the pedal did not give one.
+    std::optional<LCXreply> readDeviceState();
     void getDeviceState();
 
     const std::shared_ptr<Model>& model() const { return model_; }
@@ -185,9 +189,24 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     // Flashes a raw or LDR image page by page, each one read back, and reboots the pedal.
     // Progress (0..100) arrives on the main rail in order: 0, once per page, 100 on success.
     // Once the pedal is suspended it is left restarting whatever happens (rebooted, or told
-    // to recover and reboot) and has to be brought up again.
+    // to recover and reboot) and has to be brought up again. An image the pedal cannot take
+    // (see flashableImage) is refused before anything is sent.
     using Progress = std::function<void(double percent)>;
     bool updateFirmware(const Bytes& image, Progress progress = {});
+    // How a flash ended.
+    enum class FlashOutcome {
+        written,       // every page written and read back; the pedal is restarting
+        refused,       // the image was refused; nothing was sent
+        notSuspended,  // the pedal did not suspend; nothing more was sent
+        failed,        // a page failed; the pedal was told to recover and reboot
+        stopped,       // stopped between pages; the pedal was told to recover and reboot
+        cancelled,     // stopped before the pedal was suspended; nothing was sent
+        gone,          // the pedal went before the update could start; nothing was sent
+    };
+    // The update above, asking `stopRequested` (when given) before the suspend and before
+    // each page: a page under way always finishes first, then the pedal is told to recover.
+    using StopHook = std::function<bool()>;
+    FlashOutcome flashFirmware(const Bytes& image, Progress progress, const StopHook& stopRequested);
 
     // ---- Registry and discovery: src/devices/QORUARTDeviceRegistry.cpp
     // Announcements to the delegate, posted to the main rail; nothing for an absent device.
@@ -233,6 +252,15 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     bool paused() const { return paused_; }
     bool dead() const { return dead_; }
     void setDead(bool dead) { dead_ = dead; }
+    // Whether a state block has been read since the connection: until then no slot is known.
+    bool stateBlockRead() const { return stateBlockRead_; }
+    void setStateBlockRead(bool read) { stateBlockRead_ = read; }
+    // Whether the first synchronisation after the connection has ended, however far it got.
+    bool synchronised() const { return synchronised_; }
+    void setSynchronised(bool synchronised) { synchronised_ = synchronised; }
+    // One retry of the slots not read yet at a time: false when one is under way already.
+    bool beginRetry() { return !retrying_.exchange(true); }
+    void endRetry() { retrying_ = false; }
 
     // ---- Preset operations and the preset cache: src/devices/QORUARTDevicePresets.cpp
     // Slots are 0-based; every operation refuses a slot at or above the schema's slot count
@@ -260,6 +288,8 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
 
     // The preset cache. Text keys are read as "0x" hexadecimal or decimal numbers; an
     // unreadable key finds and stores nothing. The object itself is stored, not a copy.
+    // Null for a slot nobody has read (its content is not known); an empty preset for an
+    // empty slot.
     std::shared_ptr<Preset> cachedPreset(std::size_t slot) const;
     std::shared_ptr<Preset> cachedPreset(std::string_view key) const;
     void setCachedPreset(std::shared_ptr<Preset> preset, std::size_t slot);
@@ -284,6 +314,9 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     void refreshAllPresets(RefreshCompletion completed = {});
     // Nothing for a slot past the schema.
     void refreshPreset(std::size_t slot, bool immediately = true);
+    // Reads one slot into the cache, announcing it when its saved bytes changed; false when
+    // the read failed. On the pedal's queue.
+    bool refreshSlot(std::size_t slot);
     // A full refresh every 5 s after the previous one ended, for as long as the device lives.
     // Call on the main rail.
     void listenForPresetUpdates();
@@ -302,7 +335,9 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
         std::size_t index) const;
 
   private:
-    void fail(std::string reason);
+    // `cause` says it for the pedal's owner; the reason itself when empty.
+    void fail(std::string reason, std::string cause = {});
+    std::optional<UARTResponse> switchAgainAndHandshake();
     void record(std::uint8_t command, const Bytes& request, const Bytes& reply,
                 const UARTResponse& response);
 
@@ -313,6 +348,10 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     const std::shared_ptr<SerialLine> line_;
     int file_ = -1;
     std::uint64_t filenumber_ = 0;
+    // The node's number as `open` found it, and whether the pedal was assumed to be at
+    // its fast speed already (so was not told to switch).
+    std::uint64_t nodeFilenumber_ = 0;
+    bool speedSwitchSkipped_ = false;
     DeviceCache cache_;
     std::atomic<bool> log_ = false;
     std::atomic<bool> resetting_ = false;
@@ -331,9 +370,13 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     std::atomic<bool> refreshing_ = false;
     std::atomic<bool> paused_ = false;
     std::atomic<bool> dead_ = false;
+    std::atomic<bool> stateBlockRead_ = false;
+    std::atomic<bool> retrying_ = false;
+    std::atomic<bool> synchronised_ = false;
 
     mutable std::mutex stateMutex_;
     std::string failure_;
+    std::string failureCause_;
     LCXreply lcxreply_{};
     SettingsBlock settings_;
 
@@ -347,7 +390,7 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
 
     // Firmware flashing
     bool flashPage(std::span<const std::uint8_t> page, std::uint32_t offset, bool readBack);
-    bool abandonUpdate();
+    void abandonUpdate();
 
     // Preset operations and the preset cache
     bool refusesSlot(std::size_t slot) const;
@@ -355,10 +398,6 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     void cacheAndAnnounce(std::shared_ptr<Preset> preset, std::size_t slot);
     mutable std::mutex presetsMutex_;
     std::map<std::size_t, std::shared_ptr<Preset>> presets_;
-
-    // Preset refresh and history navigation
-    // Reads one slot into the cache; false when the read failed.
-    bool refreshSlot(std::size_t slot);
 
     // Registry and discovery
     // Main rail only: whether the delegate has heard of the connection, and whether the

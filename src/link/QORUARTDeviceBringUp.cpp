@@ -10,6 +10,7 @@ namespace harbrix {
 namespace {
 
 constexpr std::uint32_t kStartSpeed = 115200;
+constexpr const char* kNoAnswer = "it does not answer";
 constexpr unsigned kSlotBits = 128;
 
 bool succeeded(const std::optional<UARTResponse>& response) {
@@ -20,14 +21,37 @@ bool succeeded(const std::optional<UARTResponse>& response) {
 
 bool QORUARTDevice::completeInitialization() {
     if (!open()) return false;
-    const auto response = handshake();
+    auto response = handshake();
+    if (!response && speedSwitchSkipped_) response = switchAgainAndHandshake();
     if (!response) return false;
+    // Only a pedal that answered at its fast speed proves the node's number worth keeping.
+    if (filenumber_ != nodeFilenumber_) setFilenumber(nodeFilenumber_);
     model_ = response->model;
     commands_ = response->commands;
     timeouts_ = response->timeouts;
     presetsSchema_ = response->presetsSchema;
     memory_ = model_ ? AddressableMemory::addressableMemory(*model_) : std::nullopt;
     return true;
+}
+
+// The node is one we switched before, but the pedal behind it has restarted since (a power
+// cycle, a reboot, a firmware update) and is back at its boot speed: tell it again.
+std::optional<UARTResponse> QORUARTDevice::switchAgainAndHandshake() {
+    const std::uint32_t speed = speedForModel(name_);
+    if (speed == 0 || speed == kStartSpeed || file_ < 0) return std::nullopt;
+    logLine("NO ANSWER AT SPEED: GO TURBO (device) AGAIN");
+    if (!line_->setSpeed(file_, kStartSpeed)) return std::nullopt;
+    line_->discardInput(file_);
+    speedSwitchSkipped_ = false;
+    if (!setDeviceSpeed(speed)) {
+        fail("no answer to SET_BAUD", kNoAnswer);
+        return std::nullopt;
+    }
+    if (!line_->setSpeed(file_, speed)) {
+        fail("cannot set the line speed", "its port cannot be set to the pedal's speed");
+        return std::nullopt;
+    }
+    return handshake();
 }
 
 std::optional<UARTResponse> QORUARTDevice::handshake() {
@@ -48,7 +72,7 @@ std::optional<UARTResponse> QORUARTDevice::handshake() {
         const auto request = buildRequest(step.command, 0, step.count, 0);
         const auto reply = request ? execute(step.command, *request) : std::nullopt;
         if (!succeeded(reply)) {
-            fail(std::string("no answer to ") + step.name);
+            fail(std::string("no answer to ") + step.name, kNoAnswer);
             return std::nullopt;
         }
         switch (step.command) {
@@ -80,9 +104,14 @@ bool QORUARTDevice::enableHardwareControl() {
 }
 
 LCXreply QORUARTDevice::getInitialDeviceState() {
+    return readDeviceState().value_or(LCXreply{});
+}
+
+std::optional<LCXreply> QORUARTDevice::readDeviceState() {
     const auto request = buildRequest(Command::LOCAL_CONTROLX, 0, 3, 16);
     const auto reply = request ? execute(Command::LOCAL_CONTROLX, *request) : std::nullopt;
-    return succeeded(reply) ? reply->lcxreply : LCXreply{};
+    if (!succeeded(reply)) return std::nullopt;
+    return reply->lcxreply;
 }
 
 void QORUARTDevice::getDeviceState() {

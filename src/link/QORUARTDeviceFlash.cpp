@@ -13,7 +13,6 @@ namespace {
 
 // Firmware from this major on can read its page buffer back.
 constexpr std::uint16_t kFirstReadBackMajor = 30;
-constexpr std::uint64_t kLargestImage = 0xFFFFFFFFu;
 
 std::uint32_t lengthField(std::size_t length) {
     return static_cast<std::uint32_t>(length == 0 ? QORUARTDevice::kPageSize : length);
@@ -69,21 +68,23 @@ bool QORUARTDevice::flashPage(std::span<const std::uint8_t> page, std::uint32_t 
 }
 
 // A half-written flash: the pedal falls back to its loader and restarts.
-bool QORUARTDevice::abandonUpdate() {
+void QORUARTDevice::abandonUpdate() {
     recover();
     reboot();
     setLog(false);
-    return false;
 }
 
 bool QORUARTDevice::updateFirmware(const Bytes& image, Progress progress) {
-    std::optional<Bytes> converted;
-    if (isLDR(image)) {
-        converted = dataFromLDR(image);
-        if (!converted) return false;
-    }
-    const Bytes& bytes = converted ? *converted : image;
-    if (bytes.empty() || bytes.size() > kLargestImage) return false;
+    return flashFirmware(image, std::move(progress), {}) == FlashOutcome::written;
+}
+
+QORUARTDevice::FlashOutcome QORUARTDevice::flashFirmware(const Bytes& image, Progress progress,
+                                                         const StopHook& stopRequested) {
+    const FlashableImage flashable = flashableImage(image);
+    if (flashable.refusal != ImageRefusal::none) return FlashOutcome::refused;
+    const Bytes& bytes = flashable.bytes;
+    const auto stopping = [&stopRequested] { return stopRequested && stopRequested(); };
+    if (stopping()) return FlashOutcome::cancelled;
 
     // One callback shared by every report instead of a copy per page.
     const auto callback = progress ? std::make_shared<Progress>(std::move(progress)) : nullptr;
@@ -95,22 +96,28 @@ bool QORUARTDevice::updateFirmware(const Bytes& image, Progress progress) {
     setLog(false);
     if (!suspend()) {
         setLog(false);
-        return false;
+        return FlashOutcome::notSuspended;
     }
     const bool readBack = model_ && model_->version().major >= kFirstReadBackMajor;
     const std::span<const std::uint8_t> whole(bytes);
     for (std::size_t offset = 0; offset < bytes.size(); offset += kPageSize) {
+        if (stopping()) {
+            logFormat("updateFirmware :: stopped before the page at offset %zu", offset);
+            abandonUpdate();
+            return FlashOutcome::stopped;
+        }
         report(static_cast<double>(offset) / static_cast<double>(bytes.size()) * 100.0);
         const auto page = whole.subspan(offset, std::min(kPageSize, bytes.size() - offset));
         if (!flashPage(page, static_cast<std::uint32_t>(offset), readBack)) {
             logFormat("updateFirmware :: page at offset %zu failed", offset);
-            return abandonUpdate();
+            abandonUpdate();
+            return FlashOutcome::failed;
         }
     }
     report(100);
     reboot();
     setLog(false);
-    return true;
+    return FlashOutcome::written;
 }
 
 }  // namespace harbrix

@@ -1,5 +1,6 @@
 // Opening and configuring the line, writing requests, collecting replies, and the one
 // transaction path every command takes.
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,8 +19,11 @@ namespace harbrix {
 namespace {
 
 constexpr std::uint32_t kStartSpeed = 115200;
+constexpr const char* kNoAnswer = "it does not answer";
 constexpr std::size_t kReadChunk = 1024;
 constexpr std::size_t kReadCapacity = 10240;
+// No pedal reply comes near this; a line that keeps talking past it is not a pedal's.
+constexpr std::size_t kLongestReply = 1024 * 1024;
 
 std::atomic<DeviceDelegate*> gDelegate{nullptr};
 
@@ -86,43 +90,47 @@ bool QORUARTDevice::open() {
     const std::string path = deviceRoot_ + "/" + filename_;
     const std::uint64_t current = line_->fileNumber(path);
     if (current == 0) {
-        fail("cannot open " + path + ": no such device node");
+        fail("cannot open " + path + ": no such device node", "its device node is missing");
         return false;
     }
     const int fd = line_->open(path);
     if (fd < 0) {
-        fail("cannot open " + path + ": " + std::strerror(-fd));
+        fail("cannot open " + path + ": " + std::strerror(-fd), std::strerror(-fd));
         return false;
     }
     file_ = fd;
     if (!line_->claimExclusive(fd)) {
-        fail("cannot open " + path + ": it is in use by another program");
+        fail("cannot open " + path + ": it is in use by another program",
+             "it is in use by another program");
         return false;
     }
     if (!line_->clearStatusFlags(fd) || !line_->configureRaw(fd)) {
-        fail("cannot configure " + path + " as a serial line");
+        fail("cannot configure " + path + " as a serial line", "its port cannot be set up");
         return false;
     }
 
     const std::uint32_t speed = speedForModel(name_);
+    nodeFilenumber_ = current;
+    speedSwitchSkipped_ = true;
     if (filenumber_ != current) {
         const std::uint64_t cached = cache_.unsignedValue("filenumber").value_or(0);
-        setFilenumber(cached);
+        if (filenumber_ != cached) setFilenumber(cached);
         if (cached != current) {
             // A node we have not seen: the pedal was just attached and still runs at 115200.
+            // The number is remembered once the pedal has answered at its new speed.
             logFormat("FILE NUMBERS DIFFER (%llu:%llu)", static_cast<unsigned long long>(cached),
                       static_cast<unsigned long long>(current));
             logLine("GO TURBO (device)");
+            speedSwitchSkipped_ = false;
             if (!setDeviceSpeed(speed)) {
-                fail("no answer to SET_BAUD");
+                fail("no answer to SET_BAUD", kNoAnswer);
                 return false;
             }
-            setFilenumber(current);
         }
     }
     logLine("GO TURBO (system)");
     if (!line_->setSpeed(fd, speed != 0 ? speed : kStartSpeed)) {
-        fail("cannot set the line speed of " + path);
+        fail("cannot set the line speed of " + path, "its port cannot be set to the pedal's speed");
         return false;
     }
     return true;
@@ -134,6 +142,7 @@ bool QORUARTDevice::write(const Bytes& bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = line_->write(file_, bytes.data() + written, bytes.size() - written);
+        if (n == -EINTR) continue;
         if (n <= 0) return false;
         written += static_cast<std::size_t>(n);
     }
@@ -148,12 +157,17 @@ std::optional<Bytes> QORUARTDevice::readAll(std::optional<std::size_t> expected)
     std::uint8_t chunk[kReadChunk];
     for (;;) {
         const ssize_t n = line_->read(file_, chunk, sizeof chunk);
+        if (n == -EINTR) continue;
         if (n < 0) {
             logFormat("read error :: %d", static_cast<int>(-n));
             return std::nullopt;
         }
         if (n == 0) break;
         reply.insert(reply.end(), chunk, chunk + n);
+        if (reply.size() > kLongestReply) {
+            logFormat("reply too long :: more than %zu bytes", kLongestReply);
+            return std::nullopt;
+        }
         // An error reply may be shorter than the request implies: wait for silence then.
         if (expected && reply[0] != 0) expected.reset();
         if (expected && reply.size() >= *expected) break;
@@ -232,15 +246,21 @@ std::vector<HistoryEntry> QORUARTDevice::historyEntries() const {
     return history_ ? *history_ : std::vector<HistoryEntry>{};
 }
 
-void QORUARTDevice::fail(std::string reason) {
+void QORUARTDevice::fail(std::string reason, std::string cause) {
     logLine(reason);
     std::lock_guard lock(stateMutex_);
     failure_ = std::move(reason);
+    failureCause_ = std::move(cause);
 }
 
 std::string QORUARTDevice::failureReason() const {
     std::lock_guard lock(stateMutex_);
     return failure_;
+}
+
+std::string QORUARTDevice::failureCause() const {
+    std::lock_guard lock(stateMutex_);
+    return failureCause_.empty() ? failure_ : failureCause_;
 }
 
 LCXreply QORUARTDevice::lcxreply() const {

@@ -200,15 +200,50 @@ void AppDelegate::deviceIsConnected(const DeviceRef& device) {
             switchToTransfers();
     }
     refreshSelector();
+    askSelection(device);
     if (const auto& model = device->model())
         if (const auto checker = std::dynamic_pointer_cast<Stinger>(model->stinger()))
             checker->refresh();
+}
+
+// Once per connection, ahead of the slot reads: which slot the pedal has selected and
+// whether it is loaded. The editor follows it once that slot has been read.
+void AppDelegate::askSelection(const DeviceRef& device) {
+    std::weak_ptr<QORUARTDevice> weak = device;
+    rail(device->queue(), [weak] {
+        const auto device = weak.lock();
+        if (!device) return;
+        const auto selected = device->selectedPreset();
+        if (!selected) return;
+        const bool loaded = device->isloaded();
+        rail(Rails::main(), [weak, slot = *selected, loaded] {
+            const auto device = weak.lock();
+            if (AppDelegate* controller = AppDelegate::shared(); controller && device)
+                controller->selectionRead(device, slot, loaded);
+        });
+    });
+}
+
+void AppDelegate::selectionRead(const DeviceRef& device, std::size_t slot, bool loaded) {
+    if (std::find(connected_.begin(), connected_.end(), device) == connected_.end()) return;
+    selections_[device.get()] = {slot, loaded};
+    // The slot may have been read before the answer came.
+    if (device->cachedPreset(slot)) followSelection(device, slot);
+}
+
+void AppDelegate::followSelection(const DeviceRef& device, std::size_t index) {
+    if (initialized_ || device != currentDevice()) return;
+    const auto selection = selections_.find(device.get());
+    if (selection == selections_.end() || selection->second.slot != index) return;
+    if (editor_) editor_->selectPreset(selection->second.slot, selection->second.loaded);
+    initialized_ = true;
 }
 
 void AppDelegate::deviceHasBeenDisconnected(const DeviceRef& device) {
     if (!device) return;
     logFormat("%s has been disconnected", device->name().c_str());
     connected_.erase(std::remove(connected_.begin(), connected_.end(), device), connected_.end());
+    selections_.erase(device.get());
     if (device == currentDevice()) {
         const DeviceRef next = connected_.empty() ? nullptr : connected_.back();
         setCurrentDevice(next);
@@ -234,21 +269,11 @@ void AppDelegate::deviceHasUpdatedPresetAtIndex(const DeviceRef& device, std::si
     if (!device || device != currentDevice()) return;
     if (editor_) editor_->reloadPreset(index);
     if (transfers_) transfers_->reloadPreset(index);
-    // Once the editor has followed the pedal's selection the answer is not needed.
-    if (initialized_) return;
-    rail(device->queue(), [device, index] {
-        const auto selected = device->selectedPreset();
-        if (!selected) return;
-        const bool loaded = device->isloaded();
-        rail(Rails::main(), [device, index, selected, loaded] {
-            AppDelegate* controller = AppDelegate::shared();
-            if (controller == nullptr || controller->initialized_ || index != *selected ||
-                device != controller->currentDevice())
-                return;
-            if (controller->editor_) controller->editor_->selectPreset(*selected, loaded);
-            controller->initialized_ = true;
-        });
-    });
+    followSelection(device, index);
+}
+
+void AppDelegate::devicesFailedToOpen(const std::vector<OpenFailure>& failures) {
+    if (auto* empty = dynamic_cast<Nothing*>(nothing_.get())) empty->setOpenFailures(failures);
 }
 
 void AppDelegate::deviceInternalStateChanged(const DeviceRef& device, const std::string& state) {

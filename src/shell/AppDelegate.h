@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -86,6 +87,7 @@ class AppDelegate : public QObject,
                                 const std::shared_ptr<void>& shield) override;
     // Any thread.
     DeviceRef currentDevice() override;
+    void devicesFailedToOpen(const std::vector<OpenFailure>& failures) override;
 
     // ---- Screens
     void switchToNothing();
@@ -189,6 +191,11 @@ class AppDelegate : public QObject,
     // Keeps a replaced screen until its view has left, then lets it go.
     void retire(const std::shared_ptr<Screen>& screen);
     void screenChangeEnded();
+    // The pedal's own selected slot, asked once per connection; the editor follows it once
+    // that slot has been read.
+    void askSelection(const DeviceRef& device);
+    void selectionRead(const DeviceRef& device, std::size_t slot, bool loaded);
+    void followSelection(const DeviceRef& device, std::size_t index);
     // Runs a device operation on the current device's queue; nothing without one.
     bool onCurrentDevice(const std::function<void(const DeviceRef&)>& work);
 
@@ -228,6 +235,12 @@ class AppDelegate : public QObject,
     std::unique_ptr<History> history_;
     std::shared_ptr<UpdatePresenter> updatePresenter_;
 
+    struct Selection {
+        std::size_t slot = 0;
+        bool loaded = false;
+    };
+    // By connected pedal.
+    std::map<const QORUARTDevice*, Selection> selections_;
     bool initialized_ = false;
     bool bounce_ = false;
     bool launched_ = false;

@@ -45,11 +45,33 @@ QWidget* Nothing::loadView() {
     QObject::connect(installButton_, &QAbstractButton::clicked, view,
                      [this] { launchTolvaneer(); });
     layout->addWidget(installButton_, 0, Qt::AlignHCenter);
+    openFailures_ =
+        new ui::Label(QString(), ui::fonts::Weight::Regular, 15, QColor(255, 179, 77), view);
+    openFailures_->setAlignment(Qt::AlignCenter);
+    openFailures_->setWordWrap(true);
+    openFailures_->setFixedWidth(640);
+    openFailures_->hide();
+    layout->addWidget(openFailures_, 0, Qt::AlignHCenter);
     layout->addStretch(4);
     return view;
 }
 
+void Nothing::setOpenFailures(const std::vector<OpenFailure>& failures) {
+    failures_ = failures;
+    if (!openFailures_) return;
+    QStringList lines;
+    for (const OpenFailure& failure : failures_)
+        lines << QStringLiteral("A %1 was found but could not be opened: %2.")
+                     .arg(QString::fromStdString(failure.name),
+                          QString::fromStdString(failure.reason));
+    const QString text = lines.join(QLatin1Char('\n'));
+    openFailures_->setText(text);
+    openFailures_->setAccessibleName(text);
+    openFailures_->setVisible(!lines.isEmpty());
+}
+
 void Nothing::viewDidLoad() {
+    setOpenFailures(failures_);
     if (!driver_.needsKext()) {
         message_->setText(QString::fromLatin1(kNoDevices));
         return;

@@ -6,6 +6,9 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include "link/DeviceDelegate.h"
 
 #include "shell/Screen.h"
 #include "ui/ImageButton.h"
@@ -33,6 +36,10 @@ class Nothing : public Screen {
     QString className() const override { return QStringLiteral("Nothing"); }
 
     ui::Label* message() const { return message_; }
+    // Pedals that were found but could not be opened, one line each under the message
+    // ("A MIV3 was found but could not be opened: Permission denied."); none hides it.
+    void setOpenFailures(const std::vector<OpenFailure>& failures);
+    ui::Label* openFailures() const { return openFailures_; }
     ui::ImageButton* installButton() const { return installButton_; }
     // The install button's action. The installer runs off the main thread (it waits for the
     // administrator's password); the button stays disabled until it has ended.
@@ -48,6 +55,8 @@ class Nothing : public Screen {
 
     Driver driver_;
     QPointer<ui::Label> message_;
+    QPointer<ui::Label> openFailures_;
+    std::vector<OpenFailure> failures_;
     QPointer<ui::ImageButton> installButton_;
 };
 

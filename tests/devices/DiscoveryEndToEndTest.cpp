@@ -183,5 +183,52 @@ TEST_F(DiscoveryEndToEnd, TwoPedalsComeAndGo) {
         EXPECT_TRUE(call.onMain) << call.kind << " " << call.serial;
 }
 
+// Two pedals stay connected while a third one's USB record has no node yet, and while the
+// inventory cannot be read for a pass.
+TEST_F(DiscoveryEndToEnd, NeitherAnEarlyRecordNorAFailedInventoryDropsAPedal) {
+    const std::string passes = home.file("passes");
+    const std::string failOnce = home.file("fail-once");
+    setenv("HARBRIX_USB_INVENTORY",
+           ("echo >> '" + passes + "'; if [ -e '" + failOnce + "' ]; then rm -f '" + failOnce +
+            "'; exit 3; fi; " + test::binPath("pedalsim") + " inventory '" + dev.path() + "'")
+               .c_str(),
+           1);
+    const auto passCount = [&passes] {
+        std::ifstream file(passes);
+        return static_cast<std::size_t>(std::count(std::istreambuf_iterator<char>(file), {}, '\n'));
+    };
+    const auto waitForPasses = [&](std::size_t more) {
+        const std::size_t target = passCount() + more;
+        for (int i = 0; i < 1000 && passCount() < target; ++i) std::this_thread::sleep_for(10ms);
+        return passCount() >= target;
+    };
+
+    Simulator miv(arguments("MIV3", "EARLY1"));
+    Simulator nax(arguments("NAX3", "EARLY2"));
+    ASSERT_TRUE(miv.running() && nax.running()) << miv.error() << nax.error();
+    ASSERT_TRUE(QORUARTDevice::initialize(&delegate));
+    ASSERT_TRUE(waitFor("connected", "EARLY1", 1));
+    ASSERT_TRUE(waitFor("connected", "EARLY2", 1));
+
+    auto early = arguments("MIV3", "EARLY3");
+    early.push_back("--no-node");
+    Simulator third(early);
+    ASSERT_TRUE(third.running()) << third.error();
+    ASSERT_TRUE(waitForPasses(3));
+    EXPECT_EQ(delegate.count("disconnected"), 0u);
+    EXPECT_EQ(delegate.count("connected"), 2u);
+
+    std::ofstream(failOnce) << "";
+    ASSERT_TRUE(waitForPasses(3));
+    EXPECT_FALSE(std::ifstream(failOnce).good()) << "the failing pass ran";
+    EXPECT_EQ(delegate.count("disconnected"), 0u);
+    EXPECT_EQ(delegate.count("connected"), 2u);
+
+    // A pedal that really leaves is still reported.
+    nax.kill();
+    ASSERT_TRUE(waitFor("disconnected", "EARLY2", 1));
+    EXPECT_EQ(delegate.count("disconnected"), 1u);
+}
+
 }  // namespace
 }  // namespace harbrix

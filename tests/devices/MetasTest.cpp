@@ -38,8 +38,11 @@ TEST(Metas, NodeNamesCarryTheSerial) {
                                     {"B2", dir.file("cu.qorMIV3-B2")},
                                     {"A1x", dir.file("cu.qorX-A1x")}}));
 
+    // An empty folder is a reading with no pedal in it; a folder that cannot be listed is
+    // no reading at all.
     test::TempDir empty;
-    EXPECT_FALSE(Metas::paths(empty.path()));
+    ASSERT_TRUE(Metas::paths(empty.path()));
+    EXPECT_TRUE(Metas::paths(empty.path())->empty());
     EXPECT_FALSE(Metas::paths(dir.file("no such folder")));
 }
 
@@ -73,7 +76,7 @@ TEST(Metas, TheWalkFindsQORRecordsAtAnyDepthButNotBelowOne) {
     EXPECT_FALSE(Metas::unfiltered(json("a text node"), {}));
 }
 
-TEST(Metas, TheJoinNeedsEveryRecordUsable) {
+TEST(Metas, AnUnusableRecordHidesOnlyItsOwnPedal) {
     const Metas::Paths paths{{"A1", "/dev/cu.usbserial-A1"}, {"B2", "/dev/cu.qorNAX3-B2"}};
     json nax = pedal("B2", "NAX3");
     nax["product_id"] = "0x0600  (QOR)";
@@ -117,15 +120,25 @@ TEST(Metas, TheJoinNeedsEveryRecordUsable) {
             broken.erase(c.key);
         else
             broken[c.key] = c.value;
-        EXPECT_FALSE(Metas::join(paths, Metas::Records{{"A1", pedal("A1")}, {"B2", broken}}))
-            << c.what;
+        const auto joined = Metas::join(paths, Metas::Records{{"A1", pedal("A1")}, {"B2", broken}});
+        ASSERT_TRUE(joined) << c.what;
+        EXPECT_EQ(joined->size(), 1u) << c.what;
+        EXPECT_NE((*joined)["A1"], nullptr) << c.what;
     }
-    EXPECT_FALSE(Metas::join(paths, Metas::Records{{"A1", pedal("A1")}, {"C3", pedal("C3")}}))
-        << "a pedal without its node hides the others";
-    EXPECT_FALSE(Metas::join(paths, Metas::Records{{"A1", json::object()}}));
-    EXPECT_FALSE(Metas::join(paths, Metas::Records{}));
-    EXPECT_FALSE(Metas::join(Metas::Paths{}, Metas::Records{{"A1", pedal("A1")}}));
+    // A USB record whose node udev has not made yet: that pedal waits, the other is there.
+    const auto early = Metas::join(paths, Metas::Records{{"A1", pedal("A1")}, {"C3", pedal("C3")}});
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->size(), 1u);
+    EXPECT_EQ((*early)["C3"], nullptr);
+    ASSERT_TRUE(Metas::join(paths, Metas::Records{{"A1", json::object()}}));
+    EXPECT_EQ(Metas::join(paths, Metas::Records{{"A1", json::object()}})->size(), 0u);
+    // Nothing plugged in is a clean reading; an unreadable side is none.
+    ASSERT_TRUE(Metas::join(paths, Metas::Records{}));
+    EXPECT_EQ(Metas::join(paths, Metas::Records{})->size(), 0u);
+    ASSERT_TRUE(Metas::join(Metas::Paths{}, Metas::Records{{"A1", pedal("A1")}}));
+    EXPECT_EQ(Metas::join(Metas::Paths{}, Metas::Records{{"A1", pedal("A1")}})->size(), 0u);
     EXPECT_FALSE(Metas::join(std::nullopt, Metas::Records{{"A1", pedal("A1")}}));
+    EXPECT_FALSE(Metas::join(paths, std::nullopt));
 }
 
 TEST(Metas, BuildsOnlyCompleteMetas) {

@@ -90,5 +90,38 @@ TEST(FirmwareImageTest, RejectsWhatCannotBeAnImage) {
     for (const auto& c : cases) EXPECT_FALSE(dataFromLDR(c.input)) << c.what;
 }
 
+// What a file becomes before anything is sent: Intel HEX text, an empty file and anything
+// larger than the flash are refused; raw and LDR images up to the flash size pass.
+TEST(FirmwareImageTest, RefusesWhatThePedalCannotTake) {
+    const std::string hex =
+        ":10010000214601360121470136007EFE09D2190140\r\n:00000001FF\r\n";
+    const struct {
+        const char* what;
+        Bytes file;
+        ImageRefusal refusal;
+        std::size_t size;  // of the image when it passes
+    } cases[] = {
+        {"empty file", {}, ImageRefusal::empty, 0},
+        {"Intel HEX", bytes(hex), ImageRefusal::intelHex, 0},
+        {"Intel HEX after a blank line, LF only", bytes("\n:0400000A0102030416\n"),
+         ImageRefusal::intelHex, 0},
+        {"Intel HEX behind a byte-order mark", bytes("\xEF\xBB\xBF" + hex),
+         ImageRefusal::intelHex, 0},
+        {"LDR text with too few tokens", bytes(ldrText(20) + "end\r\n"), ImageRefusal::badLDR, 0},
+        {"one byte over the flash", Bytes(kPedalFlashSize + 1, 0x5A), ImageRefusal::tooLarge, 0},
+        {"raw image filling the flash", Bytes(kPedalFlashSize, 0x5A), ImageRefusal::none,
+         kPedalFlashSize},
+        {"raw image starting with a colon", bytes(":\x01\x02 binary"), ImageRefusal::none, 10},
+        {"colon and too few digits", bytes(":0102\r\n"), ImageRefusal::none, 7},
+        {"LDR text", bytes(ldrText(300)), ImageRefusal::none, 300},
+    };
+    for (const auto& c : cases) {
+        const FlashableImage image = flashableImage(c.file);
+        EXPECT_EQ(image.refusal, c.refusal) << c.what;
+        EXPECT_EQ(image.bytes.size(), c.size) << c.what;
+        EXPECT_EQ(refusalText(image.refusal).empty(), c.refusal == ImageRefusal::none) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace harbrix

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "link/Commands.h"
+#include "link/FirmwareImage.h"
 #include "link/QORUARTDevice.h"
 #include "link/Request.h"
 #include "support/ScriptedBringUp.h"
@@ -138,11 +139,44 @@ TEST_F(FirmwareUpdateTest, ImagesRefusedBeforeThePedalIsTouched) {
     bringUp("42.1.0");
     std::string fewTokens;
     for (int i = 0; i < 99; ++i) fewTokens += "0xA5\r\n";
+    const std::string hex = ":10010000214601360121470136007EFE09D2190140\r\n:00000001FF\r\n";
     EXPECT_FALSE(update({}));
     EXPECT_FALSE(update(Bytes(fewTokens.begin(), fewTokens.end())));
+    EXPECT_FALSE(update(Bytes(hex.begin(), hex.end())));
+    EXPECT_FALSE(update(Bytes(kPedalFlashSize + 1, 0xA5)));
     EXPECT_TRUE(sent().empty());
     Rails::main()->drain();
     EXPECT_TRUE(progress.empty());
+}
+
+// A stop asked while a page is under way lets that page finish, then recovers and reboots;
+// one asked before the suspend sends nothing at all.
+TEST_F(FirmwareUpdateTest, StopFinishesThePageThenRecovers) {
+    bringUp("42.1.0");
+    bool stop = false;
+    const Bytes image = pattern(3 * 256);
+    auto respond = [this, &stop](const Bytes& request) {
+        if (request[0] == Command::WRITE_FLASH && requestArgument(request) == 256) stop = true;
+        return (*loader)(request);
+    };
+    line->setResponder(respond);
+    EXPECT_EQ(device->flashFirmware(image, {}, [&stop] { return stop; }),
+              QORUARTDevice::FlashOutcome::stopped);
+    const Bytes second = slice(image, 256, 256);
+    const auto all = sent();
+    ASSERT_GE(all.size(), 6u);
+    EXPECT_EQ(std::vector<Bytes>(all.end() - 6, all.end()),
+              (std::vector<Bytes>{frame(Command::WRITE_PAGE, 256, 0, second),
+                                  frame(Command::READ_PAGE, 256, 0),
+                                  frame(Command::WRITE_FLASH, 0, 256),
+                                  frame(Command::READ_FLASH, 256, 256),
+                                  frame(Command::RECOVERC, 0, 0), frame(Command::REBOOTC, 0, 0)}));
+    EXPECT_FALSE(loader->flash.count(512));
+
+    mark = line->writes().size();
+    EXPECT_EQ(device->flashFirmware(image, {}, [] { return true; }),
+              QORUARTDevice::FlashOutcome::cancelled);
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(FirmwareUpdateTest, PageAndFlashCommandsKeepToOnePage) {

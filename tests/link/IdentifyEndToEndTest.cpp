@@ -46,6 +46,26 @@ TEST_F(IdentifyTest, SecondRunOnTheSameNodeDoesNotSwitchThePedalAgain) {
     EXPECT_EQ(second.out, first.out);
 }
 
+TEST_F(IdentifyTest, PedalRestartedBehindTheSameNodeIsToldToSwitchAgain) {
+    Simulator pedal({"--model", "MIV3", "--serial", "ID0003"});
+    ASSERT_TRUE(pedal.running()) << pedal.error();
+    const auto first = identify(pedal.path(), "MIV3");
+    ASSERT_EQ(first.status, 0) << first.err;
+
+    // Power-cycled: back at 115200 on the node whose number the cache remembers.
+    ASSERT_TRUE(pedal.restartPedal());
+    const auto afterRestart = identify(pedal.path(), "MIV3");
+    ASSERT_EQ(afterRestart.status, 0) << afterRestart.err;
+    EXPECT_NE(afterRestart.err.find("GO TURBO (device) AGAIN"), std::string::npos)
+        << afterRestart.err;
+    EXPECT_EQ(afterRestart.out, first.out);
+
+    // And the run after that finds it fast again.
+    const auto third = identify(pedal.path(), "MIV3");
+    ASSERT_EQ(third.status, 0) << third.err;
+    EXPECT_EQ(third.err.find("GO TURBO (device)"), std::string::npos) << third.err;
+}
+
 TEST_F(IdentifyTest, NaxStaysAtTheStartSpeedAndListsNoPresetCommands) {
     Simulator pedal({"--model", "NAX3", "--serial", "ID0002", "--qor-name"});
     ASSERT_TRUE(pedal.running()) << pedal.error();

@@ -3,6 +3,8 @@
 // input with exit status 2.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -12,11 +14,13 @@
 #include "support/Program.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
+#include "support/TextFiles.h"
 
 namespace harbrix {
 namespace {
 
 using nlohmann::json;
+using test::readText;
 
 class PedalControlTest : public ::testing::Test {
   protected:
@@ -134,7 +138,7 @@ TEST_F(PedalControlTest, NaxHasNoSettingsToShowOrReset) {
 }
 
 TEST_F(PedalControlTest, FlashReportsPercentagesAndExitsZeroOnlyOnSuccess) {
-    start("CTL0004", {"--corrupt", "READ_FLASH=4"});
+    start("CTL0004", {"--corrupt", "READ_FLASH=4", "--record", folder.file("record")});
     const std::string image = folder.file("image.bin");
     Bytes bytes(600);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i ^ 0x5A);
@@ -145,6 +149,11 @@ TEST_F(PedalControlTest, FlashReportsPercentagesAndExitsZeroOnlyOnSuccess) {
         for (int i = 0; i < 40; ++i) text += "0x00\r\n";
         return text;
     }();
+    std::ofstream(folder.file("image.ihx")) << ":10010000214601360121470136007EFE09D2190140\r\n"
+                                               ":00000001FF\r\n";
+    std::filesystem::resize_file(folder.file("empty.bin"), kPedalFlashSize + 1);
+    std::filesystem::copy_file(folder.file("empty.bin"), folder.file("huge.bin"));
+    std::filesystem::resize_file(folder.file("empty.bin"), 0);
 
     const struct {
         std::string file;
@@ -153,18 +162,22 @@ TEST_F(PedalControlTest, FlashReportsPercentagesAndExitsZeroOnlyOnSuccess) {
         {folder.file("missing.bin"), "cannot read the image file"},
         {folder.file("empty.bin"), "is empty"},
         {folder.file("short.ldr"), "starts as LDR text but holds no firmware image"},
+        {folder.file("image.ihx"), "Intel HEX"},
+        {folder.file("huge.bin"), "larger than the pedal's flash"},
     };
     for (const auto& b : bad) {
         const auto refused = ctl("flash", {b.file});
         EXPECT_EQ(refused.status, 2) << b.file;
         EXPECT_NE(refused.err.find(b.message), std::string::npos) << refused.err;
     }
+    // Refused before the pedal was even brought up.
+    EXPECT_EQ(readText(folder.file("record")), "");
 
     // Three pages: the fourth flash read-back is damaged, so the first update succeeds and
     // the second fails on its first page.
     const auto flashed = ctl("flash", {image});
     ASSERT_EQ(flashed.status, 0) << flashed.err;
-    EXPECT_EQ(flashed.out, "0%\n42%\n85%\n100%\nfirmware written; the pedal is restarting\n");
+    EXPECT_EQ(flashed.out, "0%\n42%\n85%\n100%\nFirmware written; the pedal is restarting.\n");
     const auto chip = bytesOfFile(state() + ".flash");
     ASSERT_TRUE(chip);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), chip->begin()));
@@ -172,9 +185,42 @@ TEST_F(PedalControlTest, FlashReportsPercentagesAndExitsZeroOnlyOnSuccess) {
     const auto failed = ctl("flash", {image});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "0%\n");
-    EXPECT_EQ(failed.err, "harbrixctl: the firmware update failed\n");
+    EXPECT_EQ(failed.err,
+              "harbrixctl: The firmware update failed; the pedal has been told to recover.\n");
     // The pedal restarted at its boot speed; the next session switches it again.
     EXPECT_EQ(ctl("settings", {}).status, 0);
+}
+
+// Ctrl-C in the middle of a flash: the page under way finishes, then the pedal is told to
+// recover and reboot, and the command says it was stopped.
+TEST_F(PedalControlTest, InterruptingAFlashStopsItInOrder) {
+    const std::string record = folder.file("record");
+    start("CTL0005", {"--record", record});
+    const std::string image = folder.file("image.bin");
+    std::ofstream(image, std::ios::binary) << std::string(40 * 256, '\x3C');
+    // The shell waits for the first page's commit, then interrupts the command.
+    const std::string script =
+        "\"$0\" flash \"$1\" MIV3 \"$2\" & pid=$!\n"
+        "until grep -q '^WRITE_FLASH' \"$3\" 2>/dev/null; do sleep 0.02; done\n"
+        "kill -INT $pid\n"
+        "wait $pid\n";
+    const auto result = test::runProgram(
+        "/bin/sh", {"-c", script, test::binPath("harbrixctl"), sim->path(), image, record},
+        {{"XDG_CACHE_HOME", folder.file("cache")}});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.err.find("The firmware update was stopped"), std::string::npos) << result.err;
+
+    std::vector<std::string> lines;
+    std::istringstream in(readText(record));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[lines.size() - 2], "RECOVERC 0 0");
+    EXPECT_EQ(lines.back(), "REBOOTC 0 0");
+    // The last page before the recovery was read back whole, and most pages were never sent.
+    EXPECT_EQ(lines[lines.size() - 3].rfind("READ_FLASH 256 ", 0), 0u) << lines[lines.size() - 3];
+    EXPECT_LT(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("WRITE_PAGE", 0) == 0; }),
+              40);
 }
 
 }  // namespace

@@ -167,8 +167,14 @@ TEST_F(DeviceTest, NewNodeIsToldToSwitchAndRemembered) {
     const auto commands = line->commandsWritten();
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0], Command::SET_BAUD);
+    // Not remembered until the pedal has answered at the new speed.
+    EXPECT_EQ(device->filenumber(), 0u);
+    ASSERT_TRUE(device->handshake());
+    EXPECT_EQ(device->filenumber(), 0u);
+    device = std::make_shared<QORUARTDevice>(device->filename(), "MIV3", device->serial(), line);
+    ASSERT_TRUE(device->completeInitialization());
     EXPECT_EQ(requestArgument(line->writes()[0]), kFastSpeed);
-    EXPECT_EQ(line->speedsSet(), std::vector<std::uint32_t>{kFastSpeed});
+    EXPECT_EQ(line->speedsSet(), (std::vector<std::uint32_t>{kFastSpeed, kFastSpeed}));
     EXPECT_EQ(device->filenumber(), line->nodeFileNumber);
 
     settleDisk();
@@ -193,6 +199,113 @@ TEST_F(DeviceTest, NewNodeIsToldToSwitchAndRemembered) {
     third.setCache(*saved);
     ASSERT_TRUE(third.open());
     EXPECT_EQ(replugged->commandsWritten(), std::vector<std::uint8_t>{Command::SET_BAUD});
+}
+
+// A MIV3 that follows the line speed as the hardware does: it runs at its boot speed until
+// told to switch, and hears nothing sent at another speed than its own.
+class SpeedFollowingPedal {
+  public:
+    explicit SpeedFollowingPedal(ScriptedLine& line) : line_(line) {}
+    std::optional<Bytes> operator()(const Bytes& request) {
+        if (line_.hostSpeed() != speed) return std::nullopt;
+        if (request[0] == Command::SET_BAUD) {
+            speed = requestArgument(request);
+            return okReply();
+        }
+        if (request[0] == Command::WHO_RU && !answersWhoRU) return std::nullopt;
+        return pedal(request);
+    }
+    static constexpr std::uint32_t kBootSpeed = 115200;
+    std::uint32_t speed = kBootSpeed;
+    bool answersWhoRU = true;
+
+  private:
+    ScriptedLine& line_;
+};
+
+TEST_F(DeviceTest, PedalRestartedBehindARememberedNodeIsToldToSwitchAgain) {
+    ASSERT_TRUE(createDirectories(deviceCacheDirectory()));
+    std::remove(device->cachePath().c_str());
+    auto follower = std::make_shared<SpeedFollowingPedal>(*line);
+    line->setResponder([follower](const Bytes& r) { return (*follower)(r); });
+    ASSERT_TRUE(device->completeInitialization());
+    settleDisk();
+    const auto remembered = DeviceCache::load(device->cachePath());
+    ASSERT_TRUE(remembered);
+    ASSERT_EQ(remembered->unsignedValue("filenumber"), line->nodeFileNumber);
+
+    // Power-cycled: back at its boot speed, behind the same node.
+    follower->speed = SpeedFollowingPedal::kBootSpeed;
+    const std::size_t sentBefore = line->writes().size();
+    QORUARTDevice again(device->filename(), "MIV3", device->serial(), line);
+    again.setCache(*remembered);
+    ASSERT_TRUE(again.completeInitialization()) << again.failureReason();
+    const auto commands = line->commandsWritten();
+    const std::vector<std::uint8_t> sent(commands.begin() + static_cast<long>(sentBefore),
+                                         commands.end());
+    const std::vector<std::uint8_t> expected{Command::WHO_RU,  Command::SET_BAUD,
+                                             Command::WHO_RU,  Command::GET_CMDS,
+                                             Command::GET_TMO, Command::PRESET_INFO};
+    EXPECT_EQ(sent, expected);
+    EXPECT_EQ(follower->speed, kFastSpeed);
+    ASSERT_TRUE(again.model());
+
+    // One that is still at its fast speed costs no second try.
+    const std::size_t sentThen = line->writes().size();
+    QORUARTDevice third(device->filename(), "MIV3", device->serial(), line);
+    third.setCache(*remembered);
+    ASSERT_TRUE(third.completeInitialization());
+    EXPECT_EQ(line->commandsWritten()[sentThen], Command::WHO_RU);
+    EXPECT_EQ(line->writes().size() - sentThen, 4u);
+}
+
+TEST_F(DeviceTest, NodeNumberIsKeptOnlyAfterAHandshake) {
+    ASSERT_TRUE(createDirectories(deviceCacheDirectory()));
+    std::remove(device->cachePath().c_str());
+    auto follower = std::make_shared<SpeedFollowingPedal>(*line);
+    follower->answersWhoRU = false;
+    line->setResponder([follower](const Bytes& r) { return (*follower)(r); });
+    EXPECT_FALSE(device->completeInitialization());
+    EXPECT_EQ(device->failureReason(), "no answer to WHO_RU");
+    settleDisk();
+    const auto saved = DeviceCache::load(device->cachePath());
+    EXPECT_TRUE(!saved || saved->unsignedValue("filenumber").value_or(0) == 0);
+
+    // So the next attempt tells the pedal to switch again.
+    follower->answersWhoRU = true;
+    follower->speed = SpeedFollowingPedal::kBootSpeed;
+    QORUARTDevice again(device->filename(), "MIV3", device->serial(), line);
+    if (saved) again.setCache(*saved);
+    const std::size_t sentBefore = line->writes().size();
+    ASSERT_TRUE(again.completeInitialization()) << again.failureReason();
+    EXPECT_EQ(line->commandsWritten()[sentBefore], Command::SET_BAUD);
+}
+
+TEST_F(DeviceTest, InterruptedAndPartialCallsAreFinished) {
+    line->writeChunk = 3;
+    line->interruptedWrites = 2;
+    line->interruptedReads = 2;
+    line->readChunk = 5;
+    ASSERT_TRUE(device->completeInitialization()) << device->failureReason();
+    ASSERT_TRUE(device->model());
+    EXPECT_EQ(device->presetsSchema().presets, 100);
+
+    // A request with a payload arrives whole, however the kernel cut it up.
+    line->interruptedWrites = 1;
+    line->interruptedReads = 1;
+    const Bytes name{'a', 'b', 0};
+    const auto request = buildRequest(Command::SET_PRESET_NAME, 0, 3, 7, name);
+    ASSERT_TRUE(request);
+    EXPECT_TRUE(device->execute(Command::SET_PRESET_NAME, *request));
+    EXPECT_EQ(line->writes().back(), *request);
+}
+
+TEST_F(DeviceTest, ALineThatNeverFallsSilentFailsTheExchange) {
+    ASSERT_TRUE(device->completeInitialization());
+    line->babble = 0x00;
+    EXPECT_FALSE(device->execute(Command::GET_CMDS, header(Command::GET_CMDS)));
+    line->babble.reset();
+    EXPECT_TRUE(device->execute(Command::GET_CMDS, header(Command::GET_CMDS)));
 }
 
 TEST_F(DeviceTest, ModelWithoutSpeedStaysAt115200) {

@@ -5,6 +5,9 @@
 // kept alive by their own animations and took the application down as those were deleted.
 #include <QTest>
 
+#include <unistd.h>
+
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +58,20 @@ DeviceRef connectedWithSerial(const AppDelegate& controller, const std::string& 
     for (const DeviceRef& device : controller.connected())
         if (device->serial() == serial) return device;
     return nullptr;
+}
+
+// What a descriptor of this process is open on; empty once it is closed.
+std::string openedFile(int fd) {
+    char target[PATH_MAX];
+    const ssize_t n =
+        ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1);
+    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::string terminalOf(const test::Simulator& pedal) {
+    char target[PATH_MAX];
+    return ::realpath(pedal.path().c_str(), target) != nullptr ? std::string(target)
+                                                               : std::string();
 }
 
 // Clicks the chooser's button of the pedal with that serial.
@@ -115,8 +132,12 @@ class PlugAndChooseQtTest : public QObject {
         QVERIFY2(miv->running(), miv->error().c_str());
         QTRY_COMPARE_WITH_TIMEOUT(shownClass(*controller), QStringLiteral("MIV3Editor"),
                                   kConnectMs);
-        const DeviceRef device = controller->currentDevice();
+        DeviceRef device = controller->currentDevice();
         QVERIFY(device);
+        const std::weak_ptr<QORUARTDevice> released = device;
+        const int descriptor = device->file();
+        const std::string terminal = terminalOf(*miv);
+        QCOMPARE(openedFile(descriptor), terminal);
         if (duringSynchronisation) {
             QVERIFY(device->refreshing());
         } else {
@@ -124,12 +145,55 @@ class PlugAndChooseQtTest : public QObject {
             controller->switchToTransfers();
             QTest::qWait(kSettleMs);
         }
+        device.reset();
         miv->kill();
         QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
         QTest::qWait(kSettleMs);
         QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
         QVERIFY(controller->currentController()->view()->isVisible());
         QVERIFY(controller->emptyPedalboard()->isVisible());
+        // Nothing keeps the pedal that went: its object is gone and its port closed.
+        QTRY_VERIFY(released.expired());
+        QVERIFY(openedFile(descriptor) != terminal);
+    }
+
+    // The cable pulled and put back on the same terminal: the pedal restarted at its boot
+    // speed behind a node whose number the cache remembers, and it comes back by itself.
+    void replugBehindTheSameNode() {
+        auto controller = launch();
+        auto miv = plug(pedals.path(), "MIV3", "PLUGM05", {"--replug-ms", "3000"});
+        QVERIFY2(miv->running(), miv->error().c_str());
+        QTRY_COMPARE_WITH_TIMEOUT(shownClass(*controller), QStringLiteral("MIV3Editor"),
+                                  kConnectMs);
+        std::weak_ptr<QORUARTDevice> first = controller->currentDevice();
+        QVERIFY(miv->replug());
+        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), kConnectMs);
+        QVERIFY(first.expired());
+        QVERIFY(controller->currentDevice()->model());
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
+    }
+
+    // A pedal that does not answer is not shown as connected; the empty window says why,
+    // and the pedal joins as soon as it answers.
+    void pedalThatCannotBeOpened() {
+        auto controller = launch();
+        auto miv = plug(pedals.path(), "MIV3", "PLUGM06", {"--fail-after", "0"});
+        QVERIFY2(miv->running(), miv->error().c_str());
+        auto* empty = dynamic_cast<Nothing*>(controller->nothing().get());
+        QVERIFY(empty != nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            empty->openFailures()->text(),
+            QStringLiteral("A MIV3 was found but could not be opened: it does not answer."),
+            kConnectMs);
+        QVERIFY(empty->openFailures()->isVisible());
+        QVERIFY(controller->connected().empty());
+        QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
+
+        QVERIFY(miv->heal());
+        QTRY_COMPARE_WITH_TIMEOUT(shownClass(*controller), QStringLiteral("MIV3Editor"),
+                                  kConnectMs);
+        QVERIFY(empty->openFailures()->isHidden());
     }
 
     // Two pedals; whichever is current goes, the other one stays or takes over.

@@ -96,6 +96,19 @@ void RecordingDelegate::record(Call call) {
     changed_.notify_all();
 }
 
+void RecordingDelegate::devicesFailedToOpen(const std::vector<OpenFailure>& failures) {
+    Call made = call("failures", nullptr);
+    made.failures = failures;
+    record(std::move(made));
+}
+
+std::vector<OpenFailure> RecordingDelegate::failures() const {
+    std::lock_guard lock(mutex_);
+    for (auto it = calls_.rbegin(); it != calls_.rend(); ++it)
+        if (it->kind == "failures") return it->failures;
+    return {};
+}
+
 void RecordingDelegate::deviceIsConnected(const DeviceRef& device) {
     record(call("connected", device));
 }

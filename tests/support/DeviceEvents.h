@@ -36,13 +36,14 @@ class MainLoopThread {
 class RecordingDelegate : public DeviceDelegate {
   public:
     struct Call {
-        std::string kind;  // "connected", "disconnected", "preset", "state", "settings"
+        std::string kind;  // "connected", "disconnected", "preset", "state", "settings", "failures"
         DeviceRef device;  // empty once forgotten
         std::string serial;
         std::size_t index = 0;
         SettingsBlock settings;
         bool onMain = false;
         bool refreshing = false;  // the device's flag when the call arrived
+        std::vector<OpenFailure> failures;
     };
 
     // Calls on this thread count as on the main rail.
@@ -68,6 +69,9 @@ class RecordingDelegate : public DeviceDelegate {
     void deviceEndedFullRefresh(const DeviceRef& device,
                                 const std::shared_ptr<void>& shield) override;
     DeviceRef currentDevice() override;
+    void devicesFailedToOpen(const std::vector<OpenFailure>& failures) override;
+    // The list the last "failures" call carried.
+    std::vector<OpenFailure> failures() const;
 
   private:
     static Call call(const char* kind, const DeviceRef& device, std::size_t index = 0,

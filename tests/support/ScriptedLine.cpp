@@ -1,6 +1,7 @@
 #include "support/ScriptedLine.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace harbrix::test {
 
@@ -41,11 +42,21 @@ std::uint64_t ScriptedLine::fileNumber(const std::string&) { return nodeFileNumb
 int ScriptedLine::open(const std::string&) { return openResult; }
 bool ScriptedLine::claimExclusive(int) { return exclusiveWorks; }
 bool ScriptedLine::clearStatusFlags(int) { return true; }
-bool ScriptedLine::configureRaw(int) { return rawWorks; }
+bool ScriptedLine::configureRaw(int) {
+    std::lock_guard lock(mutex_);
+    if (rawWorks) hostSpeed_ = 115200;
+    return rawWorks;
+}
+
+std::uint32_t ScriptedLine::hostSpeed() const {
+    std::lock_guard lock(mutex_);
+    return hostSpeed_;
+}
 
 bool ScriptedLine::setSpeed(int, std::uint32_t speed) {
     std::lock_guard lock(mutex_);
     speeds_.push_back(speed);
+    if (speedWorks) hostSpeed_ = speed;
     return speedWorks;
 }
 
@@ -58,6 +69,15 @@ void ScriptedLine::discardInput(int) {
 ssize_t ScriptedLine::read(int, std::uint8_t* buffer, std::size_t size) {
     std::lock_guard lock(mutex_);
     ++reads_;
+    if (interruptedReads > 0) {
+        --interruptedReads;
+        return -EINTR;
+    }
+    if (babble) {
+        const std::size_t n = std::min(size, readChunk);
+        std::fill_n(buffer, n, *babble);
+        return static_cast<ssize_t>(n);
+    }
     const std::size_t n = std::min({size, readChunk, pendingInput_.size()});
     std::copy_n(pendingInput_.begin(), n, buffer);
     pendingInput_.erase(pendingInput_.begin(), pendingInput_.begin() + static_cast<std::ptrdiff_t>(n));
@@ -66,16 +86,24 @@ ssize_t ScriptedLine::read(int, std::uint8_t* buffer, std::size_t size) {
 
 ssize_t ScriptedLine::write(int, const std::uint8_t* data, std::size_t size) {
     Responder responder;
-    Bytes request(data, data + size);
+    Bytes request;
+    const std::size_t taken = std::min(size, writeChunk);
     {
         std::lock_guard lock(mutex_);
+        if (interruptedWrites > 0) {
+            --interruptedWrites;
+            return -EINTR;
+        }
+        partialRequest_.insert(partialRequest_.end(), data, data + taken);
+        if (taken < size) return static_cast<ssize_t>(taken);
+        request.swap(partialRequest_);
         writes_.push_back(request);
         responder = responder_;
     }
     if (responder) {
         if (auto reply = responder(request)) injectInput(*reply);
     }
-    return static_cast<ssize_t>(size);
+    return static_cast<ssize_t>(taken);
 }
 
 void ScriptedLine::close(int) {}

@@ -2,6 +2,7 @@
 // script, the way a pedal would, without any timing.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -30,10 +31,20 @@ public:
     bool speedWorks = true;
     // Replies are handed out this many bytes per read, as a slow line would.
     std::size_t readChunk = 1024;
+    // Each write takes at most this many bytes (a partial write); a request is complete
+    // with the write call that takes the last bytes the host handed over.
+    std::size_t writeChunk = SIZE_MAX;
+    // The next this many reads, or writes, are interrupted by a signal (-EINTR).
+    int interruptedReads = 0;
+    int interruptedWrites = 0;
+    // Every read hands out this byte, without end (a line that never falls silent).
+    std::optional<std::uint8_t> babble;
 
     std::vector<Bytes> writes() const;
     std::vector<std::uint8_t> commandsWritten() const;
     std::vector<std::uint32_t> speedsSet() const;
+    // The speed the host side runs at now: 115200 once configured raw, then as set.
+    std::uint32_t hostSpeed() const;
     int discards() const;
     int reads() const;
 
@@ -52,8 +63,10 @@ private:
     mutable std::mutex mutex_;
     Responder responder_;
     Bytes pendingInput_;
+    Bytes partialRequest_;
     std::vector<Bytes> writes_;
     std::vector<std::uint32_t> speeds_;
+    std::uint32_t hostSpeed_ = 115200;
     int discards_ = 0;
     int reads_ = 0;
 };

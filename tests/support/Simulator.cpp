@@ -133,6 +133,18 @@ bool Simulator::start() {
     return true;
 }
 
+bool Simulator::restartPedal() {
+    return pid_ > 0 && ::kill(pid_, SIGUSR1) == 0;
+}
+
+bool Simulator::replug() {
+    return pid_ > 0 && ::kill(pid_, SIGUSR2) == 0;
+}
+
+bool Simulator::heal() {
+    return pid_ > 0 && ::kill(pid_, SIGHUP) == 0;
+}
+
 int Simulator::kill() {
     int status = -1;
     if (pid_ > 0) {

@@ -33,6 +33,14 @@ class Simulator {
     // SIGTERM, then SIGKILL when it has not ended within a bounded wait. Returns the exit
     // status (128 + the signal number when a signal ended it), -1 when nothing ran.
     int kill();
+    // What a pedal's owner does to it, through the simulator's signals: restart it at its
+    // boot speed on the same node; pull the cable and put it back (the node is gone for the
+    // simulator's --replug-ms); let it answer normally again after fault options. False when
+    // the simulator does not run.
+    bool restartPedal();
+    bool replug();
+    bool heal();
+
     // Stops it if it runs and starts it again in the same folder.
     bool restart();
     bool restart(std::vector<std::string> arguments);

@@ -39,6 +39,11 @@ std::optional<std::uint8_t> Faults::forcedError(std::uint8_t command,
     return it->second;
 }
 
+void Faults::heal() {
+    plan_ = FaultPlan{};
+    stopped_ = false;
+}
+
 Bytes Faults::strayBytes() const {
     // Alternating bits, easy to spot in a hex dump.
     return Bytes(plan_.stray, 0xA5);

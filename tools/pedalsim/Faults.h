@@ -40,6 +40,8 @@ class Faults {
     std::optional<std::uint8_t> forcedError(std::uint8_t command, std::uint32_t argument) const;
     Bytes strayBytes() const;
     std::chrono::milliseconds latency() const { return plan_.latency; }
+    // Drops every fault: the pedal answers as a healthy one from now on.
+    void heal();
 
   private:
     FaultPlan plan_;

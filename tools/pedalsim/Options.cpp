@@ -83,6 +83,9 @@ const char* const kUsage =
     "                [--latency MS] [--pace] [--timeouts R,G,F,C] [--fail-after N]\n"
     "                [--error CMD[@ARG]=E]... [--stray N] [--crlf] [--log]\n"
     "                [--record FILE] [--corrupt CMD=N]... [--silent-from CMD=N]...\n"
+    "                [--replug-ms MS] [--no-node]\n"
+    "       signals: USR1 restarts the pedal at its boot speed on the same node; USR2 unplugs\n"
+    "       it for --replug-ms (2500) and plugs it back in; HUP drops every fault option\n"
     "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n"
     "       pedalsim --help | --version\n";
 
@@ -96,9 +99,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
     bool haveModel = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
-        const bool flag =
-            option == "--qor-name" || option == "--pace" || option == "--crlf" || option == "--log";
+        const bool flag = option == "--qor-name" || option == "--pace" || option == "--crlf" ||
+                          option == "--log" || option == "--no-node";
         if (flag) {
+            if (option == "--no-node") options.noNode = true;
             if (option == "--qor-name") options.qorName = true;
             if (option == "--pace") options.pace = true;
             if (option == "--crlf") options.identity.crlf = true;
@@ -134,6 +138,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
             const auto ms = parseUnsigned<std::uint32_t>(value);
             good = ms.has_value();
             if (ms) options.faults.latency = std::chrono::milliseconds(*ms);
+        } else if (option == "--replug-ms") {
+            const auto ms = parseUnsigned<std::uint32_t>(value);
+            good = ms.has_value();
+            if (ms) options.replugPause = std::chrono::milliseconds(*ms);
         } else if (option == "--timeouts") {
             const auto timeouts = parseTimeouts(value);
             good = timeouts.has_value();

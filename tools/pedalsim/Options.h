@@ -1,6 +1,7 @@
 // The simulator's command line.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,10 @@ struct Options {
     bool qorName = false;   // cu.qorMODEL-SERIAL instead of cu.usbserial-SERIAL
     bool pace = false;
     bool log = false;
+    bool noNode = false;     // listed in the inventory, but no node (udev has not made it yet)
     std::string recordPath;  // one line per request received: "NAME count argument"
+    // How long the pedal stays unplugged after SIGUSR2.
+    std::chrono::milliseconds replugPause{2500};
     FaultPlan faults;
 
     std::string nodeName() const;

@@ -98,19 +98,31 @@ std::unique_ptr<PtyLine> PtyLine::open(const std::string& linkPath, std::string&
     line->presence_ = HostPresence::watch(line->slavePath_);
     if (!placeLink(line->slavePath_, linkPath, error)) return nullptr;
     line->linkPath_ = linkPath;
+    line->linked_ = true;
     return line;
 }
 
 PtyLine::~PtyLine() {
-    if (!linkPath_.empty()) {
-        std::vector<char> target(slavePath_.size() + 2);
-        const ssize_t n = ::readlink(linkPath_.c_str(), target.data(), target.size());
-        if (n >= 0 && std::string(target.data(), static_cast<std::size_t>(n)) == slavePath_) {
-            ::unlink(linkPath_.c_str());
-        }
-    }
+    unlink();
     if (slave_ >= 0) ::close(slave_);
     if (master_ >= 0) ::close(master_);
+}
+
+void PtyLine::unlink() {
+    if (linkPath_.empty() || !linked_) return;
+    linked_ = false;
+    std::vector<char> target(slavePath_.size() + 2);
+    const ssize_t n = ::readlink(linkPath_.c_str(), target.data(), target.size());
+    if (n >= 0 && std::string(target.data(), static_cast<std::size_t>(n)) == slavePath_) {
+        ::unlink(linkPath_.c_str());
+    }
+}
+
+bool PtyLine::relink(std::string& error) {
+    if (linked_) return true;
+    if (!placeLink(slavePath_, linkPath_, error)) return false;
+    linked_ = true;
+    return true;
 }
 
 std::uint32_t PtyLine::hostSpeed() const {

@@ -37,6 +37,11 @@ class PtyLine {
     // has the port open are lost, as on a real line. False on a write error or a stop
     // request.
     bool write(const Bytes& bytes, std::uint32_t paceSpeed);
+    // The node goes (the cable is pulled) and comes back on the same terminal.
+    void unlink();
+    bool relink(std::string& error);
+    bool linked() const { return linked_; }
+
     // Call when presenceFd() is readable: at a session boundary drops what the host
     // left unread, and once the last host is gone its exclusive claim, as closing a
     // real port does.
@@ -49,6 +54,7 @@ class PtyLine {
     int slave_ = -1;  // held open so the master never sees the line hang up
     std::string slavePath_;
     std::string linkPath_;
+    bool linked_ = false;
     std::unique_ptr<HostPresence> presence_;
 };
 

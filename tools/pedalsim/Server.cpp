@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "ControlSignal.h"
 #include "Hex.h"
 #include "StopSignal.h"
 
@@ -27,7 +28,7 @@ std::string commandLabel(std::uint8_t code) {
 }  // namespace
 
 Server::Server(const Options& options, PedalState state, std::optional<StateFile> stateFile,
-               std::unique_ptr<PtyLine> line)
+               std::unique_ptr<PtyLine> line, Plug plug)
     : pace_(options.pace),
       log_(options.log),
       state_(std::move(state)),
@@ -35,7 +36,9 @@ Server::Server(const Options& options, PedalState state, std::optional<StateFile
       line_(std::move(line)),
       faults_(options.faults),
       handlers_(options.identity),
-      assembler_(kFrameTimeout) {
+      assembler_(kFrameTimeout),
+      plug_(std::move(plug)),
+      replugPause_(options.replugPause) {
     if (options.recordPath.empty()) return;
     record_.reset(std::fopen(options.recordPath.c_str(), "w"));
     if (!record_) std::fprintf(stderr, "pedalsim: cannot write %s\n", options.recordPath.c_str());
@@ -43,18 +46,23 @@ Server::Server(const Options& options, PedalState state, std::optional<StateFile
 
 int Server::run() {
     while (!StopSignal::requested()) {
-        pollfd fds[3] = {{StopSignal::fd(), POLLIN, 0},
+        pollfd fds[4] = {{StopSignal::fd(), POLLIN, 0},
                          {line_->fd(), POLLIN, 0},
+                         {ControlSignal::fd(), POLLIN, 0},
                          {line_->presenceFd(), POLLIN, 0}};
+        std::optional<Clock::time_point> wake = assembler_.expiry();
+        if (replugAt_ && (!wake || *replugAt_ < *wake)) wake = replugAt_;
         int timeout = -1;
-        if (const auto expiry = assembler_.expiry()) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*expiry - Clock::now());
+        if (wake) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wake - Clock::now());
             timeout = static_cast<int>(std::max<std::int64_t>(0, left.count()));
         }
-        const int ready = ::poll(fds, line_->presenceFd() >= 0 ? 3 : 2, timeout);
+        const int ready = ::poll(fds, line_->presenceFd() >= 0 ? 4 : 3, timeout);
         if (ready < 0) continue;  // EINTR: the stop check decides
+        if (fds[2].revents & POLLIN) control();
+        if (replugAt_ && Clock::now() >= *replugAt_) replug();
         // Host departures first, so a reply to a new session is never flushed as stale.
-        if (fds[2].revents & POLLIN) line_->checkHost();
+        if (fds[3].revents & POLLIN) line_->checkHost();
         if (fds[1].revents & POLLIN) {
             receive();
         } else if (fds[1].revents & POLLHUP) {
@@ -72,6 +80,8 @@ int Server::run() {
 void Server::receive() {
     const Bytes bytes = line_->read();
     if (bytes.empty()) return;
+    // Unplugged: nothing reaches the pedal.
+    if (replugAt_) return;
     if (!line_->hostAt(state_.speed())) {
         // Wrong speed: the receiver sees framing errors, not a request, and the host in
         // turn reads junk.
@@ -123,6 +133,38 @@ void Server::send(const Bytes& bytes, const char* what) {
     if (!line_->write(bytes, pace_ ? state_.speed() : 0) && log_ && !StopSignal::requested()) {
         std::fprintf(stderr, "pedalsim: write failed\n");
     }
+}
+
+void Server::control() {
+    const ControlSignal::Requests requests = ControlSignal::take();
+    if (requests.heals > 0) {
+        faults_.heal();
+        if (log_) std::fprintf(stderr, "pedalsim: faults dropped\n");
+    }
+    if (requests.restarts > 0) restart();
+    if (requests.replugs > 0 && !replugAt_) {
+        if (log_) std::fprintf(stderr, "pedalsim: unplugged\n");
+        if (plug_) plug_(false);
+        line_->unlink();
+        restart();
+        replugAt_ = Clock::now() + replugPause_;
+    }
+}
+
+// As after a power cycle: boot speed, and whatever was half-received is gone.
+void Server::restart() {
+    if (log_) std::fprintf(stderr, "pedalsim: restarting at %u bit/s\n", kBootSpeed);
+    state_.setSpeed(kBootSpeed);
+    assembler_.discard();
+    if (state_.takeChanged()) save();
+}
+
+void Server::replug() {
+    replugAt_.reset();
+    std::string error;
+    if (!line_->relink(error)) std::fprintf(stderr, "pedalsim: %s\n", error.c_str());
+    if (plug_ && !plug_(true)) std::fprintf(stderr, "pedalsim: cannot list itself again\n");
+    if (log_) std::fprintf(stderr, "pedalsim: plugged in again\n");
 }
 
 void Server::save() {

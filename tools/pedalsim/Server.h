@@ -2,7 +2,9 @@
 // the faults, lets the handler table answer and keeps the state file current.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,8 +20,10 @@ namespace harbrix::pedalsim {
 
 class Server {
   public:
+    // `plug` lists the pedal in the USB inventory (true) or takes it out (false).
+    using Plug = std::function<bool(bool plugged)>;
     Server(const Options& options, PedalState state, std::optional<StateFile> stateFile,
-           std::unique_ptr<PtyLine> line);
+           std::unique_ptr<PtyLine> line, Plug plug = {});
 
     // Runs until a stop signal; saves the state on the way out. Returns the exit status.
     int run();
@@ -29,6 +33,10 @@ class Server {
     void serve(const Request& request);
     void send(const Bytes& bytes, const char* what);
     void save();
+    // The control signals: a restart, a cable pulled and put back, faults dropped.
+    void control();
+    void restart();
+    void replug();
 
     bool pace_;
     bool log_;
@@ -39,6 +47,10 @@ class Server {
     HandlerTable handlers_;
     RequestAssembler assembler_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> record_{nullptr, &std::fclose};
+    Plug plug_;
+    std::chrono::milliseconds replugPause_;
+    // While unplugged: when the cable goes back in.
+    std::optional<std::chrono::steady_clock::time_point> replugAt_;
 };
 
 }  // namespace harbrix::pedalsim

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ControlSignal.h"
 #include "Inventory.h"
 #include "Options.h"
 #include "PtyLine.h"
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
     PedalState state;
     std::optional<StateFile> stateFile;
     if (!loadState(*options, state, stateFile) || !keepFlash(*options, state)) return 1;
-    if (!StopSignal::install()) {
+    if (!StopSignal::install() || !ControlSignal::install()) {
         std::perror("pedalsim: signals");
         return 1;
     }
@@ -85,9 +86,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pedalsim: %s\n", error.c_str());
         return 1;
     }
+    // A USB record whose node the system has not made yet.
+    if (options->noNode) line->unlink();
     std::printf("ready %s\n", line->linkPath().c_str());
     std::fflush(stdout);
-    Server server(*options, std::move(state), std::move(stateFile), std::move(line));
+    const std::string node = line->linkPath();
+    auto plug = [&registration, &options, node](bool plugged) {
+        registration.reset();
+        if (!plugged) return true;
+        std::string why;
+        registration = Registration::create(*options, node, why);
+        return registration != nullptr;
+    };
+    Server server(*options, std::move(state), std::move(stateFile), std::move(line), plug);
     const int status = server.run();
     registration.reset();
     return status;
