@@ -60,6 +60,8 @@ TEST(CommandLine, MistakesExitWithTwoAndTheUsageOnStandardError) {
              Case{"harbrixctl", {"presets", "--load"}, "unknown option --load for presets"},
              Case{"harbrixctl", {"presets", "--serial"}, "option --serial needs a value"},
              Case{"pedalsim", {"--bogus", "x"}, "unknown option --bogus"},
+             Case{"pedalsim", {"--model", "MIV3", "--bogus"}, "unknown option --bogus"},
+             Case{"pedalsim", {"--model"}, "--model needs a value"},
              Case{"pedalsim", {}, "--model, --serial and --dir are required"},
          }) {
         const auto result = test::runProgram(test::binPath(c.program), c.arguments, nothing);

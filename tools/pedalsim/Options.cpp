@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 #include <map>
+#include <set>
 
 #include "Commands.h"
 
@@ -109,8 +110,16 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
             if (option == "--log") options.log = true;
             continue;
         }
+        static const std::set<std::string> valued = {
+            "--model", "--serial",  "--dir",       "--firmware",    "--date",
+            "--state", "--latency", "--replug-ms", "--timeouts",    "--fail-after",
+            "--error", "--record",  "--corrupt",   "--silent-from", "--stray"};
+        if (valued.count(option) == 0) {
+            error = option.rfind("--", 0) == 0 ? "unknown option " + option : "unknown " + option;
+            return std::nullopt;
+        }
         if (i + 1 >= arguments.size()) {
-            error = option.rfind("--", 0) == 0 ? option + " needs a value" : "unknown " + option;
+            error = option + " needs a value";
             return std::nullopt;
         }
         const std::string& value = arguments[++i];
