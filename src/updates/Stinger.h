@@ -121,8 +121,9 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
     bool update(std::function<void(bool)> completion);
     // The bundle folder that update() replaces "Contents" in; the running bundle by default.
     void setInstallBundle(std::string bundle);
-    // Whether update() can replace the bundle: false when this user may not write to it, as
-    // when the system's package manager installed it and installs its new releases too.
+    // Whether update() can replace the bundle: false when this user may not write to it, or
+    // when it lies where the system's package manager keeps its files (a package install,
+    // which the package manager updates too), even for root.
     bool installsItself() const;
 
     void showWindowIfUpdateAvailable();

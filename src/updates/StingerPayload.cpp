@@ -14,6 +14,7 @@
 #include "platform/Paths.h"
 #include "updates/DMGExtractor.h"
 #include "updates/Download.h"
+#include "updates/FileReplace.h"
 #include "updates/UpdateLocations.h"
 
 namespace harbrix {
@@ -108,7 +109,8 @@ std::string Stinger::installBundle() const {
 
 bool Stinger::installsItself() const {
     const std::string bundle = installBundle();
-    return !bundle.empty() && writableFolder(bundle) && writableFolder(bundle + "/Contents");
+    return !bundle.empty() && !packageManagerOwns(bundle) && writableFolder(bundle) &&
+           writableFolder(bundle + "/Contents");
 }
 
 bool Stinger::update(std::function<void(bool)> completion) {
