@@ -153,6 +153,7 @@ class WindowsQtTest : public QObject {
         UpdateEntry entry;
         entry.empty = false;
         entry.version = "2.0";
+        entry.changes = {"Presets can be renamed on the Transfers screen."};
 
         const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                               QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
