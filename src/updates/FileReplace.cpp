@@ -92,8 +92,8 @@ bool packageManagerOwns(const std::string& path) {
     if (failed) real = fs::path(path).lexically_normal();
     const auto within = [&real](const char* folder) {
         const fs::path base(folder);
-        auto [end, _] = std::mismatch(base.begin(), base.end(), real.begin(), real.end());
-        return end == base.end();
+        return std::mismatch(base.begin(), base.end(), real.begin(), real.end()).first ==
+               base.end();
     };
     return real.is_absolute() && within("/usr") && !within("/usr/local");
 }
