@@ -1,7 +1,8 @@
 # make run   installs what is missing, builds, starts Harbrix with a simulated MIV3
 #            (PEDALS="MIV3 NAX3" for more pedals; RUN_SECONDS=N to end by itself)
-# make test  installs what is missing, builds, runs every test (plain, ASan+UBSan, TSan, fuzz smoke)
+# make test  installs what is missing, builds, runs every test (plain, package, ASan+UBSan, TSan, fuzz smoke)
 # make fuzz  runs the fuzz targets for FUZZ_SECONDS each
+# make package  builds the Debian package into build/package/
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 PEDALS ?= MIV3
@@ -10,7 +11,7 @@ SMOKE_SECONDS ?= 5
 CMAKE_FLAGS ?=
 CTEST = ctest --output-on-failure -j$(JOBS)
 
-.PHONY: all deps fonts build run test unit asan tsan fuzz fuzz-build fuzz-smoke format clean
+.PHONY: all deps fonts build run test unit package package-check asan tsan fuzz fuzz-build fuzz-smoke format clean
 
 all: build
 
@@ -31,6 +32,13 @@ run: build
 
 unit: build
 	cd build && $(CTEST)
+
+package: build
+	rm -f build/package/harbrix_*.deb
+	cmake --build build --target package
+
+package-check: package
+	scripts/check-package.sh build
 
 build-asan/build.ninja:
 	cmake -S . -B build-asan -G Ninja -DHARBRIX_SANITIZE=address -DHARBRIX_DEVICE_LAYER_ONLY=ON -DHARBRIX_SANITIZED_WINDOW_TESTS=ON -DCMAKE_BUILD_TYPE=Debug
@@ -58,7 +66,7 @@ fuzz-smoke: fuzz-build
 fuzz: fuzz-build
 	scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
 
-test: unit asan tsan fuzz-smoke
+test: unit package-check asan tsan fuzz-smoke
 
 format:
 	find src apps tools tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

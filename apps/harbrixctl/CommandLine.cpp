@@ -24,10 +24,7 @@ std::optional<CommandLine> CommandLine::parse(int argc, char** argv,
             words.push_back(word);
         }
     }
-    if (words.empty()) {
-        error = "no command given";
-        return std::nullopt;
-    }
+    if (words.empty()) return line;
     line.command = words.front();
     line.arguments.assign(words.begin() + 1, words.end());
     return line;

@@ -11,10 +11,10 @@
 namespace harbrix::ctl {
 
 struct CommandLine {
-    std::string command;
+    std::string command;  // empty when the line names none
     std::vector<std::string> arguments;
-    std::set<std::string> flags;                   // --log
-    std::map<std::string, std::string> options;    // --serial SERIAL
+    std::set<std::string> flags;                 // --log
+    std::map<std::string, std::string> options;  // --serial SERIAL
 
     // Options that take a value; every other "--word" is a flag.
     static std::optional<CommandLine> parse(int argc, char** argv,

@@ -16,6 +16,7 @@ int identifyCommand(const CommandLine& line);
 int listCommand(const CommandLine& line);
 int watchCommand(const CommandLine& line);
 int updateCommand(const CommandLine& line);
+int driverCommand(const CommandLine& line);
 int presetsCommand(const CommandLine& line);
 int getCommand(const CommandLine& line);
 int putCommand(const CommandLine& line);

@@ -1,9 +1,11 @@
 // harbrixctl: the device layer on a terminal.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
+#include <vector>
 
 #include "Commands.h"
+#include "Usage.h"
 #include "link/Request.h"
 
 namespace harbrix::ctl {
@@ -13,75 +15,113 @@ int usageError(const std::string& message) {
     return 2;
 }
 
-std::size_t elementSizeForCode(std::uint8_t sizeCode) { return elementSize(sizeCode); }
+std::size_t elementSizeForCode(std::uint8_t sizeCode) {
+    return elementSize(sizeCode);
+}
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: harbrixctl COMMAND [ARGUMENTS] [--log]\n"
-    "  identify PEDAL        bring a pedal up and show its identity, settings and occupied slots\n"
-    "  list                  find the connected pedals, bring each up and show it on a line\n"
-    "  watch                 show each pedal connecting and disconnecting until interrupted\n"
-    "  update check [MODEL [FIRMWARE]]  check the update server for new software and MODEL's\n"
-    "                        firmware, against FIRMWARE if given; without MODEL, the one\n"
-    "                        connected pedal's; HARBRIX_UPDATE_SERVER overrides the server\n"
-    "  presets PEDAL         list the slots: number, name, empty ones marked\n"
-    "  get PEDAL SLOT FILE   copy a preset into a .qorpreset file (into a folder: named after it)\n"
-    "  put PEDAL FILE SLOT   write a .qorpreset file into a slot\n"
-    "  erase PEDAL SLOT      empty a slot\n"
-    "  rename PEDAL SLOT NAME  rename the preset in a slot\n"
-    "  move PEDAL A B        move the preset in slot A into empty slot B\n"
-    "  copy PEDAL A B        copy the preset in slot A into slot B, over what B holds\n"
-    "  swap PEDAL A B        swap the presets in slots A and B\n"
-    "  delete PEDAL SLOT...  erase the presets in the slots\n"
-    "  params PEDAL SLOT [KEY=VALUE...]  show the parameters of a slot's preset by key, or set\n"
-    "                        levels (0-127) and switches (on, off) and write the preset back\n"
-    "  select PEDAL SLOT [--load]  select a slot, with --load also as the running sound\n"
-    "  backup PEDAL DIR      every occupied slot into its own file in DIR, with a manifest\n"
-    "  restore PEDAL DIR     the presets of a backup back into the slots they came from\n"
-    "  settings [NODE MODEL] [KEY=VALUE...]  show the global settings, or set midi-channel (1-16,\n"
-    "                        omni), midi-thru, midi-keyboard, name-crawl (on, off), contrast "
-    "(0-10)\n"
-    "                        or homeview (0-4) and show the result\n"
-    "  reset [NODE MODEL] presets,expression,midi,display|all  restore factory settings\n"
-    "  flash [NODE MODEL] FILE  write a raw or LDR firmware image into the pedal (Ctrl-C stops\n"
-    "                        it after the current page and has the pedal recover)\n"
-    "  effect [NODE MODEL] on|off  switch the effect as the footswitch does\n"
+// Every command, in the order the usage lists them. The usage, the manual page and the shell
+// completion are made from this table; a command's --options are those its arguments name.
+const std::vector<Command> kCommands = {
+    {"identify", "PEDAL", "bring a pedal up and show its identity, settings and occupied slots",
+     identifyCommand},
+    {"list", "", "find the connected pedals, bring each up and show it on a line", listCommand},
+    {"watch", "", "show each pedal connecting and disconnecting until interrupted", watchCommand},
+    {"update", "check [MODEL [FIRMWARE]]",
+     "check the update server for new software and MODEL's firmware, against FIRMWARE if given; "
+     "without MODEL, the one connected pedal's; HARBRIX_UPDATE_SERVER overrides the server",
+     updateCommand},
+    {"driver", "[install]",
+     "tell whether the pedals' driver (on Linux the udev rule) is installed; install it with "
+     "administrator rights",
+     driverCommand},
+    {"presets", "PEDAL", "list the slots: number, name, empty ones marked", presetsCommand},
+    {"get", "PEDAL SLOT FILE",
+     "copy a preset into a .qorpreset file (into a folder: named after it)", getCommand},
+    {"put", "PEDAL FILE SLOT", "write a .qorpreset file into a slot", putCommand},
+    {"erase", "PEDAL SLOT", "empty a slot", eraseCommand},
+    {"rename", "PEDAL SLOT NAME", "rename the preset in a slot", renameCommand},
+    {"move", "PEDAL A B", "move the preset in slot A into empty slot B", moveCommand},
+    {"copy", "PEDAL A B", "copy the preset in slot A into slot B, over what B holds", copyCommand},
+    {"swap", "PEDAL A B", "swap the presets in slots A and B", swapCommand},
+    {"delete", "PEDAL SLOT...", "erase the presets in the slots", deleteCommand},
+    {"params", "PEDAL SLOT [KEY=VALUE...]",
+     "show the parameters of a slot's preset by key, or set levels (0-127) and switches (on, "
+     "off) and write the preset back",
+     paramsCommand},
+    {"select", "PEDAL SLOT [--load]", "select a slot, with --load also as the running sound",
+     selectCommand},
+    {"backup", "PEDAL DIR", "every occupied slot into its own file in DIR, with a manifest",
+     backupCommand},
+    {"restore", "PEDAL DIR", "the presets of a backup back into the slots they came from",
+     restoreCommand},
+    {"settings", "[NODE MODEL] [KEY=VALUE...]",
+     "show the global settings, or set midi-channel (1-16, omni), midi-thru, midi-keyboard, "
+     "name-crawl (on, off), contrast (0-10) or homeview (0-4) and show the result",
+     settingsCommand},
+    {"reset", "[NODE MODEL] presets,expression,midi,display|all", "restore factory settings",
+     resetCommand},
+    {"flash", "[NODE MODEL] FILE",
+     "write a raw or LDR firmware image into the pedal (Ctrl-C stops it after the current page "
+     "and has the pedal recover)",
+     flashCommand},
+    {"effect", "[NODE MODEL] on|off", "switch the effect as the footswitch does", effectCommand},
+};
+
+constexpr const char* kNotes =
     "SLOT is 1-100 as the pedal shows it.\n"
     "PEDAL is NODE MODEL, or --serial SERIAL, or nothing for the only pedal connected; options\n"
     "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
     "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
     "--log shows the WRITE:/READ: traffic on standard error.\n";
 
+int usage(FILE* to, int status) {
+    std::fputs(usageText(kCommands, kNotes).c_str(), to);
+    return status;
+}
+
 }  // namespace
 }  // namespace harbrix::ctl
 
 int main(int argc, char** argv) {
     using namespace harbrix::ctl;
-    std::string error;
-    const auto line = CommandLine::parse(argc, argv, {"serial"}, error);
-    if (!line) {
-        std::fputs(kUsage, stderr);
-        return usageError(error);
-    }
-    if (line->flag("log")) setenv("HARBRIX_LOG", "stderr", 1);
-    const std::map<std::string, int (*)(const CommandLine&)> commands = {
-        {"identify", identifyCommand}, {"list", listCommand},       {"watch", watchCommand},
-        {"update", updateCommand},     {"presets", presetsCommand}, {"get", getCommand},
-        {"put", putCommand},           {"erase", eraseCommand},     {"rename", renameCommand},
-        {"select", selectCommand},     {"backup", backupCommand},   {"restore", restoreCommand},
-        {"settings", settingsCommand}, {"reset", resetCommand},     {"flash", flashCommand},
-        {"effect", effectCommand},     {"move", moveCommand},       {"copy", copyCommand},
-        {"swap", swapCommand},         {"delete", deleteCommand},   {"params", paramsCommand},
-    };
-    if (line->command == "help" || line->flag("help")) {
-        std::fputs(kUsage, stdout);
+    // Asked of harbrixctl itself by the shell completion.
+    if (argc == 2 && std::string(argv[1]) == "--commands") {
+        std::fputs(commandList(kCommands).c_str(), stdout);
         return 0;
     }
-    const auto command = commands.find(line->command);
-    if (command == commands.end()) {
-        std::fputs(kUsage, stderr);
+    if (argc == 2 && std::string(argv[1]) == "-h") return usage(stdout, 0);
+    std::string error;
+    const auto line = CommandLine::parse(argc, argv, {"serial"}, error);
+    if (line && line->flag("help")) return usage(stdout, 0);
+    if (line && line->flag("version")) {
+        std::printf("harbrixctl %s\n", HARBRIX_VERSION);
+        return 0;
+    }
+    if (line && line->command.empty()) {
+        const auto unknown =
+            std::find_if(line->flags.begin(), line->flags.end(),
+                         [](const auto& f) { return kCommonOptions.count(f) == 0; });
+        error = unknown != line->flags.end() ? "unknown option --" + *unknown : "no command given";
+    }
+    if (!line || line->command.empty()) {
+        usage(stderr, 2);
+        return usageError(error);
+    }
+    if (line->command == "help") return usage(stdout, 0);
+    if (line->flag("log")) setenv("HARBRIX_LOG", "stderr", 1);
+    const auto command = std::find_if(kCommands.begin(), kCommands.end(),
+                                      [&](const Command& c) { return line->command == c.name; });
+    if (command == kCommands.end()) {
+        usage(stderr, 2);
         return usageError("unknown command \"" + line->command + "\"");
     }
-    return command->second(*line);
+    const auto own = optionsOf(*command);
+    for (const auto& flag : line->flags)
+        if (kCommonOptions.count(flag) == 0 && own.count(flag) == 0) {
+            usage(stderr, 2);
+            return usageError("unknown option --" + flag + " for " + line->command);
+        }
+    return command->run(*line);
 }

@@ -16,7 +16,8 @@ const char* driverLocation();
 // The finder's trimmed output; none when it could not run. HARBRIX_DRIVER_FINDER=COMMAND,
 // run with "/bin/sh -c", stands in for the finder (a hook for tests).
 std::optional<std::string> driverFinderOutput();
-// The system's own finder.
+// The system's own finder. On Linux it prints the rule udev uses, if any;
+// HARBRIX_UDEV_ROOT=DIR looks for it below DIR instead of / (a hook for tests).
 std::optional<std::string> systemDriverFinderOutput();
 
 // False where no driver of ours is needed; otherwise true unless the finder lists it.

@@ -42,6 +42,20 @@ QString subheadText(const QString& available, const QString& current) {
         .arg(applicationName(), available, current);
 }
 
+// Where the system's package manager owns the application's files, it installs the release.
+QString packagedSubheadText(const QString& available, const QString& current) {
+    return QStringLiteral(
+               "%1 %2 is now available\u2014you have %3. Your system's package manager installs "
+               "it.")
+        .arg(applicationName(), available, current);
+}
+
+// The checker the window serves: the one that asked for it, else the application's.
+std::shared_ptr<Stinger> checkerFor(const StingerWindow& window) {
+    if (auto checker = window.interactionDelegate()) return checker;
+    return ApplicationInfo::stinger();
+}
+
 }  // namespace
 
 StingerWindow::StingerWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -106,9 +120,18 @@ void StingerWindow::showForUpdate(const UpdateEntry& entry) {
     if (entry.empty) return;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    subhead_->setText(
-        subheadText(QString::fromStdString(entry.version),
-                    QString::fromStdString(ApplicationInfo::versionText().value_or(""))));
+    const auto checker = checkerFor(*this);
+    const bool packaged = checker && !checker->installsItself();
+    subhead_->setText((packaged ? packagedSubheadText : subheadText)(
+        QString::fromStdString(entry.version),
+        QString::fromStdString(ApplicationInfo::versionText().value_or(""))));
+    // Nothing to install here for a packaged application: one button closes the window.
+    installButton_->setVisible(!packaged);
+    cancelButton_->setText(packaged ? QStringLiteral("OK") : QStringLiteral("Cancel"));
+    // Alone, it takes the right edge the install button leaves.
+    cancelButton_->setGeometry(frame(packaged ? 451 + 155 - 80 : 451 - 80, 13, 80, 32));
+    cancelButton_->setDefault(packaged);
+    installButton_->setDefault(!packaged);
     subhead_->resize(subhead_->sizeHint().width(), subhead_->height());
     QStringList changes;
     for (const std::string& line : entry.changes) changes << QString::fromStdString(line);
@@ -118,12 +141,12 @@ void StingerWindow::showForUpdate(const UpdateEntry& entry) {
     show();
     raise();
     activateWindow();
-    installButton_->setFocus(Qt::OtherFocusReason);
+    (packaged ? cancelButton_ : installButton_)->setFocus(Qt::OtherFocusReason);
 }
 
 void StingerWindow::install() {
     const auto checker = ApplicationInfo::stinger();
-    if (!checker || !checker->updateAvailable()) return;
+    if (!checker || !checker->updateAvailable() || !checker->installsItself()) return;
     setButtonsEnabled(false);
     status_->setText(QStringLiteral("Installing\u2026"));
     QPointer<StingerWindow> self = this;

@@ -3,6 +3,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -83,6 +84,18 @@ bool replaceItemAtPath(const std::string& target, const std::string& source, std
         if (code) logFormat("could not remove %s: %s", old.c_str(), code.message().c_str());
     }
     return true;
+}
+
+bool packageManagerOwns(const std::string& path) {
+    std::error_code failed;
+    fs::path real = fs::weakly_canonical(fs::path(path), failed);
+    if (failed) real = fs::path(path).lexically_normal();
+    const auto within = [&real](const char* folder) {
+        const fs::path base(folder);
+        return std::mismatch(base.begin(), base.end(), real.begin(), real.end()).first ==
+               base.end();
+    };
+    return real.is_absolute() && within("/usr") && !within("/usr/local");
 }
 
 }  // namespace harbrix

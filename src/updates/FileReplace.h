@@ -12,4 +12,9 @@ namespace harbrix {
 bool replaceItemAtPath(const std::string& target, const std::string& source,
                        std::string* error = nullptr);
 
+// Whether the system's package manager owns the item: it lies (links resolved) in /usr,
+// outside /usr/local. Nothing else may replace it, not even root, or the package manager's
+// record of its files would no longer match them.
+bool packageManagerOwns(const std::string& path);
+
 }  // namespace harbrix

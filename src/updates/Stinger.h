@@ -134,6 +134,8 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
 
     // Installs the latest software release into the running bundle on a background rail and
     // calls `completion` on the main rail with the outcome. False only without a completion.
+    // Where the bundle cannot be replaced (installsItself() is false) nothing is touched and
+    // the outcome is false.
     bool update(std::function<void(bool)> completion);
     // The bundle folder that update() replaces "Contents" in; the running bundle by default.
     void setInstallBundle(std::string bundle);
@@ -141,6 +143,10 @@ class Stinger : public FirmwareChecker, public std::enable_shared_from_this<Stin
     // The relaunch script ("Scripts/bounce.sh") of that bundle as it is now, after an
     // installation the new one's; none when the bundle lacks it.
     std::optional<std::string> relaunchScript() const;
+    // Whether update() can replace the bundle: false when this user may not write to it, or
+    // when it lies where the system's package manager keeps its files (a package install,
+    // which the package manager updates too), even for root.
+    bool installsItself() const;
 
     void showWindowIfUpdateAvailable();
     void showWindowForUpdate(const UpdateEntry& entry);

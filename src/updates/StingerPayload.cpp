@@ -1,6 +1,7 @@
 // The payload cache (verify, delete when corrupt, download) and the software installation.
 #include "updates/Stinger.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "platform/Paths.h"
 #include "updates/DMGExtractor.h"
 #include "updates/Download.h"
+#include "updates/FileReplace.h"
 #include "updates/UpdateLocations.h"
 
 namespace harbrix {
@@ -23,6 +25,15 @@ constexpr const char* kInstalledItem = "Harbrix.app/Contents";
 bool verified(const Bytes& payload, const UpdateEntry& entry) {
     return static_cast<std::int64_t>(payload.size()) == entry.size &&
            MD5String(payload) == entry.hash;
+}
+
+// Writable by this user. Root may write anywhere, so for root a folder without any write
+// permission bit counts as read-only too.
+bool writableFolder(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
 
 std::optional<Bytes> readFile(const std::string& path) {
@@ -103,6 +114,12 @@ std::optional<std::string> Stinger::relaunchScript() const {
     return script;
 }
 
+bool Stinger::installsItself() const {
+    const std::string bundle = installBundle();
+    return !bundle.empty() && !packageManagerOwns(bundle) && writableFolder(bundle) &&
+           writableFolder(bundle + "/Contents");
+}
+
 bool Stinger::update(std::function<void(bool)> completion) {
     if (!completion) return false;
     const auto finish = [completion](bool success) {
@@ -111,6 +128,13 @@ bool Stinger::update(std::function<void(bool)> completion) {
     if (!updateAvailable()) {
         showUpToDateModal();
         finish(true);
+        return true;
+    }
+    if (!installsItself()) {
+        logLine(
+            "update: the application's folder is not writable; the system's package manager "
+            "installs new releases");
+        finish(false);
         return true;
     }
     // Process-wide for the same reason as the check rails.

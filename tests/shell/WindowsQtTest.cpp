@@ -1,6 +1,9 @@
 // The two windows beside the main one: the debug history stepping through a pedal's
 // recorded exchanges (skipping empty preset reads or not), and the "Software Update"
 // window with its bulleted release notes that follow the light or dark appearance.
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -162,6 +165,8 @@ class WindowsQtTest : public QObject {
         QVERIFY(checker->coreCheck());
         checker->refresh();
         QTRY_VERIFY(checker->updateAvailable());
+        // A bundle this user owns, so the window offers to replace it.
+        QVERIFY(QDir().mkpath(QString::fromStdString(folder.file("Harbrix.app/Contents"))));
         checker->setInstallBundle(folder.file("Harbrix.app"));
         ApplicationInfo::setStinger(checker);
         int relaunches = 0;
@@ -181,6 +186,60 @@ class WindowsQtTest : public QObject {
         ApplicationInfo::setBounceHandler(nullptr);
         ApplicationInfo::setStinger(nullptr);
         qunsetenv("HARBRIX_UPDATE_SERVER");
+    }
+
+    // A package install: the bundle is not the user's to replace, so the window tells who
+    // installs the release and offers only to close.
+    void updateWindowLeavesAPackagedApplicationToThePackageManager() {
+        test::TempDir dir("packaged");
+        const QString bundle = QString::fromStdString(dir.file("Harbrix.app"));
+        QVERIFY(QDir().mkpath(bundle + "/Contents"));
+        StingerFacts facts;
+        facts.folder = dir.file("cache");
+        facts.periodic = false;
+        const auto checker = Stinger::softwareStinger("http://127.0.0.1:9/_.manifest", {}, facts);
+        QVERIFY(checker);
+        checker->setInstallBundle(bundle.toStdString());
+        ApplicationInfo::setStinger(checker);
+        UpdatePresenter presenter(nullptr);
+        UpdateEntry entry;
+        entry.empty = false;
+        entry.version = "2.0";
+        entry.changes = {"Presets can be renamed on the Transfers screen."};
+
+        const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                              QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(bundle, readOnly));
+        presenter.showForUpdate(*checker, entry);
+        StingerWindow* window = presenter.window();
+        QVERIFY(window->isVisible());
+        QVERIFY(window->subhead()->text().contains(QStringLiteral(" 2.0 is now available")));
+        QVERIFY(window->subhead()->text().endsWith(
+            QStringLiteral(". Your system's package manager installs it.")));
+        QVERIFY(window->subhead()->geometry().right() < StingerWindow::kWidth);
+        QVERIFY(!window->installButton()->isVisible());
+        QCOMPARE(window->cancelButton()->text(), QStringLiteral("OK"));
+        QCOMPARE(window->cancelButton()->geometry().right(),
+                 window->installButton()->geometry().right());
+        QVERIFY(window->cancelButton()->isDefault());
+        QDir().mkpath(QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/shell"));
+        window->grab().save(QStringLiteral(HARBRIX_TEST_BIN_DIR
+                                           "/../screenshots/shell/software-update-packaged.png"));
+        window->install();  // nothing to install here: the buttons stay as they are
+        QVERIFY(window->cancelButton()->isEnabled());
+        window->hide();
+
+        // The same window for a bundle the user owns offers the installation again.
+        QVERIFY(QFile::setPermissions(bundle, readOnly | QFile::WriteOwner));
+        presenter.showForUpdate(*checker, entry);
+        QVERIFY(window->subhead()->text().endsWith(
+            QStringLiteral("Would you like to install it now?")));
+        QVERIFY(window->installButton()->isVisible());
+        QVERIFY(window->installButton()->isDefault());
+        QCOMPARE(window->cancelButton()->text(), QStringLiteral("Cancel"));
+        QCOMPARE(window->cancelButton()->geometry(), QRect(371, 370 - 13 - 32, 80, 32));
+        window->hide();
+        ApplicationInfo::setStinger(nullptr);
     }
 
     void upToDateIsAnAlert() {

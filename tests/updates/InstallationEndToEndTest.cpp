@@ -53,6 +53,10 @@ class InstallationTest : public ::testing::Test {
     }
     void TearDown() override {
         ::unsetenv("HARBRIX_VOLUMES");
+        // A test that made the bundle read-only leaves it removable.
+        std::error_code ignored;
+        for (const std::string& folder : {app(), app() + "/Contents"})
+            fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
     }
 
     std::string volumes() const {
@@ -62,6 +66,15 @@ class InstallationTest : public ::testing::Test {
         return dir.file("Applications/Harbrix.app");
     }
 
+  public:
+    std::string appPath() const {
+        return app();
+    }
+    std::string cacheFolder() const {
+        return dir.file("cache");
+    }
+
+  protected:
     // A release image holding Harbrix.app/Contents with a marked executable; `pipe` adds an
     // item that cannot be copied, `relaunch` the relaunch script.
     std::string makeImage(const std::string& name, bool pipe = false, bool relaunch = false) {
@@ -166,14 +179,14 @@ void drainUntil(const bool& done) {
     }
 }
 
-TEST_F(InstallationTest, TheSoftwareCheckerInstallsItsCachedReleaseAndReportsOnTheMainRail) {
-    const std::string image = readText(makeImage("2.1.0"));
+// A software checker for app() that has found release 2.1.0 on `server` and cached it.
+std::shared_ptr<Stinger> checkerWithRelease(InstallationTest& test, test::HttpServer& server,
+                                            const std::string& image) {
     const std::string plain = "[{\"name\":\"Harbrix-2.1.0.tar.gz\",\"hash\":\"" +
                               MD5String(Bytes(image.begin(), image.end())) +
                               "\",\"size\":" + std::to_string(image.size()) +
                               ",\"version\":\"2.1.0\",\"baseline\":\"1.0\",\"changes\":[\"New\"]}]";
     const auto cipher = Torque::up(Bytes(plain.begin(), plain.end()));
-    test::HttpServer server;
     ::setenv("HARBRIX_UPDATE_SERVER", server.url().c_str(), 1);
     server.put("/assets/Harbrix/software/mac/_.manifest",
                std::string(cipher->begin(), cipher->end()));
@@ -182,16 +195,25 @@ TEST_F(InstallationTest, TheSoftwareCheckerInstallsItsCachedReleaseAndReportsOnT
     StingerFacts facts;
     facts.currentVersion = [] { return Version::versionWithString("2.0.0"); };
     facts.systemVersion = [] { return Version::versionWithString("1.0"); };
-    facts.folder = dir.file("cache");
+    facts.folder = test.cacheFolder();
     facts.periodic = false;
     const auto stinger = Stinger::softwareStinger(
         server.url() + "/assets/Harbrix/software/mac/_.manifest", {}, facts);
-    ASSERT_TRUE(stinger);
-    stinger->setInstallBundle(app());
+    if (!stinger) return nullptr;
+    stinger->setInstallBundle(test.appPath());
     stinger->refresh();
     for (int i = 0; i < 500 && !stinger->updateAvailable(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return stinger;
+}
+
+TEST_F(InstallationTest, TheSoftwareCheckerInstallsItsCachedReleaseAndReportsOnTheMainRail) {
+    const std::string image = readText(makeImage("2.1.0"));
+    test::HttpServer server;
+    const auto stinger = checkerWithRelease(*this, server, image);
+    ASSERT_TRUE(stinger);
     ASSERT_TRUE(stinger->updateAvailable());
+    EXPECT_TRUE(stinger->installsItself());
 
     // A cached image that does not mount: the application stays as it was.
     const std::string cached = dir.file("cache/Harbrix-2.1.0.tar.gz");
@@ -231,6 +253,39 @@ TEST_F(InstallationTest, TheSoftwareCheckerInstallsItsCachedReleaseAndReportsOnT
     EXPECT_EQ(stinger->relaunchScript(),
               std::optional<std::string>(app() + "/Contents/Resources/Scripts/bounce.sh"));
     ::unsetenv("HARBRIX_UPDATE_SERVER");
+}
+
+// A bundle this user cannot write to, as a package install leaves it: the release is still
+// found, but installing it replaces nothing and reports failure.
+TEST_F(InstallationTest, APackagedBundleIsOfferedTheReleaseButNeverReplaced) {
+    const std::string image = readText(makeImage("2.1.0"));
+    const auto readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                          fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(app(), readOnly);
+    fs::permissions(app() + "/Contents", readOnly);
+    test::HttpServer server;
+    const auto stinger = checkerWithRelease(*this, server, image);
+    ASSERT_TRUE(stinger);
+    EXPECT_TRUE(stinger->updateAvailable());
+    EXPECT_FALSE(stinger->installsItself());
+
+    bool done = false, installed = true;
+    ASSERT_TRUE(stinger->update([&](bool success) {
+        installed = success;
+        done = true;
+    }));
+    drainUntil(done);
+    ASSERT_TRUE(done);
+    EXPECT_FALSE(installed);
+    EXPECT_EQ(readText(app() + "/Contents/Info.plist"), originalPlist);
+    EXPECT_EQ(entriesIn(app()), 1u);
+    EXPECT_EQ(entriesIn(volumes()), 0u);
+
+    // Read-only Contents alone is enough to keep it from being replaced.
+    fs::permissions(app(), fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_FALSE(stinger->installsItself());
+    fs::permissions(app() + "/Contents", fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_TRUE(stinger->installsItself());
 }
 
 // The relaunch script waits for the old process to end, then starts the bundle's executable.

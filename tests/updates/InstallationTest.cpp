@@ -102,6 +102,24 @@ TEST(ReplaceItem, RefusesRelativePathsAndKeepsTheTargetWhenTheCopyFails) {
     EXPECT_EQ(entries, 2);
 }
 
+// A package install lives in /usr; a build tree, a home folder or /usr/local are the user's.
+TEST(ReplaceItem, LeavesWhatThePackageManagerOwnsToIt) {
+    EXPECT_TRUE(packageManagerOwns("/usr/lib/harbrix/Harbrix.app"));
+    EXPECT_TRUE(packageManagerOwns("/usr/lib/harbrix/../harbrix/Harbrix.app/"));
+    EXPECT_FALSE(packageManagerOwns("/usr/local/lib/harbrix/Harbrix.app"));
+    EXPECT_FALSE(packageManagerOwns("/usr2/Harbrix.app"));
+    EXPECT_FALSE(packageManagerOwns("/opt/../home/me/Harbrix.app"));
+    EXPECT_FALSE(packageManagerOwns(""));
+
+    // Reached through a link, the folder the link leads to decides.
+    test::TempDir dir("owned");
+    EXPECT_FALSE(packageManagerOwns(dir.path()));
+    fs::create_directory_symlink("/usr/lib", dir.file("system"));
+    EXPECT_TRUE(packageManagerOwns(dir.file("system/harbrix/Harbrix.app")));
+    fs::create_directory_symlink(dir.path(), dir.file("own"));
+    EXPECT_FALSE(packageManagerOwns(dir.file("own/Harbrix.app")));
+}
+
 TEST(ApplicationInfo, ReadsTheStringValuesOfAnInfoPlist) {
     test::TempDir dir("info");
     writeText(dir.file("Info.plist"),

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 #include <map>
+#include <set>
 
 #include "Commands.h"
 
@@ -93,7 +94,8 @@ const char* const kUsage =
     "                [--replug-ms MS] [--no-node]\n"
     "       signals: USR1 restarts the pedal at its boot speed on the same node; USR2 unplugs\n"
     "       it for --replug-ms (2500) and plugs it back in; HUP drops every fault option\n"
-    "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n";
+    "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n"
+    "       pedalsim --help | --version\n";
 
 std::string Options::nodeName() const {
     if (qorName) return "cu.qor" + modelName(identity.model) + "-" + serial;
@@ -115,8 +117,16 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
             if (option == "--log") options.log = true;
             continue;
         }
+        static const std::set<std::string> valued = {
+            "--model", "--serial",  "--dir",       "--firmware",    "--date",
+            "--state", "--latency", "--replug-ms", "--timeouts",    "--fail-after",
+            "--error", "--record",  "--corrupt",   "--silent-from", "--stray"};
+        if (valued.count(option) == 0) {
+            error = option.rfind("--", 0) == 0 ? "unknown option " + option : "unknown " + option;
+            return std::nullopt;
+        }
         if (i + 1 >= arguments.size()) {
-            error = option.rfind("--", 0) == 0 ? option + " needs a value" : "unknown " + option;
+            error = option + " needs a value";
             return std::nullopt;
         }
         const std::string& value = arguments[++i];

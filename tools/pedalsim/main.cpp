@@ -49,6 +49,14 @@ bool keepFlash(const Options& options, PedalState& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("pedalsim %s\n", HARBRIX_VERSION);
+        return 0;
+    }
     if (argc >= 2 && std::string(argv[1]) == "inventory") {
         if (argc == 3) return printInventory(argv[2]);
         std::fprintf(stderr, "pedalsim: inventory takes DIR\n%s", kUsage);

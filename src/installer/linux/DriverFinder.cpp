@@ -1,6 +1,10 @@
-// Linux: the driver is our udev rule, found in any of udev's rules folders (the installer
-// puts it in /etc; a distribution package would put it in /usr/lib).
+// Linux: the driver is our udev rule, in one of udev's rules folders: /etc (where Tolvane
+// puts it), /run, or /usr/lib (where the package puts it). As udev does, the first folder
+// holding the name decides, so a rule the administrator masked in /etc (a link to /dev/null or
+// an empty file) counts as missing even though the package's copy is still there.
 #include <sys/stat.h>
+
+#include <cstdlib>
 
 #include "installer/DriverCheck.h"
 
@@ -11,14 +15,19 @@ const char* driverLocation() {
 }
 
 std::optional<std::string> systemDriverFinderOutput() {
-    std::string found;
+    const char* root = std::getenv("HARBRIX_UDEV_ROOT");
+    const std::string prefix = root != nullptr ? root : "";
     for (const char* folder :
          {"/etc/udev/rules.d", "/run/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"}) {
-        const std::string path = std::string(folder) + "/" + kUdevRuleName;
-        struct stat info {};
-        if (::stat(path.c_str(), &info) == 0) found += (found.empty() ? "" : "\n") + path;
+        const std::string path = prefix + folder + "/" + kUdevRuleName;
+        struct stat entry {};
+        if (::lstat(path.c_str(), &entry) != 0) continue;
+        struct stat target {};
+        const bool rule =
+            ::stat(path.c_str(), &target) == 0 && S_ISREG(target.st_mode) && target.st_size > 0;
+        return rule ? path : std::string();
     }
-    return found;
+    return std::string();
 }
 
 }  // namespace harbrix
