@@ -197,8 +197,9 @@ TEST_F(PresetsEndToEnd, RefreshKeepsTheCachedPresetsAfterASlotThatFailsToRead) {
         presets[slot] = test::presetBytes("Slot", static_cast<std::uint8_t>(slot));
     start(presets, {"--error", "READ_PRESET@12=5"});
 
-    test::MainLoopThread mainLoop;
+    // Declared first so that it outlives the main loop, which may still be delivering to it.
     test::RecordingDelegate delegate;
+    test::MainLoopThread mainLoop;
     QORUARTDevice::setDelegate(&delegate);
     auto device = std::make_shared<QORUARTDevice>(pedal->nodeName(), "MIV3", "PRE001");
     device->setDeviceRoot(pedal->dir());

@@ -36,8 +36,9 @@ class DevicePresetsTest : public ::testing::Test {
 
     void TearDown() override { QORUARTDevice::setDelegate(nullptr); }
 
-    test::MainLoopThread mainLoop;
+    // Declared first so that it outlives the main loop, which may still be delivering to it.
     test::RecordingDelegate delegate;
+    test::MainLoopThread mainLoop;
     test::ScriptedPedal pedal;
     std::shared_ptr<QORUARTDevice> device;
     std::size_t sent = 0;

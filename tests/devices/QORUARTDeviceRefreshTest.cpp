@@ -35,8 +35,9 @@ class RefreshTest : public ::testing::Test {
     }
     std::map<std::size_t, int> announced() { return test::presetAnnouncements(delegate, *device); }
 
-    test::MainLoopThread mainLoop;
+    // Declared first so that it outlives the main loop, which may still be delivering to it.
     test::RecordingDelegate delegate;
+    test::MainLoopThread mainLoop;
     test::ScriptedPedal pedal;
     std::shared_ptr<QORUARTDevice> device;
 };

@@ -69,8 +69,9 @@ class PresetTransfersTest : public ::testing::Test {
         return future.get();
     }
 
-    test::MainLoopThread mainLoop;
+    // Declared first so that it outlives the main loop, which may still be delivering to it.
     test::RecordingDelegate delegate;
+    test::MainLoopThread mainLoop;
     test::ScriptedPedal pedal;
     DeviceRef device;
     std::size_t sent = 0;
