@@ -222,7 +222,7 @@ const SlotChange* JournalEntry::change(std::size_t slot) const {
 
 std::string slotNumbers(const std::vector<std::size_t>& slots) {
     std::string text;
-    for (const std::size_t slot : slots) {
+    for (const std::size_t slot : std::set<std::size_t>(slots.begin(), slots.end())) {
         char number[8];
         std::snprintf(number, sizeof number, "%02zu", slot + 1);
         text += (text.empty() ? "" : ", ") + std::string(number);

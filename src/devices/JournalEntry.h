@@ -70,7 +70,7 @@ std::string redoneLine(std::uint64_t number);
 // a whole preset. Never throws.
 std::optional<JournalRecord> parseJournalLine(std::string_view line, std::string& why);
 
-// Slots as the user numbers them: "03, 07".
+// Slots as the user numbers them, in order: "03, 07".
 std::string slotNumbers(const std::vector<std::size_t>& slots);
 
 // Lower-case hexadecimal, two digits a byte.
