@@ -28,5 +28,8 @@ int settingsCommand(const CommandLine& line);
 int resetCommand(const CommandLine& line);
 int flashCommand(const CommandLine& line);
 int effectCommand(const CommandLine& line);
+int historyCommand(const CommandLine& line);
+int undoCommand(const CommandLine& line);
+int redoCommand(const CommandLine& line);
 
 }  // namespace harbrix::ctl

@@ -27,12 +27,13 @@ constexpr const char* kUsage =
     "                        overrides the server\n"
     "  presets PEDAL         list the slots: number, name, empty ones marked\n"
     "  get PEDAL SLOT FILE   copy a preset into a .qorpreset file (into a folder: named after it)\n"
-    "  put PEDAL FILE SLOT   write a .qorpreset file into a slot\n"
+    "  put PEDAL FILE SLOT [--verify]  write a .qorpreset file into a slot; --verify reads it back\n"
     "  erase PEDAL SLOT      empty a slot\n"
     "  rename PEDAL SLOT NAME  rename the preset in a slot\n"
     "  select PEDAL SLOT [--load]  select a slot, with --load also as the running sound\n"
     "  backup PEDAL DIR      every occupied slot into its own file in DIR, with a manifest\n"
-    "  restore PEDAL DIR     the presets of a backup back into the slots they came from\n"
+    "  restore PEDAL DIR     the presets of a backup back into the slots they came from, each\n"
+    "                        read back\n"
     "  settings [NODE MODEL] [KEY=VALUE...]  show the global settings, or set midi-channel (1-16,\n"
     "                        omni), midi-thru, midi-keyboard, name-crawl (on, off), contrast (0-10)\n"
     "                        or homeview (0-4) and show the result\n"
@@ -40,11 +41,17 @@ constexpr const char* kUsage =
     "  flash [NODE MODEL] FILE  write a raw or LDR firmware image into the pedal (Ctrl-C stops\n"
     "                        it after the current page and has the pedal recover)\n"
     "  effect [NODE MODEL] on|off  switch the effect as the footswitch does\n"
+    "  history PEDAL         the pedal's journal of slot changes: number, time, operation, slots\n"
+    "  undo PEDAL [--force]  put back the slots of the newest change not undone; a slot changed\n"
+    "                        since stops it unless --force\n"
+    "  redo PEDAL [--force]  make the most recently undone change again\n"
     "SLOT is 1-100 as the pedal shows it.\n"
     "PEDAL is NODE MODEL, or --serial SERIAL, or nothing for the only pedal connected; options\n"
     "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
     "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
-    "--log shows the WRITE:/READ: traffic on standard error.\n";
+    "--log shows the WRITE:/READ: traffic on standard error.\n"
+    "Every command that changes slots (put, erase, rename, restore, reset with presets) is\n"
+    "journaled per pedal in $XDG_DATA_HOME/com.qor.wharvel/journal, so it can be undone.\n";
 
 }  // namespace
 }  // namespace harbrix::ctl
@@ -75,6 +82,9 @@ int main(int argc, char** argv) {
         {"reset", resetCommand},
         {"flash", flashCommand},
         {"effect", effectCommand},
+        {"history", historyCommand},
+        {"undo", undoCommand},
+        {"redo", redoCommand},
     };
     if (line->command == "help" || line->flag("help")) {
         std::fputs(kUsage, stdout);
