@@ -11,6 +11,7 @@
 #include "devices/Preset.h"
 #include "devices/SlotContents.h"
 #include "link/Commands.h"
+#include "support/JournaledOperations.h"
 #include "support/PresetEvents.h"
 #include "support/ScriptedPedal.h"
 #include "support/TempDir.h"
@@ -49,24 +50,10 @@ class JournalUndoTest : public ::testing::Test {
         return sent(Command::WRITE_PRESET) + sent(Command::ERASE_PRESET);
     }
 
-    // A Move as the transfer screen makes it.
     void move(std::size_t from, std::size_t to) {
-        const SlotBytes bytes = SlotContents::of(*device->cachedPreset(from));
-        auto change = JournaledChange::begin(*device, "Move", {{to, bytes}, {from, SlotBytes{}}});
-        ASSERT_TRUE(change && change->journaled());
-        ASSERT_TRUE(SlotContents::write(*device, to, bytes));
-        ASSERT_TRUE(device->erasePreset(from));
-        change->finish({from, to});
+        ASSERT_TRUE(test::journaledMove(*device, from, to));
     }
-    void swap(std::size_t a, std::size_t b) {
-        const SlotBytes first = SlotContents::of(*device->cachedPreset(a));
-        const SlotBytes second = SlotContents::of(*device->cachedPreset(b));
-        auto change = JournaledChange::begin(*device, "Swap", {{a, second}, {b, first}});
-        ASSERT_TRUE(change);
-        ASSERT_TRUE(SlotContents::write(*device, b, first));
-        ASSERT_TRUE(SlotContents::write(*device, a, second));
-        change->finish({a, b});
-    }
+    void swap(std::size_t a, std::size_t b) { ASSERT_TRUE(test::journaledSwap(*device, a, b)); }
 
     const Bytes lead = test::presetBytes("Lead", 1);
     const Bytes bass = test::presetBytes("Bass", 2);
