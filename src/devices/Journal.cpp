@@ -53,8 +53,10 @@ std::optional<std::uint64_t> Journal::begin(const std::string& operation,
     entry.operation = operation;
     entry.slots = std::move(slots);
     const std::string line = entryLine(entry);
+    largestEntry_ = std::max<std::uint64_t>(largestEntry_, line.size() + 1);
     // Only a file past its size bound is trimmed before the operation; the count is kept
-    // once it has ended, so the pedal is not kept waiting for the rewrite.
+    // once it has ended, and room for the next entry made then, so the pedal is seldom kept
+    // waiting for a rewrite.
     if (file_.size() + line.size() + 1 > bounds_.bytes) trimIfNeeded(line.size() + 1);
     if (!appendAndTakeIn(line) || !find(entry.number)) return std::nullopt;
     return entry.number;
@@ -68,7 +70,7 @@ bool Journal::finish(std::uint64_t number, const std::set<std::size_t>& changed,
     catchUp();
     if (!find(number)) return false;
     const bool written = appendAndTakeIn(endLine(number, changed, actualAfter));
-    trimIfNeeded();
+    trimIfNeeded(largestEntry_);
     return written;
 }
 
@@ -199,15 +201,19 @@ bool Journal::appendAndTakeIn(const std::string& line) {
 }
 
 // Keeps the newest entries that fit both bounds, each written out whole, then the redo stack;
-// `room` bytes are left for a line about to be added.
+// `room` bytes are left for a line about to be added. A trim the size forces leaves an eighth
+// of the size bound free besides, so that a journal of large entries (a factory reset's hold
+// every slot) is rewritten once in many entries rather than for each one.
 void Journal::trimIfNeeded(std::uint64_t room) {
-    if (entries_.size() <= bounds_.entries && file_.size() + room <= bounds_.bytes) return;
+    const bool tooLarge = file_.size() + room > bounds_.bytes;
+    if (entries_.size() <= bounds_.entries && !tooLarge) return;
+    const std::uint64_t budget = tooLarge ? bounds_.bytes - bounds_.bytes / 8 : bounds_.bytes;
     std::vector<std::string> kept;
     std::uint64_t size = room + redo_.size() * (undoneLine(lastNumber_).size() + 1);
     for (auto it = entries_.rbegin(); it != entries_.rend() && kept.size() < bounds_.entries;
          ++it) {
         std::string line = entryLine(*it);
-        if (size + line.size() + 1 > bounds_.bytes) break;
+        if (size + line.size() + 1 > budget) break;
         size += line.size() + 1;
         kept.push_back(std::move(line));
     }

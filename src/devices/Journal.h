@@ -78,6 +78,7 @@ class Journal {
     std::vector<JournalEntry> entries_;  // ascending numbers
     std::vector<std::uint64_t> redo_;    // top last
     std::uint64_t lastNumber_ = 0;
+    std::uint64_t largestEntry_ = 0;  // the longest entry line this process has written
 };
 
 }  // namespace harbrix
