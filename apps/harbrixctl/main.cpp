@@ -30,6 +30,10 @@ constexpr const char* kUsage =
     "  put PEDAL FILE SLOT [--verify]  write a .qorpreset file into a slot; --verify reads it back\n"
     "  erase PEDAL SLOT      empty a slot\n"
     "  rename PEDAL SLOT NAME  rename the preset in a slot\n"
+    "  move PEDAL A B        move the preset in slot A into empty slot B\n"
+    "  copy PEDAL A B        copy the preset in slot A into slot B, over what B holds\n"
+    "  swap PEDAL A B        swap the presets in slots A and B\n"
+    "  delete PEDAL SLOT...  erase the presets in the slots\n"
     "  select PEDAL SLOT [--load]  select a slot, with --load also as the running sound\n"
     "  backup PEDAL DIR      every occupied slot into its own file in DIR, with a manifest\n"
     "  restore PEDAL DIR     the presets of a backup back into the slots they came from, each\n"
@@ -82,6 +86,10 @@ int main(int argc, char** argv) {
         {"reset", resetCommand},
         {"flash", flashCommand},
         {"effect", effectCommand},
+        {"move", moveCommand},
+        {"copy", copyCommand},
+        {"swap", swapCommand},
+        {"delete", deleteCommand},
         {"history", historyCommand},
         {"undo", undoCommand},
         {"redo", redoCommand},

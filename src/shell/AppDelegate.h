@@ -167,6 +167,10 @@ class AppDelegate : public QObject,
     QMenu* debugMenuItem() const { return debugMenuItem_; }
     History* history() const { return history_.get(); }
     bool initialized() const { return initialized_; }
+    // Whether the pedal has answered which slot it has selected.
+    bool knowsSelection(const DeviceRef& device) const {
+        return selections_.count(device.get()) != 0;
+    }
     // Whether launch went past loading the header menu.
     bool launched() const { return launched_; }
 

@@ -1,11 +1,13 @@
-// The model table and the screen factories. The transfer, editor and settings screens are
-// placeholders until their own subsystems provide them; they plug in here.
+// The model table and the screen factories. The editor screen is a placeholder until its
+// own subsystem provides it; it plugs in here.
 #include "shell/ScreenCatalog.h"
 
 #include <array>
 
 #include "link/QORUARTDevice.h"
+#include "settings/Settings.h"
 #include "shell/PlaceholderScreen.h"
+#include "transfers/Transfers.h"
 
 namespace harbrix::ScreenCatalog {
 namespace {
@@ -32,9 +34,7 @@ const ModelScreens* find(const std::string& modelName) {
 }
 
 std::unique_ptr<Screen> transfers(const DeviceRef& device, ScreenDelegate* delegate) {
-    if (!device) return nullptr;
-    return std::make_unique<PlaceholderScreen>(Screen::Kind::transfers, QStringLiteral("Transfers"),
-                                               device, delegate);
+    return Transfers::controller(device, delegate);
 }
 
 std::unique_ptr<Screen> editor(const DeviceRef& device, ScreenDelegate* delegate) {
@@ -47,6 +47,7 @@ std::unique_ptr<Screen> editor(const DeviceRef& device, ScreenDelegate* delegate
 std::unique_ptr<Screen> settings(const DeviceRef& device, ScreenDelegate* delegate) {
     const ModelScreens* row = find(modelName(device));
     if (row == nullptr) return nullptr;
+    if (auto screen = Settings::controller(text(row->settingsClass), delegate)) return screen;
     return std::make_unique<PlaceholderScreen>(Screen::Kind::settings, text(row->settingsClass),
                                                device, delegate);
 }

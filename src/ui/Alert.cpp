@@ -98,6 +98,32 @@ QString Alert::run() {
     return answer_;
 }
 
+void Alert::begin(std::function<void(const QString&)> answered) {
+    if (responder()) {
+        const QString answer = responder()(*this);
+        deleteLater();
+        if (answered) answered(answer);
+        return;
+    }
+    answer_.clear();
+    connect(
+        this, &QDialog::finished, this,
+        [this, answered] {
+            deleteLater();
+            if (answered) answered(answer_);
+        },
+        Qt::SingleShotConnection);
+    setWindowModality(parentWidget() != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+    open();
+}
+
+Alert* Alert::askLater(QWidget* parent, const QString& headline, const QString& finePrint,
+                       std::function<void(const QString&)> answered, const QStringList& buttons) {
+    auto* alert = new Alert(headline, finePrint, buttons, true, parent);
+    alert->begin(std::move(answered));
+    return alert;
+}
+
 QString Alert::ask(QWidget* parent, const QString& headline, const QString& finePrint,
                    const QStringList& buttons) {
     Alert alert(headline, finePrint, buttons, true, parent);

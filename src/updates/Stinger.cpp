@@ -235,6 +235,8 @@ bool Stinger::coreCheck() {
     }
     if (cached(latest) || download(latest)) {
         setOutcome("");
+        // Stored before the delegate hears of it: the screens it tells ask for it at once.
+        updateAvailable_ = true;
         tellDelegate();
         return true;
     }

@@ -135,5 +135,24 @@ TEST_F(PresetCommands, OneSlotCanBeMadeToFail) {
     EXPECT_FALSE(bad.running());
 }
 
+TEST_F(PresetCommands, OneRequestOfACommandCanBeMadeToFail) {
+    sim = std::make_unique<Simulator>(std::vector<std::string>{
+        "--state", folder.file("nth.json"), "--error", "WRITE_PRESET#2=5"});
+    ASSERT_TRUE(sim->running()) << sim->error();
+    port = std::make_unique<HostPort>(sim->path());
+    const Bytes lead = preset("Lead", 1);
+    EXPECT_EQ(exchange(request(kWritePreset, 0, 104, 4, lead)), reply(0));
+    const Bytes write = request(kWritePreset, 0, 104, 5, lead);
+    EXPECT_EQ(exchange(write), reply(5)) << "the second write fails, and stores nothing";
+    EXPECT_EQ(exchange(request(kReadPreset, 0, 104, 5)), reply(6));
+    EXPECT_EQ(exchange(write), reply(0)) << "the third goes through again";
+    EXPECT_EQ(exchange(request(kReadPreset, 0, 104, 5)), reply(0, lead));
+
+    for (const char* wrong : {"WRITE_PRESET#0=5", "WRITE_PRESET#=5", "WRITE_PRESET#2x=5"}) {
+        Simulator bad({"--error", wrong});
+        EXPECT_FALSE(bad.running()) << wrong;
+    }
+}
+
 }  // namespace
 }  // namespace harbrix::test

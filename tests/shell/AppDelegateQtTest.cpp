@@ -12,12 +12,17 @@
 #include <fstream>
 
 #include "ShellHarness.h"
+#include "devices/Preset.h"
 #include "link/Commands.h"
 #include "platform/Log.h"
+#include "settings/Settings.h"
 #include "shell/Application.h"
 #include "shell/History.h"
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
+#include "support/FirmwareRelease.h"
+#include "support/TempDir.h"
+#include "transfers/Transfers.h"
 #include "ui/Animation.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageView.h"
@@ -109,8 +114,11 @@ class AppDelegateQtTest : public QObject {
 
         controller->deviceHasBeenDisconnected(a);
         QCOMPARE(controller->currentDevice(), c);
-        QTRY_COMPARE(shown(*controller)->device(), c);
-        QCOMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
+        QTRY_COMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
+        // The settings screen of the newest pedal, not of the one that went.
+        QCOMPARE(
+            dynamic_cast<Settings*>(controller->currentController().get())->serialNumber()->text(),
+            QStringLiteral("Serial C3"));
         QCOMPARE(controller->selector()->devices().size(), std::size_t(2));
         QCOMPARE(controller->selector()->current(), std::size_t(1));
 
@@ -290,13 +298,21 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(other);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
         auto* editor = dynamic_cast<PlaceholderScreen*>(controller->editor().get());
-        auto* transfers = dynamic_cast<PlaceholderScreen*>(controller->transfers().get());
+        auto* transfers = dynamic_cast<Transfers*>(controller->transfers().get());
+        QVERIFY(transfers != nullptr);
+        transfers->view();  // its slots exist once its view does
+        for (std::size_t slot = 0; slot < 6; ++slot)
+            device->setCachedPreset(
+                Preset::presetWithSerialized(test::presetBytes("Read", 1), device.get()), slot);
+        // Nothing is redrawn until the pedal says so.
+        QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Unknown"));
+        QTRY_VERIFY(controller->knowsSelection(device));
         const std::size_t before = editor->reloadedPresets().size();
         for (std::size_t slot = 0; slot < 6; ++slot)
             controller->deviceHasUpdatedPresetAtIndex(device, slot);
         controller->deviceHasUpdatedPresetAtIndex(other, 7);
         QCOMPARE(editor->reloadedPresets().size(), before + 6);
-        QCOMPARE(transfers->reloadedPresets(), (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+        QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Read"));
         QTRY_VERIFY(controller->initialized());
         QCOMPARE(editor->selections().size(), std::size_t(1));
         QCOMPARE(editor->selections()[0].first, std::size_t(3));
@@ -305,19 +321,35 @@ class AppDelegateQtTest : public QObject {
         QCOMPARE(editor->selections().size(), std::size_t(1));
 
         // Settings and firmware news reach the settings screen of the current pedal only.
-        auto* settings = dynamic_cast<PlaceholderScreen*>(controller->settings().get());
+        auto* settings = dynamic_cast<Settings*>(controller->settings().get());
+        QVERIFY(settings != nullptr);
+        settings->view();
+        const SettingsBlock earlier = settings->core();
         SettingsBlock block;
         block.midiChannel = 5;
         controller->deviceHasUpdatedSettings(other, block);
-        QVERIFY(!settings->settings());
+        QVERIFY(settings->core() == earlier);
         controller->deviceHasUpdatedSettings(device, block);
-        QCOMPARE(settings->settings()->midiChannel, 5u);
+        QCOMPARE(settings->core().midiChannel, 5u);
+
+        // A checker that has found new firmware; the screen hears of it through the
+        // controller, and only then shows the update button.
+        test::HttpServer server;
+        test::TempDir cache("shell-firmware");
+        test::publishFirmware(server, "MIV3", "99.0.0", Bytes(300, 0x5A));
         StingerFacts facts;
         facts.periodic = false;
-        const auto checker =
-            Stinger::firmwareStinger("http://127.0.0.1:9/_.manifest", "MIV3", {}, facts);
+        facts.folder = cache.path();
+        facts.currentVersion = [] { return Version::versionWithString("1.0.0"); };
+        facts.applicationVersion = [] { return Version::versionWithString("1.0.0"); };
+        const auto checker = Stinger::firmwareStinger(
+            server.url() + test::firmwareManifestPath("MIV3"), "MIV3", {}, facts);
+        QVERIFY(checker->coreCheck());
+        device->model()->setStinger(checker);
+        QVERIFY(settings->updateButton()->isHidden());
         AppDelegate::stingerDelegate()->stingerHasAvailableUpdate(*checker);
-        QTRY_COMPARE(settings->syncs(), 1);
+        QTRY_VERIFY(!settings->updateButton()->isHidden());
+        device->model()->setStinger(nullptr);
     }
 
     void emptyStateOffersTheDriverWhenItIsMissing() {

@@ -53,6 +53,10 @@ std::optional<Bytes> ScriptedPedal::answer(const Bytes& request) {
     if (!advertised.count(command) && command != Command::WHO_RU) return errorReply(1);
     if (const auto forced = errors.find(command); forced != errors.end())
         return errorReply(forced->second);
+    if (const auto forced = slotErrors.find({command, argument}); forced != slotErrors.end())
+        return errorReply(forced->second);
+    if (const auto forced = nthErrors.find({command, ++seen_[command]}); forced != nthErrors.end())
+        return errorReply(forced->second);
 
     switch (command) {
         case Command::WHO_RU:

@@ -34,6 +34,10 @@ class ScriptedPedal {
     std::uint32_t selected = 0;
     std::map<std::uint8_t, std::uint8_t> errors;  // command -> error it answers with
     std::set<std::size_t> unreadable;             // READ_PRESET answers error 5 for these
+    // (command, argument) -> error, for one slot only
+    std::map<std::pair<std::uint8_t, std::uint32_t>, std::uint8_t> slotErrors;
+    // (command, n) -> error, for the nth request of that command only (1 = the first)
+    std::map<std::pair<std::uint8_t, std::size_t>, std::uint8_t> nthErrors;
     // Commands it advertises; empty: all that the model has.
     std::set<std::uint8_t> commands;
 
@@ -44,6 +48,7 @@ class ScriptedPedal {
     std::optional<Bytes> answer(const Bytes& request);
 
     std::string model_;
+    std::map<std::uint8_t, std::size_t> seen_;  // requests per command
     std::shared_ptr<ScriptedLine> line_ = std::make_shared<ScriptedLine>();
     std::mutex mutex_;
 };

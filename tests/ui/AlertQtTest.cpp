@@ -1,6 +1,7 @@
 // Alerts answer with the button pressed; Escape answers "Cancel" only when the invisible
 // Cancel is there.
 #include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -82,6 +83,31 @@ class AlertQtTest : public QObject {
             Alert::kYes);
         QCOMPARE(asked, QStringLiteral("Deleted presets cannot be restored."));
         Alert::setResponder({});
+    }
+
+    // Asked without waiting: the answer comes once, and the alert goes by itself; an alert
+    // whose parent goes first goes with it, unanswered.
+    void askLaterAnswersOnceThroughItsCallback() {
+        QWidget window;
+        window.show();
+        QStringList answers;
+        QPointer<Alert> alert = Alert::askLater(&window, QStringLiteral("Continue?"), QString(),
+                                                [&](const QString& answer) { answers << answer; });
+        QTRY_VERIFY(alert->isVisible());
+        QVERIFY(answers.isEmpty());
+        for (auto* button : alert->findChildren<QPushButton*>())
+            if (button->text() == Alert::kNo) button->click();
+        QCOMPARE(answers, QStringList{Alert::kNo});
+        QTRY_VERIFY(alert.isNull());
+
+        auto* parent = new QWidget;
+        parent->show();
+        alert = Alert::askLater(parent, QStringLiteral("Continue?"), QString(),
+                                [&](const QString& answer) { answers << answer; });
+        QTRY_VERIFY(alert->isVisible());
+        delete parent;
+        QVERIFY(alert.isNull());
+        QCOMPARE(answers.size(), 1);
     }
 };
 

@@ -30,6 +30,13 @@ Bytes Faults::damage(std::uint8_t command, Bytes reply) const {
 
 std::optional<std::uint8_t> Faults::forcedError(std::uint8_t command,
                                                 std::uint32_t argument) const {
+    // The request just admitted is the latest of its command.
+    if (const auto seen = seen_.find(command); seen != seen_.end()) {
+        if (const auto nth = plan_.nthErrors.find({command, seen->second});
+            nth != plan_.nthErrors.end()) {
+            return nth->second;
+        }
+    }
     if (const auto one = plan_.argumentErrors.find({command, argument});
         one != plan_.argumentErrors.end()) {
         return one->second;

@@ -1,5 +1,6 @@
 // Faults a test can ask of the pedal: going quiet after a number of requests or from a
-// given request of one command on, answering a command with an error, one damaged byte in
+// given request of one command on, answering a command (or one slot, or one request of
+// it) with an error, one damaged byte in
 // a reply, trailing junk after every reply, and slow replies.
 #pragma once
 
@@ -19,6 +20,8 @@ struct FaultPlan {
     std::map<std::uint8_t, std::uint8_t> errors;  // command -> error code to answer with
     // (command, argument) -> error code, for one slot or address only
     std::map<std::pair<std::uint8_t, std::uint32_t>, std::uint8_t> argumentErrors;
+    // (command, n) -> error code, for the nth request of that command only (1 = the first)
+    std::map<std::pair<std::uint8_t, std::uint64_t>, std::uint8_t> nthErrors;
     std::size_t stray = 0;                        // junk bytes after every reply
     std::chrono::milliseconds latency{0};         // wait before every reply
     // command -> which of its replies (1 = the first) has its last payload byte inverted

@@ -41,17 +41,24 @@ std::optional<std::array<std::uint8_t, 4>> parseTimeouts(std::string_view text) 
     return timeouts;
 }
 
-// CMD=E, or CMD@ARGUMENT=E for the requests with that argument only.
+// CMD=E, CMD@ARGUMENT=E for the requests with that argument only, or CMD#N=E for the
+// nth request of that command only (N from 1).
 bool parseError(std::string_view text, FaultPlan& faults) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) return false;
     const std::string_view target = text.substr(0, equals);
-    const std::size_t at = target.find('@');
+    const std::size_t at = target.find_first_of("@#");
     const auto command = parseCommand(target.substr(0, at));
     const auto code = parseUnsigned<std::uint8_t>(text.substr(equals + 1));
     if (!command || !code) return false;
     if (at == std::string_view::npos) {
         faults.errors[*command] = *code;
+        return true;
+    }
+    if (target[at] == '#') {
+        const auto nth = parseUnsigned<std::uint64_t>(target.substr(at + 1));
+        if (!nth || *nth == 0) return false;
+        faults.nthErrors[{*command, *nth}] = *code;
         return true;
     }
     const auto argument = parseUnsigned<std::uint32_t>(target.substr(at + 1));
@@ -81,7 +88,7 @@ const char* const kUsage =
     "usage: pedalsim --model MIV3|NAX3 --serial SERIAL --dir DIR [--firmware 42.1.0]\n"
     "                [--date \"Mar 4 2021 10:11:12\"] [--state FILE] [--qor-name]\n"
     "                [--latency MS] [--pace] [--timeouts R,G,F,C] [--fail-after N]\n"
-    "                [--error CMD[@ARG]=E]... [--stray N] [--crlf] [--log]\n"
+    "                [--error CMD[@ARG|#N]=E]... [--stray N] [--crlf] [--log]\n"
     "                [--record FILE] [--corrupt CMD=N]... [--silent-from CMD=N]...\n"
     "                [--replug-ms MS] [--no-node]\n"
     "       signals: USR1 restarts the pedal at its boot speed on the same node; USR2 unplugs\n"

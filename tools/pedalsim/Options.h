@@ -19,8 +19,9 @@ struct Options {
     bool qorName = false;   // cu.qorMODEL-SERIAL instead of cu.usbserial-SERIAL
     bool pace = false;
     bool log = false;
-    bool noNode = false;     // listed in the inventory, but no node (udev has not made it yet)
-    std::string recordPath;  // one line per request received: "NAME count argument"
+    bool noNode = false;  // listed in the inventory, but no node (udev has not made it yet)
+    // One line per request received: "NAME count argument", and for "POKEC" the value.
+    std::string recordPath;
     // How long the pedal stays unplugged after SIGUSR2.
     std::chrono::milliseconds replugPause{2500};
     FaultPlan faults;

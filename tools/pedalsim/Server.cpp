@@ -107,8 +107,16 @@ void Server::serve(const Request& request) {
                      hexDump(request.raw).c_str());
     }
     if (record_) {
-        std::fprintf(record_.get(), "%s %u %u\n", commandLabel(request.command).c_str(),
-                     request.count, request.argument);
+        // A memory write also records the value written, so a test can follow settings.
+        std::string value;
+        if (request.command == command::kPokeC && request.payload.size() <= 8) {
+            std::uint64_t word = 0;
+            for (std::size_t i = 0; i < request.payload.size(); ++i)
+                word |= std::uint64_t{request.payload[i]} << (8 * i);
+            value = " " + std::to_string(word);
+        }
+        std::fprintf(record_.get(), "%s %u %u%s\n", commandLabel(request.command).c_str(),
+                     request.count, request.argument, value.c_str());
         std::fflush(record_.get());
     }
     if (!faults_.admit(request.command)) {

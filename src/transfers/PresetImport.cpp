@@ -1,0 +1,106 @@
+// Writing presets into files.
+#include "transfers/PresetImport.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "devices/Preset.h"
+#include "devices/PresetFile.h"
+#include "link/Rails.h"
+#include "transfers/PresetTransfers.h"
+
+namespace harbrix {
+namespace {
+
+std::string lowercaseFirst(std::string text) {
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+        text[0] = static_cast<char>(text[0] + 32);
+    return text;
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+std::string ImportReport::notice() const {
+    if (failures.empty()) return {};
+    std::string text = failures.size() == 1
+                           ? "1 file could not be written: "
+                           : std::to_string(failures.size()) + " files could not be written: ";
+    for (std::size_t i = 0; i < failures.size(); ++i) {
+        if (i > 0) text += "; ";
+        text += failures[i].first + " (" + failures[i].second + ")";
+    }
+    return text + ".";
+}
+
+ImportPlan PresetImport::plan(const QORUARTDevice& device, std::vector<std::size_t> slots) {
+    std::sort(slots.begin(), slots.end());
+    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    ImportPlan plan;
+    for (const std::size_t slot : slots) {
+        const auto preset = device.cachedPreset(slot);
+        if (!preset || preset->empty()) {
+            plan.records.clear();
+            plan.refusal = slotName(slot) + " holds no preset to import.";
+            return plan;
+        }
+        ImportRecord record;
+        record.index = slot;
+        record.basename = presetFileBasename(preset->name());
+        const auto data = preset->serializedForImportFromDevice(&device);
+        if (record.basename.empty()) {
+            plan.records.clear();
+            plan.refusal = slotName(slot) + " has no name to give its file; rename it first.";
+            return plan;
+        }
+        if (!data || data->empty()) {
+            plan.records.clear();
+            plan.refusal = slotName(slot) + " could not be made into a preset file.";
+            return plan;
+        }
+        record.data = *data;
+        plan.records.push_back(std::move(record));
+    }
+    return plan;
+}
+
+ImportReport PresetImport::write(const std::string& folder,
+                                 const std::vector<ImportRecord>& records) {
+    ImportReport report;
+    const bool folderThere = isFolder(folder);
+    for (const ImportRecord& record : records) {
+        const std::string file = record.basename + "." + kPresetFileExtension;
+        if (!folderThere) {
+            report.failures.emplace_back(file, "the folder is gone");
+            continue;
+        }
+        errno = 0;
+        const auto path = writePresetFileInFolder(folder, record.basename, record.data);
+        if (path) {
+            report.written.push_back(*path);
+            continue;
+        }
+        const int error = errno;
+        report.failures.emplace_back(
+            file, error != 0 ? lowercaseFirst(std::strerror(error)) : "it could not be written");
+    }
+    return report;
+}
+
+void PresetImport::post(std::string folder, std::vector<ImportRecord> records,
+                        std::function<void(const ImportReport&)> done) {
+    rail(Rails::disk(),
+         [folder = std::move(folder), records = std::move(records), done = std::move(done)] {
+             const ImportReport report = write(folder, records);
+             if (done) rail(Rails::main(), [done, report] { done(report); });
+         });
+}
+
+}  // namespace harbrix

@@ -1,0 +1,333 @@
+// The transfer operations and the one-line notices that say what did not happen.
+#include "transfers/PresetTransfers.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "link/Rails.h"
+
+namespace harbrix {
+namespace {
+
+using Kind = TransferResult::Kind;
+
+std::string quoted(const PresetRef& preset) {
+    return "\"" + (preset ? preset->displayName() : std::string()) + "\"";
+}
+
+// "Slot 3", "Slots 3 and 7", "Slots 3, 7 and 9".
+std::string slotList(const std::vector<std::size_t>& slots) {
+    if (slots.size() == 1) return slotName(slots[0]);
+    std::string text = "Slots ";
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        if (i > 0) text += i + 1 == slots.size() ? " and " : ", ";
+        text += std::to_string(slots[i] + 1);
+    }
+    return text;
+}
+
+// What a refused operation did not do: "the swap" ... "nothing was swapped".
+struct Wording {
+    const char* noun;
+    const char* participle;
+};
+
+Wording wording(Kind kind) {
+    switch (kind) {
+        case Kind::move:
+            return {"move", "moved"};
+        case Kind::copy:
+        case Kind::overwrite:
+            return {"copy", "copied"};
+        case Kind::swap:
+            return {"swap", "swapped"};
+        case Kind::erase:
+            return {"delete", "deleted"};
+        case Kind::write:
+            return {"export", "written"};
+        case Kind::rename:
+            return {"rename", "renamed"};
+    }
+    return {"transfer", "changed"};
+}
+
+TransferResult started(Kind kind, std::vector<std::size_t> slots) {
+    TransferResult result;
+    result.kind = kind;
+    result.touched = std::move(slots);
+    return result;
+}
+
+}  // namespace
+
+std::string slotName(std::size_t slot) {
+    return "Slot " + std::to_string(slot + 1);
+}
+
+TransferResult PresetTransfers::runMove(QORUARTDevice& device, const PresetRef& snapshot,
+                                        std::size_t from, std::size_t to) {
+    TransferResult result = started(Kind::move, {from, to});
+    if (!device.writePreset(snapshot, to)) {
+        result.failed = {to};
+        result.notice = slotName(to) + " could not be written; " + quoted(snapshot) +
+                        " stays in slot " + std::to_string(from + 1) + ".";
+        return result;
+    }
+    result.done.push_back(to);
+    if (!device.erasePreset(from)) {
+        result.failed = {from};
+        result.notice = quoted(snapshot) + " was written to slot " + std::to_string(to + 1) +
+                        ", but " + slotName(from) + " could not be erased; it is in both.";
+        return result;
+    }
+    result.done.push_back(from);
+    return result;
+}
+
+TransferResult PresetTransfers::runCopy(QORUARTDevice& device, const PresetRef& snapshot,
+                                        std::size_t /*from*/, std::size_t to, bool overwrite) {
+    TransferResult result = started(overwrite ? Kind::overwrite : Kind::copy, {to});
+    if (!device.writePreset(snapshot, to)) {
+        result.failed = {to};
+        result.notice = slotName(to) + " could not be written; " +
+                        (overwrite ? "the pedal kept its preset." : "it is still empty.");
+        return result;
+    }
+    result.done = {to};
+    return result;
+}
+
+TransferResult PresetTransfers::runSwap(QORUARTDevice& device, const PresetRef& a,
+                                        const PresetRef& b, std::size_t slotA, std::size_t slotB) {
+    TransferResult result = started(Kind::swap, {slotA, slotB});
+    if (!device.writePreset(a, slotB)) {
+        result.failed = {slotB};
+        result.notice = slotName(slotB) + " could not be written; nothing was swapped.";
+        return result;
+    }
+    result.done.push_back(slotB);
+    if (device.writePreset(b, slotA)) {
+        result.done.push_back(slotA);
+        return result;
+    }
+    // Slot b now holds a's preset, which slot a still holds too: b's own preset would be on
+    // the pedal nowhere. Put it back.
+    result.failed = {slotA};
+    if (device.writePreset(b, slotB)) {
+        result.done.push_back(slotB);
+        result.notice = slotName(slotA) + " could not be written; the swap was undone.";
+        return result;
+    }
+    result.failed.push_back(slotB);
+    result.notice = slotName(slotA) + " could not be written and " + slotName(slotB) +
+                    " could not be restored: " + quoted(b) + " is no longer on the pedal.";
+    return result;
+}
+
+TransferResult PresetTransfers::runErase(QORUARTDevice& device, std::vector<std::size_t> slots,
+                                         const SlotDone& erased) {
+    std::sort(slots.begin(), slots.end());
+    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    TransferResult result = started(Kind::erase, slots);
+    for (const std::size_t slot : slots) {
+        if (!device.erasePreset(slot)) {
+            result.failed.push_back(slot);
+            continue;
+        }
+        result.done.push_back(slot);
+        if (erased) erased(slot);
+    }
+    if (!result.failed.empty()) {
+        const bool one = result.failed.size() == 1;
+        result.notice = slotList(result.failed) + " could not be erased; the pedal kept " +
+                        (one ? "its preset." : "their presets.");
+    }
+    return result;
+}
+
+TransferResult PresetTransfers::runWrite(QORUARTDevice& device, std::vector<StagedWrite> staged,
+                                         const SlotDone& written) {
+    std::sort(staged.begin(), staged.end(),
+              [](const StagedWrite& x, const StagedWrite& y) { return x.slot < y.slot; });
+    std::vector<std::size_t> touched;
+    for (const StagedWrite& write : staged) touched.push_back(write.slot);
+    TransferResult result = started(Kind::write, touched);
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        const StagedWrite& write = staged[i];
+        if (!write.preset || !device.writePreset(write.preset, write.slot)) {
+            result.failed = {write.slot};
+            const std::size_t later = staged.size() - i - 1;
+            result.notice = slotName(write.slot) + " could not be written; " +
+                            (later == 0 ? std::string("its file is still staged.")
+                                        : "its file and the " + std::to_string(later) +
+                                              " after it are still staged.");
+            return result;
+        }
+        result.done.push_back(write.slot);
+        if (written) written(write.slot);
+    }
+    return result;
+}
+
+TransferResult PresetTransfers::runRename(QORUARTDevice& device, const PresetRef& renamed,
+                                          std::size_t slot, const std::string& oldName) {
+    TransferResult result = started(Kind::rename, {slot});
+    if (!device.writePreset(renamed, slot)) {
+        result.failed = {slot};
+        result.notice = slotName(slot) + " could not be renamed; the pedal kept the name \"" +
+                        displayedPresetName(oldName) + "\".";
+        return result;
+    }
+    result.done = {slot};
+    return result;
+}
+
+PresetTransfers::PresetTransfers(std::weak_ptr<QORUARTDevice> device)
+    : device_(std::move(device)) {}
+
+bool PresetTransfers::post(Kind kind, const std::vector<std::size_t>& touched, Work work,
+                           Completion done) {
+    const DeviceRef device = device_.lock();
+    if (!device || !device->queue()) return false;
+    std::map<std::size_t, PresetRef> before;
+    for (const std::size_t slot : touched) before[slot] = device->cachedPreset(slot);
+    std::weak_ptr<QORUARTDevice> weak = device;
+    rail(device->queue(), [weak, kind, before, work = std::move(work), done = std::move(done)] {
+        const DeviceRef device = weak.lock();
+        if (!device) return;
+        TransferResult result;
+        // The cache object of a slot is replaced by every write, erase or changed read, so
+        // the same object means the same contents.
+        const auto changed = std::find_if(before.begin(), before.end(), [&](const auto& entry) {
+            return device->cachedPreset(entry.first) != entry.second;
+        });
+        if (changed != before.end()) {
+            const Wording words = wording(kind);
+            result.kind = kind;
+            for (const auto& [slot, preset] : before) result.touched.push_back(slot);
+            result.notice = slotName(changed->first) + " changed before the " + words.noun +
+                            " could run; nothing was " + words.participle + ".";
+        } else {
+            result = work(*device);
+        }
+        result.before = before;
+        if (done) rail(Rails::main(), [done, result] { done(result); });
+    });
+    return true;
+}
+
+namespace {
+
+// The cached preset of a slot when it holds a preset (not empty, not unknown).
+PresetRef occupied(const QORUARTDevice& device, std::size_t slot) {
+    PresetRef preset = device.cachedPreset(slot);
+    return preset && !preset->empty() ? preset : nullptr;
+}
+
+bool knownEmpty(const QORUARTDevice& device, std::size_t slot) {
+    const PresetRef preset = device.cachedPreset(slot);
+    return preset && preset->empty();
+}
+
+bool inRange(const QORUARTDevice& device, std::size_t slot) {
+    return slot < device.presetsSchema().presets;
+}
+
+// Hands each slot on to `done` on the main rail.
+PresetTransfers::SlotDone onMainRail(PresetTransfers::SlotDone done) {
+    if (!done) return {};
+    return [done](std::size_t slot) { rail(Rails::main(), [done, slot] { done(slot); }); };
+}
+
+}  // namespace
+
+bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
+    const DeviceRef device = device_.lock();
+    if (!device || from == to || !inRange(*device, to) || !knownEmpty(*device, to)) return false;
+    const PresetRef source = occupied(*device, from);
+    if (!source) return false;
+    const PresetRef snapshot = source->copy();
+    return post(
+        Kind::move, {from, to},
+        [snapshot, from, to](QORUARTDevice& pedal) { return runMove(pedal, snapshot, from, to); },
+        std::move(done));
+}
+
+bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Completion done) {
+    const DeviceRef device = device_.lock();
+    if (!device || from == to || !inRange(*device, to)) return false;
+    const PresetRef target = device->cachedPreset(to);
+    if (!target || (!overwrite && !target->empty())) return false;
+    const PresetRef source = occupied(*device, from);
+    if (!source) return false;
+    const PresetRef snapshot = source->copy();
+    return post(
+        overwrite ? Kind::overwrite : Kind::copy, {from, to},
+        [snapshot, from, to, overwrite](QORUARTDevice& pedal) {
+            return runCopy(pedal, snapshot, from, to, overwrite);
+        },
+        std::move(done));
+}
+
+bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done) {
+    const DeviceRef device = device_.lock();
+    if (!device || a == b) return false;
+    const PresetRef presetA = occupied(*device, a);
+    const PresetRef presetB = occupied(*device, b);
+    if (!presetA || !presetB) return false;
+    const PresetRef snapshotA = presetA->copy();
+    const PresetRef snapshotB = presetB->copy();
+    return post(
+        Kind::swap, {a, b},
+        [snapshotA, snapshotB, a, b](QORUARTDevice& pedal) {
+            return runSwap(pedal, snapshotA, snapshotB, a, b);
+        },
+        std::move(done));
+}
+
+bool PresetTransfers::erase(std::vector<std::size_t> slots, SlotDone erased, Completion done) {
+    if (slots.empty()) return false;
+    return post(
+        Kind::erase, slots,
+        [slots, erased = onMainRail(std::move(erased))](QORUARTDevice& pedal) {
+            return runErase(pedal, slots, erased);
+        },
+        std::move(done));
+}
+
+bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, Completion done) {
+    const DeviceRef device = device_.lock();
+    if (!device || staged.empty()) return false;
+    std::vector<std::size_t> touched;
+    for (const StagedWrite& write : staged) {
+        if (!write.preset || !inRange(*device, write.slot)) return false;
+        touched.push_back(write.slot);
+    }
+    return post(
+        Kind::write, touched,
+        [staged, written = onMainRail(std::move(written))](QORUARTDevice& pedal) {
+            return runWrite(pedal, staged, written);
+        },
+        std::move(done));
+}
+
+bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completion done) {
+    const DeviceRef device = device_.lock();
+    if (!device) return false;
+    const PresetRef cached = occupied(*device, slot);
+    if (!cached) return false;
+    const std::string oldName = cached->name();
+    // The cached preset keeps its name until the pedal has taken the new one: a refused
+    // write then leaves nothing to put back.
+    const PresetRef renamed = cached->copy();
+    renamed->setName(name);
+    if (renamed->name() == oldName) return false;
+    return post(
+        Kind::rename, {slot},
+        [renamed, slot, oldName](QORUARTDevice& pedal) {
+            return runRename(pedal, renamed, slot, oldName);
+        },
+        std::move(done));
+}
+
+}  // namespace harbrix

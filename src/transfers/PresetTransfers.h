@@ -1,0 +1,113 @@
+// The transfer operations on one pedal's slots: Move, Copy, Overwrite, Swap, erasing a list of
+// slots, writing staged presets into their slots and writing a renamed preset back. The
+// Transfers screen and harbrixctl both run them from here.
+//
+// Each operation comes in two forms:
+// - `run...` does the exchanges on the calling thread, which must be the pedal's queue, with
+//   presets the caller has read or copied. harbrixctl reads them from the pedal first.
+// - The member operations take their snapshots from the pedal's preset cache on the calling
+//   (main) thread and post one block to the pedal's queue. Before it writes anything the block
+//   checks that no slot it touches has changed in the cache since the snapshots were taken,
+//   so two operations queued back to back never lose a preset. The completion runs on the
+//   main rail. They return false, having posted nothing, when there is nothing to do: no
+//   pedal, a source without a preset, or a target whose contents are not known.
+// Each call is one whole operation; a caller that records operations (to undo them) knows
+// the slots it named, and the result says what each of them held before.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/Preset.h"
+#include "link/QORUARTDevice.h"
+
+namespace harbrix {
+
+using PresetRef = std::shared_ptr<Preset>;
+
+struct TransferResult {
+    enum class Kind { move, copy, overwrite, swap, erase, write, rename };
+    Kind kind = Kind::move;
+    // The slots the operation set out to change.
+    std::vector<std::size_t> touched;
+    // What the cache held in those slots when the operation was posted (posted forms only).
+    std::map<std::size_t, PresetRef> before;
+    // Slots erased or written as asked, in the order it happened.
+    std::vector<std::size_t> done;
+    // Slots the pedal refused to change.
+    std::vector<std::size_t> failed;
+    // One line for the user saying what did not happen; empty when everything did.
+    std::string notice;
+
+    bool succeeded() const { return notice.empty(); }
+};
+
+class PresetTransfers {
+  public:
+    using Completion = std::function<void(const TransferResult&)>;
+    using SlotDone = std::function<void(std::size_t slot)>;
+    struct StagedWrite {
+        std::size_t slot = 0;
+        PresetRef preset;
+    };
+
+    // ---- On the pedal's queue
+    // Writes the snapshot into `to`; only then erases `from`.
+    static TransferResult runMove(QORUARTDevice& device, const PresetRef& snapshot,
+                                  std::size_t from, std::size_t to);
+    // Writes the snapshot into `to`. Overwrite sends exactly what Copy sends; it only says
+    // that `to` held a preset.
+    static TransferResult runCopy(QORUARTDevice& device, const PresetRef& snapshot,
+                                  std::size_t from, std::size_t to, bool overwrite);
+    // a's preset into b, then b's into a. When the second write fails, b gets its own preset
+    // back, so the pedal never ends up without one of the two.
+    static TransferResult runSwap(QORUARTDevice& device, const PresetRef& a, const PresetRef& b,
+                                  std::size_t slotA, std::size_t slotB);
+    // Erases each slot in ascending order, going on past a failure. `erased` hears of each
+    // slot erased, on the pedal's queue.
+    static TransferResult runErase(QORUARTDevice& device, std::vector<std::size_t> indices,
+                                   const SlotDone& erased = {});
+    // Writes each preset into its slot in ascending slot order and stops at the first write
+    // that fails; that one and those after it are not written.
+    static TransferResult runWrite(QORUARTDevice& device, std::vector<StagedWrite> staged,
+                                   const SlotDone& written = {});
+    // Writes the renamed preset back into its slot.
+    static TransferResult runRename(QORUARTDevice& device, const PresetRef& renamed,
+                                    std::size_t slot, const std::string& oldName);
+
+    // ---- From the main thread
+    explicit PresetTransfers(std::weak_ptr<QORUARTDevice> device);
+
+    // Onto a known empty slot.
+    bool move(std::size_t from, std::size_t to, Completion done);
+    // Onto a known empty slot, or with `overwrite` onto any known slot.
+    bool copy(std::size_t from, std::size_t to, bool overwrite, Completion done);
+    // Two occupied slots.
+    bool swap(std::size_t a, std::size_t b, Completion done);
+    // `erased` runs on the main rail for each slot erased, before the completion.
+    bool erase(std::vector<std::size_t> indices, SlotDone erased, Completion done);
+    // `written` runs on the main rail for each slot written, before the completion.
+    bool write(std::vector<StagedWrite> staged, SlotDone written, Completion done);
+    // Gives the cached preset the name (as Preset::setName takes it) and writes it back.
+    // False, sending nothing, when the slot holds no preset or the name it would end up with
+    // is the name it has.
+    bool rename(std::size_t slot, const std::string& name, Completion done);
+
+  private:
+    using Work = std::function<TransferResult(QORUARTDevice&)>;
+    // Posts `work` with the cached presets of `touched` as they are now; refuses to run it
+    // when any of them has been replaced by the time it runs.
+    bool post(TransferResult::Kind kind, const std::vector<std::size_t>& touched, Work work,
+              Completion done);
+
+    std::weak_ptr<QORUARTDevice> device_;
+};
+
+// "Slot 12": a slot as notices name it.
+std::string slotName(std::size_t slot);
+
+}  // namespace harbrix

@@ -1,0 +1,22 @@
+// Names of the transfer operations.
+#include "transfers/TransferOperation.h"
+
+namespace harbrix {
+
+std::string_view transferOperationName(TransferOperation operation) {
+    switch (operation) {
+        case TransferOperation::move:
+            return "Move";
+        case TransferOperation::copy:
+            return "Copy";
+        case TransferOperation::swap:
+            return "Swap";
+        case TransferOperation::overwrite:
+            return "Overwrite";
+        case TransferOperation::none:
+            break;
+    }
+    return "";
+}
+
+}  // namespace harbrix

@@ -1,0 +1,204 @@
+// The transfer operations as the screen runs them: drops, delete with its confirmation,
+// writing staged files, cancelling them, import to files and staging a file on a slot.
+#include "link/QORUARTDevice.h"
+#include "shell/Notice.h"
+#include "shell/Shield.h"
+#include "transfers/FileChooser.h"
+#include "transfers/PresetImport.h"
+#include "transfers/StagedPreset.h"
+#include "transfers/Transfers.h"
+#include "ui/Alert.h"
+
+namespace harbrix {
+
+namespace {
+
+std::vector<std::size_t> sorted(const std::set<std::size_t>& indices) {
+    return {indices.begin(), indices.end()};
+}
+
+}  // namespace
+
+void Transfers::movePreset(std::size_t from, std::size_t to) {
+    transfers_.move(from, to, [guard = QPointer<Transfers>(this)](const TransferResult& result) {
+        if (guard) guard->transferEnded(result);
+    });
+}
+
+void Transfers::copyPreset(std::size_t from, std::size_t to, bool overwrite) {
+    transfers_.copy(from, to, overwrite,
+                    [guard = QPointer<Transfers>(this)](const TransferResult& result) {
+                        if (guard) guard->transferEnded(result);
+                    });
+}
+
+void Transfers::swapPreset(std::size_t a, std::size_t b) {
+    transfers_.swap(a, b, [guard = QPointer<Transfers>(this)](const TransferResult& result) {
+        if (guard) guard->transferEnded(result);
+    });
+}
+
+void Transfers::runTransfer(TransferOperation operation, std::size_t from, std::size_t to) {
+    switch (operation) {
+        case TransferOperation::move:
+            movePreset(from, to);
+            break;
+        case TransferOperation::copy:
+            copyPreset(from, to);
+            break;
+        case TransferOperation::swap:
+            swapPreset(from, to);
+            break;
+        case TransferOperation::overwrite:
+            copyPreset(from, to, true);
+            break;
+        case TransferOperation::none:
+            break;
+    }
+}
+
+void Transfers::transferEnded(const TransferResult& result) {
+    // The pedal's announcements have redrawn the slots that changed.
+    if (!result.succeeded()) postNotice(result.notice);
+}
+
+void Transfers::dragOperationChanged(TransferOperation) {
+    sync(false);
+}
+
+TransferOperation Transfers::offeredOperation() const {
+    return body_ ? body_->operation() : TransferOperation::none;
+}
+
+void Transfers::deletePresets() {
+    beginAction();
+    endRename();
+    if (!device()) return;
+    const std::vector<std::size_t> doomed = sorted(selected_);
+    if (doomed.empty()) return;
+    const QString headline =
+        QStringLiteral("Deleted %1 cannot be restored. Would you like to continue?")
+            .arg(doomed.size() == 1 ? QStringLiteral("preset") : QStringLiteral("presets"));
+    if (ui::Alert::ask(view(), headline, QString()) != ui::Alert::kYes) return;
+    // The answer may come after the pedal has gone.
+    if (!deviceUnlessRefreshing()) return;
+    shield_ = Shield::beginShieldedModalForWindow(view()->window());
+    deleting_ = true;
+    quiet_ = true;
+    for (const std::size_t index : doomed) slots_[index]->setSelected(false);
+    quiet_ = false;
+    selected_.clear();
+    sync(true);
+    const QPointer<Transfers> guard(this);
+    const bool posted = transfers_.erase(
+        doomed,
+        [guard](std::size_t slot) {
+            if (guard) guard->reloadPreset(slot);
+        },
+        [guard](const TransferResult& result) {
+            if (guard) guard->deleteEnded(result);
+        });
+    if (!posted) deleteEnded(TransferResult{});
+}
+
+void Transfers::deleteEnded(const TransferResult& result) {
+    // Every slot of the list is redrawn, erased or not: one sync does them all.
+    deleting_ = false;
+    sync(true);
+    if (shield_) shield_->end();
+    shield_ = nullptr;
+    if (!result.succeeded()) postNotice(result.notice);
+}
+
+void Transfers::exportPresets() {
+    beginAction();
+    endRename();
+    if (!deviceUnlessRefreshing()) return;
+    std::vector<PresetTransfers::StagedWrite> staged;
+    for (const std::size_t index : exports_)
+        if (const PresetRef& file = slots_[index]->exportPreset()) staged.push_back({index, file});
+    const QPointer<Transfers> guard(this);
+    transfers_.write(
+        staged,
+        [guard](std::size_t index) {
+            if (!guard) return;
+            // Written: the slot's file is no longer staged.
+            guard->slots_[index]->setExport(nullptr);
+            guard->exports_.erase(index);
+            guard->reloadPreset(index);
+        },
+        [guard](const TransferResult& result) {
+            if (guard) guard->transferEnded(result);
+        });
+}
+
+void Transfers::cancelTransfer() {
+    for (const std::size_t index : exports_) slots_[index]->setExport(nullptr);
+    exports_.clear();
+    sync(true);
+}
+
+void Transfers::slotAddedExport(Slot* slot, const PresetRef& preset) {
+    if (slot == nullptr || !preset) return;
+    exports_.insert(slot->index());
+    deselectAll();
+}
+
+void Transfers::slotExportCleared(Slot* slot) {
+    beginAction();
+    exports_.erase(slot->index());
+    sync(true);
+}
+
+void Transfers::slotAddClicked(Slot* slot) {
+    beginAction();
+    endRename();
+    if (!deviceUnlessRefreshing() || !slot->known() || slot->exportPreset()) return;
+    FileChooser::chooseFile(
+        view()->window(), QStringLiteral("qorpreset"),
+        [guard = QPointer<Transfers>(this), target = QPointer<Slot>(slot)](const QString& path) {
+            if (guard && target && !path.isEmpty()) guard->stage(target, path);
+        });
+}
+
+void Transfers::stage(Slot* slot, const QString& path) {
+    const DeviceRef pedal = device();
+    // Staged only on a slot whose contents are known: a file must never overwrite a preset
+    // the screen did not know was there.
+    if (!pedal || !slot->known()) return;
+    const StagedPreset staged = stagePresetFile(path.toStdString(), *pedal);
+    if (!staged.preset) {
+        slot->sync();
+        postNotice(staged.refusal);
+        return;
+    }
+    slot->setExport(staged.preset);
+    slotAddedExport(slot, staged.preset);
+}
+
+void Transfers::importPresets() {
+    beginAction();
+    endRename();
+    const DeviceRef pedal = device();
+    if (!pedal || selected_.empty()) return;
+    ImportPlan plan = PresetImport::plan(*pedal, sorted(selected_));
+    if (plan.records.empty()) {
+        postNotice(plan.refusal);
+        return;
+    }
+    FileChooser::chooseFolder(
+        view()->window(), [guard = QPointer<Transfers>(this),
+                           records = std::move(plan.records)](const QString& folder) {
+            if (!guard || folder.isEmpty()) return;
+            guard->importing_ = true;
+            guard->deselectAll();
+            PresetImport::post(folder.toStdString(), records, [guard](const ImportReport& report) {
+                if (!guard) return;
+                guard->importing_ = false;
+                guard->sync(true);
+                guard->postNotice(report.notice());
+            });
+        });
+}
+
+}  // namespace harbrix

@@ -1,0 +1,265 @@
+// Helpers for the Transfers screen's tests: the real application finding a simulated MIV3
+// through real discovery, its Transfers screen shown, the pedal's slots read back from the
+// simulator's state file, drags driven through the slot grid's drag handlers, and
+// screenshots saved into build/screenshots/transfers/.
+#pragma once
+
+#include <QDir>
+#include <QDrag>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QTest>
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "link/QORUARTDevice.h"
+#include "link/Rails.h"
+#include "shell/AppDelegate.h"
+#include "shell/Window.h"
+#include "support/Simulator.h"
+#include "support/TempDir.h"
+#include "support/TextFiles.h"
+#include "transfers/DragImage.h"
+#include "transfers/Transfers.h"
+// The scripted pedal has a field named like Qt's "slots" keyword.
+#pragma push_macro("slots")
+#undef slots
+#include "support/ScriptedPedal.h"
+#pragma pop_macro("slots")
+
+namespace harbrix::test {
+
+inline const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/transfers");
+
+inline bool saveShot(const QImage& image, const QString& name) {
+    QDir().mkpath(kShots);
+    return image.save(kShots + "/" + name + ".png");
+}
+
+// Two clicks in quick succession, as the slots' click areas take a double click.
+inline void doubleClick(QWidget* area) {
+    QTest::mouseClick(area, Qt::LeftButton);
+    QTest::mouseClick(area, Qt::LeftButton);
+}
+
+inline std::string hexText(const Bytes& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (const std::uint8_t b : bytes) text += {digits[b >> 4], digits[b & 15]};
+    return text;
+}
+
+// One simulated MIV3 and the application working on it.
+class TransfersSession {
+  public:
+    // Pedals are discovered in this folder only; call once per process.
+    static void discoverIn(const std::string& folder) {
+        qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
+        qputenv("HARBRIX_USB_INVENTORY",
+                QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) +
+                                          "/pedalsim inventory '" + folder + "'"));
+        qputenv("HARBRIX_DRIVER_FINDER", "echo udev/rules.d/60-harbrix-qor.rules");
+        // Replies end as soon as they are complete.
+        qputenv("HARBRIX_LINK_FRAMING", "fast");
+    }
+
+    // The pedal holds `presets` (0-based slot -> bytes) and misbehaves as `faults` say.
+    TransfersSession(const std::string& folder, const std::map<std::size_t, Bytes>& presets,
+                     std::vector<std::string> faults = {}) {
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache_.path()));
+        nlohmann::json stored = nlohmann::json::object();
+        for (const auto& [slot, bytes] : presets) stored[std::to_string(slot)] = hexText(bytes);
+        std::ofstream(files_.file("state.json")) << nlohmann::json{{"presets", stored}}.dump();
+        std::vector<std::string> arguments = {"--dir",    folder,
+                                              "--model",  "MIV3",
+                                              "--serial", "XFERQT" + std::to_string(++serial()),
+                                              "--state",  files_.file("state.json"),
+                                              "--record", files_.file("record.txt")};
+        arguments.insert(arguments.end(), faults.begin(), faults.end());
+        pedal_ = std::make_unique<Simulator>(arguments);
+        AppDelegate::Options options;
+        options.driver.needsKext = [] { return false; };
+        app_ = std::make_unique<AppDelegate>(options);
+        app_->applicationDidFinishLaunching();
+    }
+    ~TransfersSession() {
+        app_.reset();
+        QORUARTDevice::resetRegistry();
+    }
+
+    // Waits for the pedal, its first reading, and its Transfers screen; false on time-out.
+    bool ready(int timeoutMs = 20000) {
+        if (!pedal_->running()) return false;
+        if (!QTest::qWaitFor([&] { return app_->currentDevice() != nullptr; }, timeoutMs))
+            return false;
+        device_ = app_->currentDevice();
+        if (!QTest::qWaitFor([&] { return !device_->refreshing(); }, timeoutMs)) return false;
+        app_->switchToTransfers();
+        return QTest::qWaitFor(
+            [&] {
+                return app_->currentController() && app_->currentController() == app_->transfers();
+            },
+            timeoutMs);
+    }
+
+    AppDelegate& app() { return *app_; }
+    Simulator& pedal() { return *pedal_; }
+    const DeviceRef& device() const { return device_; }
+    Transfers& screen() { return *dynamic_cast<Transfers*>(app_->transfers().get()); }
+    QWidget* window() { return app_->window(); }
+    Slot* slot(std::size_t index) { return screen().slot(index); }
+
+    // Everything posted so far to the pedal's queue, and what that posted back to the main
+    // rail, has run.
+    void settle() {
+        for (int round = 0; round < 3; ++round) {
+            railSync(device_->queue(), [] {});
+            QCoreApplication::processEvents();
+        }
+    }
+
+    // 1-based slot -> name, as the simulated pedal stores its slots now.
+    std::map<std::size_t, std::string> pedalNames() const {
+        std::map<std::size_t, std::string> names;
+        for (const auto& [slot, bytes] : pedalPresets()) {
+            std::string name(bytes.begin(), bytes.begin() + 24);
+            names[slot + 1] = name.substr(0, name.find_last_not_of(' ') + 1);
+        }
+        return names;
+    }
+    // 0-based slot -> bytes.
+    std::map<std::size_t, Bytes> pedalPresets() const {
+        std::map<std::size_t, Bytes> presets;
+        const auto state =
+            nlohmann::json::parse(readText(files_.file("state.json")), nullptr, false);
+        if (state.is_discarded()) return presets;
+        for (const auto& [slot, hex] : state["presets"].items()) {
+            const std::string text = hex.get<std::string>();
+            Bytes bytes;
+            for (std::size_t i = 0; i + 1 < text.size(); i += 2)
+                bytes.push_back(
+                    static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+            presets[std::stoul(slot)] = bytes;
+        }
+        return presets;
+    }
+    // The writes and erases the pedal received so far, in order: "WRITE 3", "ERASE 0".
+    std::vector<std::string> received() const {
+        std::vector<std::string> lines;
+        std::istringstream in(readText(files_.file("record.txt")));
+        std::string command, count, argument;
+        while (in >> command >> count >> argument) {
+            if (command == "WRITE_PRESET") lines.push_back("WRITE " + argument);
+            if (command == "ERASE_PRESET") lines.push_back("ERASE " + argument);
+        }
+        return lines;
+    }
+
+    // 1-based slot -> name, as the screen shows the slots ("" empty, "?" unknown).
+    std::map<std::size_t, std::string> shownNames() {
+        std::map<std::size_t, std::string> names;
+        for (std::size_t index = 0; index < 100; ++index) {
+            const Slot* s = slot(index);
+            if (!s->known()) {
+                names[index + 1] = "?";
+            } else if (s->occupied()) {
+                names[index + 1] = s->preset()->name();
+            }
+        }
+        return names;
+    }
+
+    QImage windowShot() { return window()->grab().toImage(); }
+
+  private:
+    static int& serial() {
+        static int n = 0;
+        return n;
+    }
+
+    TempDir files_{"transfers-files"};
+    TempDir cache_{"transfers-cache"};
+    std::unique_ptr<Simulator> pedal_;
+    std::unique_ptr<AppDelegate> app_;
+    DeviceRef device_;
+};
+
+// Drags a slot's preset over the grid through the drop target's handlers, as the platform
+// would while the pointer moves and Option (Alt) is pressed or released.
+class Dragging {
+  public:
+    explicit Dragging(TransfersSession& session) : session_(session) {
+        TransfersBackground::setDragRunner([this](QDrag* drag) { drag_ = drag; });
+    }
+    ~Dragging() { TransfersBackground::setDragRunner({}); }
+
+    // Presses on the slot and moves the pointer until the slot starts a drag; false when it
+    // did not start one.
+    bool start(Slot* slot) {
+        drag_ = nullptr;
+        QWidget* area = slot->clickArea();
+        const QPoint from = area->rect().center();
+        QTest::mousePress(area, Qt::LeftButton, {}, from);
+        QTest::mouseMove(area, from + QPoint(6, 4));
+        QTest::mouseMove(area, from + QPoint(14, 8));
+        QTest::mouseRelease(area, Qt::LeftButton, {}, from + QPoint(14, 8));
+        return drag_ != nullptr;
+    }
+    QDrag* drag() const { return drag_; }
+
+    // The pointer over a point of the slot area.
+    void moveTo(const QPoint& point, Qt::KeyboardModifiers modifiers = {}) {
+        pointer_ = point;
+        TransfersBackground* body = session_.screen().body();
+        if (!entered_) {
+            QDragEnterEvent enter(point, Qt::MoveAction, drag_->mimeData(), Qt::LeftButton,
+                                  modifiers);
+            QCoreApplication::sendEvent(body, &enter);
+            entered_ = true;
+        }
+        QDragMoveEvent move(point, Qt::MoveAction, drag_->mimeData(), Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(body, &move);
+    }
+    void moveOver(Slot* slot, Qt::KeyboardModifiers modifiers = {}) {
+        moveTo(slot->geometry().center(), modifiers);
+    }
+    void leave() {
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(session_.screen().body(), &leave);
+        entered_ = false;
+    }
+    // True when the drop was taken.
+    bool drop(Qt::KeyboardModifiers modifiers = {}) {
+        QDropEvent drop(pointer_, Qt::MoveAction, drag_->mimeData(), Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(session_.screen().body(), &drop);
+        entered_ = false;
+        return drop.isAccepted();
+    }
+
+    // The window with the drag image drawn where the platform would show it.
+    QImage shot() {
+        QImage image = session_.windowShot();
+        TransfersBackground* body = session_.screen().body();
+        const QPixmap picture = DragImage::image(body->dragImageSuffix(), body->dragImageName(),
+                                                 image.devicePixelRatio());
+        QPainter painter(&image);
+        const QPoint at = body->mapTo(session_.window(), pointer_) - drag_->hotSpot();
+        painter.drawPixmap(at, picture);
+        return image;
+    }
+
+  private:
+    TransfersSession& session_;
+    QPointer<QDrag> drag_;
+    QPoint pointer_;
+    bool entered_ = false;
+};
+
+}  // namespace harbrix::test
