@@ -30,9 +30,9 @@ constexpr const char* kUsage =
     "  put PEDAL FILE SLOT [--verify]  write a .qorpreset file into a slot; --verify reads it back\n"
     "  erase PEDAL SLOT      empty a slot\n"
     "  rename PEDAL SLOT NAME  rename the preset in a slot\n"
-    "  move PEDAL A B        move the preset in slot A into empty slot B\n"
-    "  copy PEDAL A B        copy the preset in slot A into slot B, over what B holds\n"
-    "  swap PEDAL A B        swap the presets in slots A and B\n"
+    "  move PEDAL A B [--verify]  move the preset in slot A into empty slot B\n"
+    "  copy PEDAL A B [--verify]  copy the preset in slot A into slot B, over what B holds\n"
+    "  swap PEDAL A B [--verify]  swap the presets in slots A and B; --verify reads the slots back\n"
     "  delete PEDAL SLOT...  erase the presets in the slots\n"
     "  select PEDAL SLOT [--load]  select a slot, with --load also as the running sound\n"
     "  backup PEDAL DIR      every occupied slot into its own file in DIR, with a manifest\n"
@@ -54,8 +54,9 @@ constexpr const char* kUsage =
     "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
     "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
     "--log shows the WRITE:/READ: traffic on standard error.\n"
-    "Every command that changes slots (put, erase, rename, restore, reset with presets) is\n"
-    "journaled per pedal in $XDG_DATA_HOME/com.qor.wharvel/journal, so it can be undone.\n";
+    "Every command that changes slots (put, erase, rename, move, copy, swap, delete, restore,\n"
+    "reset with presets) is journaled per pedal in $XDG_DATA_HOME/com.qor.wharvel/journal, so\n"
+    "it can be undone.\n";
 
 }  // namespace
 }  // namespace harbrix::ctl

@@ -91,7 +91,8 @@ TEST_F(JournalEndToEnd, ADeleteOfThreeSlotsIsUndoneByAnotherProgram) {
            {42, test::presetBytes("Clean", 3)},
            {63, test::presetBytes("Keep", 4)}});
     const json before = storedPresets();
-    onPedal([](QORUARTDevice& device) { ASSERT_TRUE(test::journaledDelete(device, {0, 7, 42})); });
+    const auto erased = ctl({"delete", "1", "8", "43"});
+    ASSERT_EQ(erased.status, 0) << erased.err;
     ASSERT_EQ(storedPresets().size(), 1u);
 
     const auto undo = ctl({"undo"});
@@ -114,7 +115,8 @@ TEST_F(JournalEndToEnd, ASwapIsUndoneAndRedone) {
     const Bytes b = test::presetBytes("Fifth", 6);
     start({{3, a}, {9, b}});
     const json before = storedPresets();
-    onPedal([](QORUARTDevice& device) { ASSERT_TRUE(test::journaledSwap(device, 3, 9)); });
+    const auto swap = ctl({"swap", "4", "10", "--verify"});
+    ASSERT_EQ(swap.status, 0) << swap.err;
     const json swapped = storedPresets();
     ASSERT_EQ(swapped["3"], hexText(b));
 

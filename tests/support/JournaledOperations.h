@@ -1,6 +1,6 @@
-// Slot operations journaled the way the screens and harbrixctl journal theirs, for tests of
-// the journal that need a Move, a Swap or a delete made in this process. Each runs on the
-// calling thread and is true when every write and erasure was taken.
+// The journaled slot operations of the screens and harbrixctl, run in this process on slots
+// read from the pedal first, for tests of the journal. Each runs on the calling thread and is
+// true when every write and erasure was taken.
 #pragma once
 
 #include <cstddef>
