@@ -192,6 +192,8 @@ class AppDelegate : public QObject,
     void raiseOverlays();
     // Hides every screen view but the current one once a change has ended.
     void settleScreens();
+    // The window's menu bar shows the current screen's Edit menu, and no other.
+    void showEditMenu();
     // Keeps a replaced screen until its view has left, then lets it go.
     void retire(const std::shared_ptr<Screen>& screen);
     void screenChangeEnded();
@@ -236,6 +238,7 @@ class AppDelegate : public QObject,
 
     QPointer<QAction> recoverButton_;
     QPointer<QMenu> debugMenuItem_;
+    QPointer<QMenu> editMenu_;
     std::unique_ptr<History> history_;
     std::shared_ptr<UpdatePresenter> updatePresenter_;
 

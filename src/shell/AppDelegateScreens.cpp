@@ -1,6 +1,8 @@
 // Switching the screens: which one shows, the tabs that say so, and the slide or fade that
 // brings it in. A change is set up now and run about 1 ms later on the main thread, so the
 // shown screen is still the old one while the change is being set up.
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -93,6 +95,15 @@ void AppDelegate::addScreenView(QWidget* view) {
         screenViews_.emplace_back(view);
 }
 
+void AppDelegate::showEditMenu() {
+    QMenu* menu = currentController_ ? currentController_->editMenu() : nullptr;
+    if (!window_ || menu == editMenu_) return;
+    QMenuBar* bar = window_->menuBar();
+    if (editMenu_) bar->removeAction(editMenu_->menuAction());
+    editMenu_ = menu;
+    if (menu) bar->insertMenu(bar->actions().value(0), menu);
+}
+
 void AppDelegate::raiseOverlays() {
     for (QWidget* overlay : std::initializer_list<QWidget*>{
              menuShield_.data(), selectorShield_.data(), menu_.data(), selector_.data()})
@@ -102,6 +113,7 @@ void AppDelegate::raiseOverlays() {
 
 void AppDelegate::settleScreens() {
     if (!currentController_) return;
+    showEditMenu();
     QWidget* shown = currentController_->view();
     for (const QPointer<QWidget>& view : screenViews_)
         if (view && view != shown) view->hide();

@@ -12,6 +12,8 @@
 #include "link/DeviceDelegate.h"
 #include "link/SettingsBlock.h"
 
+class QMenu;
+
 namespace harbrix {
 
 // The application controller as the screens see it.
@@ -53,6 +55,8 @@ class Screen {
     virtual void sync() {}
     // Follow the pedal's own selection.
     virtual void selectPreset(std::size_t /*slot*/, bool /*load*/) {}
+    // The Edit menu the window shows while this screen is current; none for no menu.
+    virtual QMenu* editMenu() { return nullptr; }
 
     ScreenDelegate* delegate() const { return delegate_; }
 

@@ -154,6 +154,12 @@ void Transfers::viewDidLoad() {
     page_ = 1;
     button100_->setChecked(true);
     placeStatusLine(slotSize_);
+    undo_ = new TransfersUndo(device_, view(), [this](const std::string& text) { postNotice(text); });
+    for (QAction* action : {undo_->undoAction(), undo_->redoAction()})
+        connect(action, &QAction::triggered, this, [this] {
+            endRename();
+            beginAction();
+        });
     body_->setFixedHeight(layout::pageLayout(slotSize_).areaHeight);
     const QRect area = body_->geometry();
     int y = area.center().y() - (3 * layout::kPushButton.height() + 2 * layout::kButtonGap) / 2;

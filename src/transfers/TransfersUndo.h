@@ -1,0 +1,51 @@
+// Edit > Undo and Redo on the Transfers screen: the pedal's journal taken back from the window.
+// The two actions are named after the journal's newest entries ("Undo Swap", "Redo Move") and
+// answer Ctrl+Z and Ctrl+Shift+Z while the screen has the keyboard, so the Editor keeps its
+// own Ctrl+Z. The work runs on the pedal's queue; the slots it changes are redrawn by the
+// pedal's announcements, and what it could not do is one line for the screen's notice.
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/DeviceDelegate.h"
+
+namespace harbrix {
+
+class QORUARTDevice;
+
+class TransfersUndo : public QObject {
+    Q_OBJECT
+  public:
+    // `view` takes the shortcuts and owns the menu; `notice` shows a failure.
+    TransfersUndo(std::weak_ptr<QORUARTDevice> device, QWidget* view,
+                  std::function<void(const std::string&)> notice);
+
+    QMenu* menu() const { return menu_; }
+    QAction* undoAction() const { return undo_; }
+    QAction* redoAction() const { return redo_; }
+
+    // Names and enables the actions after the journal as it stands.
+    void update();
+    void undo() { run(true); }
+    void redo() { run(false); }
+    bool busy() const { return busy_; }
+
+  private:
+    void run(bool undoing);
+
+    std::weak_ptr<QORUARTDevice> device_;
+    std::function<void(const std::string&)> notice_;
+    QPointer<QMenu> menu_;
+    QPointer<QAction> undo_;
+    QPointer<QAction> redo_;
+    bool busy_ = false;
+};
+
+}  // namespace harbrix
