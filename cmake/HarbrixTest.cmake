@@ -14,7 +14,7 @@ function(harbrix_test)
         PROPERTIES
             LABELS "${ARG_LABELS}"
             TIMEOUT ${ARG_TIMEOUT}
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HARBRIX_TEST_TMP=${tmp};HARBRIX_BIN=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};HOME=${tmp}/home;XDG_CACHE_HOME=${tmp}/cache")
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HARBRIX_TEST_TMP=${tmp};HARBRIX_BIN=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};HOME=${tmp}/home;XDG_CACHE_HOME=${tmp}/cache;XDG_DATA_HOME=${tmp}/data")
 endfunction()
 
 # harbrix_qt_test(NAME name SOURCES ... LIBS ... [TIMEOUT s])
@@ -32,5 +32,5 @@ function(harbrix_qt_test)
     set_tests_properties(${ARG_NAME} PROPERTIES
         LABELS "unit;ui"
         TIMEOUT ${ARG_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${tmp}/home;XDG_CACHE_HOME=${tmp}/cache")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${tmp}/home;XDG_CACHE_HOME=${tmp}/cache;XDG_DATA_HOME=${tmp}/data")
 endfunction()

@@ -34,5 +34,8 @@ int copyCommand(const CommandLine& line);
 int swapCommand(const CommandLine& line);
 int deleteCommand(const CommandLine& line);
 int paramsCommand(const CommandLine& line);
+int historyCommand(const CommandLine& line);
+int undoCommand(const CommandLine& line);
+int redoCommand(const CommandLine& line);
 
 }  // namespace harbrix::ctl

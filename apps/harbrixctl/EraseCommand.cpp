@@ -1,8 +1,9 @@
-// harbrixctl erase SLOT: empties one slot of the pedal.
+// harbrixctl erase SLOT: empties one slot of the pedal, journaled as a delete.
 #include <cstdio>
 
 #include "Commands.h"
 #include "PresetCommands.h"
+#include "devices/JournaledWrites.h"
 
 namespace harbrix::ctl {
 
@@ -14,7 +15,10 @@ int eraseCommand(const CommandLine& line) {
     if (!slot) return badSlot(session->arguments()[0]);
     return onPedal(*session, line, [&](QORUARTDevice& device) {
         if (const int refused = checkSlot(device, *slot)) return refused;
-        if (!device.erasePreset(*slot)) {
+        const auto erased = JournaledWrites::run(device, "Delete", {{*slot, SlotBytes{}}}, false);
+        if (erased.outcome == JournaledWrites::Outcome::unreadable)
+            return fail(kPedalFailed, erased.problem());
+        if (!erased.succeeded()) {
             return fail(kPedalFailed, "slot " + slotLabel(*slot) + " was not erased");
         }
         std::printf("%s  erased\n", slotLabel(*slot).c_str());

@@ -8,6 +8,7 @@
 
 #include "Commands.h"
 #include "PresetCommands.h"
+#include "devices/JournaledWrites.h"
 #include "devices/Preset.h"
 #include "devices/PresetParameters.h"
 
@@ -76,9 +77,10 @@ int paramsCommand(const CommandLine& line) {
         if (!changes->empty()) {
             for (const Change& change : *changes)
                 parameters::applyEdit(*preset, change.parameter->key, change.value, *slot);
-            if (!device.writePreset(preset, *slot))
-                return fail(kPedalFailed,
-                            "the pedal did not take the preset for slot " + slotLabel(*slot));
+            // Journaled as the editor's Save, so `harbrixctl undo` puts the old values back.
+            const auto written =
+                JournaledWrites::run(device, "Save", {{*slot, preset->serialized()}}, false);
+            if (!written.succeeded()) return fail(kPedalFailed, written.problem());
         }
         print(*preset);
         return 0;

@@ -1,8 +1,10 @@
-// harbrixctl put FILE SLOT: one preset file into a slot of the pedal.
+// harbrixctl put FILE SLOT [--verify]: one preset file into a slot of the pedal, journaled as
+// an export; with --verify the slot is read back.
 #include <cstdio>
 
 #include "Commands.h"
 #include "PresetCommands.h"
+#include "devices/JournaledWrites.h"
 #include "devices/PresetFile.h"
 
 namespace harbrix::ctl {
@@ -24,10 +26,9 @@ int putCommand(const CommandLine& line) {
                                        "-byte preset; the " + device.name() + " takes " +
                                        std::to_string(presetSize(device)));
         }
-        if (!device.writePreset(read.preset, *slot)) {
-            return fail(kPedalFailed,
-                        "the pedal did not take the preset for slot " + slotLabel(*slot));
-        }
+        const auto written = JournaledWrites::run(
+            device, "Export", {{*slot, read.preset->serialized()}}, line.flag("verify"));
+        if (!written.succeeded()) return fail(kPedalFailed, written.problem());
         std::printf("%s  %s <- %s\n", slotLabel(*slot).c_str(),
                     printableName(read.preset->displayName()).c_str(), file.c_str());
         return 0;

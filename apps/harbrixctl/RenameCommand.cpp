@@ -1,8 +1,10 @@
-// harbrixctl rename SLOT NAME: renames the preset in a slot on the pedal.
+// harbrixctl rename SLOT NAME: renames the preset in a slot on the pedal, journaled with the
+// preset as it was and as the pedal holds it afterwards.
 #include <cstdio>
 
 #include "Commands.h"
 #include "PresetCommands.h"
+#include "devices/JournaledWrites.h"
 #include "devices/Preset.h"
 #include "link/StringPad.h"
 
@@ -20,15 +22,16 @@ int renameCommand(const CommandLine& line) {
     }
     return onPedal(*session, line, [&](QORUARTDevice& device) {
         if (const int refused = checkSlot(device, *slot)) return refused;
-        if (!device.presetName(*slot)) {
-            return fail(kPedalFailed, "slot " + slotLabel(*slot) + " is empty");
-        }
-        if (!device.setPresetName(name, *slot)) {
+        const auto renamed = JournaledWrites::rename(device, *slot, name);
+        using Outcome = JournaledWrites::Outcome;
+        if (renamed.outcome == Outcome::refused)
             return fail(kPedalFailed, "slot " + slotLabel(*slot) + " was not renamed");
-        }
-        const auto now = device.presetName(*slot);
+        if (renamed.outcome != Outcome::written && renamed.outcome != Outcome::unverified)
+            return fail(kPedalFailed, renamed.problem());
+        const auto preset = device.cachedPreset(*slot);
+        const std::string now = preset && renamed.succeeded() ? preset->name() : sanitized(name);
         std::printf("%s  %s\n", slotLabel(*slot).c_str(),
-                    printableName(displayedPresetName(now.value_or(name))).c_str());
+                    printableName(displayedPresetName(now)).c_str());
         return 0;
     });
 }

@@ -1,5 +1,7 @@
 // harbrixctl reset presets,expression,midi,display|all: restores what the list names to
-// the factory state. The pedal refuses every other command while it resets.
+// the factory state. The pedal refuses every other command while it resets. A reset of the
+// presets is journaled with every slot's preset, so it can be undone.
+#include <cctype>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -7,6 +9,7 @@
 #include "Commands.h"
 #include "PedalControl.h"
 #include "PresetCommands.h"
+#include "devices/FactoryReset.h"
 
 namespace harbrix::ctl {
 namespace {
@@ -53,8 +56,14 @@ int resetCommand(const CommandLine& line) {
     if (!mask) return usageError(error);
     return runBroughtUp(*session, line, [&](QORUARTDevice& device) {
         if (const int refused = needsMemoryMap(device, "factory reset")) return refused;
-        if (!device.resetToFactoryDefaults(*mask))
-            return fail(kPedalFailed, "the pedal did not take the reset");
+        const auto reset = FactoryReset::run(device, *mask);
+        if (!reset.succeeded) {
+            // A sentence for the window; a clause after "harbrixctl: " here.
+            std::string message = reset.message;
+            if (!message.empty() && message.back() == '.') message.pop_back();
+            if (!message.empty()) message[0] = static_cast<char>(std::tolower(message[0]));
+            return fail(kPedalFailed, message);
+        }
         std::printf("reset %s (mask %u)\n", list.c_str(), *mask);
         return 0;
     });

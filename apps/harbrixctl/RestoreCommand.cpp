@@ -1,5 +1,6 @@
 // harbrixctl restore DIR: the presets of a backup back into the slots they came from. Every
-// file is checked before the first one is written.
+// file is checked before the first one is written, every write is read back, and the whole
+// restore is one journal entry.
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -7,6 +8,7 @@
 #include "BackupManifest.h"
 #include "Commands.h"
 #include "PresetCommands.h"
+#include "devices/JournaledWrites.h"
 #include "devices/PresetFile.h"
 
 namespace harbrix::ctl {
@@ -24,7 +26,7 @@ int restoreCommand(const CommandLine& line) {
             return fail(kBadInput, folder + " is a backup of a " + manifest->model +
                                        ", not of this " + device.name());
         }
-        std::vector<std::pair<std::size_t, std::shared_ptr<Preset>>> presets;
+        std::vector<std::pair<std::size_t, SlotBytes>> presets;
         for (const BackupEntry& entry : manifest->entries) {
             if (const int refused = checkSlot(device, entry.slot)) return refused;
             const std::string path = folder + "/" + entry.file;
@@ -36,18 +38,13 @@ int restoreCommand(const CommandLine& line) {
                                            std::to_string(read.preset->serialized().size()) +
                                            "-byte preset; nothing was written");
             }
-            presets.emplace_back(entry.slot, read.preset);
+            presets.emplace_back(entry.slot, read.preset->serialized());
         }
         ProgressBar bar("restore", presets.size());
-        for (const auto& [slot, preset] : presets) {
-            if (!device.writePreset(preset, slot)) {
-                bar.clear();
-                return fail(kPedalFailed,
-                            "the pedal did not take the preset for slot " + slotLabel(slot));
-            }
-            bar.advance();
-        }
+        const auto written = JournaledWrites::run(device, "Restore", presets, true,
+                                                  [&](std::size_t) { bar.advance(); });
         bar.clear();
+        if (!written.succeeded()) return fail(kPedalFailed, written.problem());
         std::printf("%zu preset(s) restored to the %s\n", presets.size(), device.name().c_str());
         return 0;
     });

@@ -1,14 +1,15 @@
 // harbrixctl move A B, copy A B, swap A B and delete SLOT...: the Transfers screen's
 // operations on a terminal, run by the same code. Each reads the slots it touches from the
 // pedal first, so it works on what the pedal holds now, and refuses what would lose a preset
-// without being asked to: a move onto an occupied slot, a swap with an empty one.
+// without being asked to: a move onto an occupied slot, a swap with an empty one. Each is
+// journaled, so undo takes it back; --verify on move, copy and swap reads the slots back.
 #include <algorithm>
 #include <cstdio>
 
 #include "Commands.h"
 #include "PresetCommands.h"
 #include "devices/Preset.h"
-#include "transfers/PresetTransfers.h"
+#include "transfers/JournaledTransfers.h"
 
 namespace harbrix::ctl {
 namespace {
@@ -76,7 +77,8 @@ int moveCommand(const CommandLine& line) {
             return fail(kBadInput, "slot " + slotLabel(to) + " holds \"" + shown(target) +
                                        "\"; swap them, or copy onto it to overwrite it");
         }
-        const TransferResult result = PresetTransfers::runMove(device, source, from, to);
+        const TransferResult result =
+            JournaledTransfers::move(device, source, from, to, line.flag("verify"));
         if (!result.done.empty()) {
             std::printf("%s  %s -> %s%s\n", slotLabel(from).c_str(), shown(source).c_str(),
                         slotLabel(to).c_str(), result.succeeded() ? "" : " (copied only)");
@@ -95,7 +97,8 @@ int copyCommand(const CommandLine& line) {
         if (!readBoth(device, from, to, source, target, status)) return status;
         if (source->empty()) return fail(kBadInput, "slot " + slotLabel(from) + " is empty");
         const bool overwrite = !target->empty();
-        const TransferResult result = PresetTransfers::runCopy(device, source, from, to, overwrite);
+        const TransferResult result =
+            JournaledTransfers::copy(device, source, from, to, overwrite, line.flag("verify"));
         if (result.succeeded()) {
             std::printf("%s  %s => %s%s\n", slotLabel(from).c_str(), shown(source).c_str(),
                         slotLabel(to).c_str(),
@@ -119,7 +122,8 @@ int swapCommand(const CommandLine& line) {
                                            " is empty; move the other preset there instead");
             }
         }
-        const TransferResult result = PresetTransfers::runSwap(device, presetA, presetB, a, b);
+        const TransferResult result =
+            JournaledTransfers::swap(device, presetA, presetB, a, b, line.flag("verify"));
         if (result.succeeded()) {
             std::printf("%s  %s <-> %s  %s\n", slotLabel(a).c_str(), shown(presetA).c_str(),
                         slotLabel(b).c_str(), shown(presetB).c_str());
@@ -143,7 +147,7 @@ int deleteCommand(const CommandLine& line) {
     return onPedal(*session, line, [&](QORUARTDevice& device) {
         for (const std::size_t slot : slots)
             if (const int refused = checkSlot(device, slot)) return refused;
-        const TransferResult result = PresetTransfers::runErase(
+        const TransferResult result = JournaledTransfers::erase(
             device, slots,
             [](std::size_t slot) { std::printf("%s  erased\n", slotLabel(slot).c_str()); });
         return finished(result);

@@ -39,12 +39,15 @@ const std::vector<Command> kCommands = {
     {"presets", "PEDAL", "list the slots: number, name, empty ones marked", presetsCommand},
     {"get", "PEDAL SLOT FILE",
      "copy a preset into a .qorpreset file (into a folder: named after it)", getCommand},
-    {"put", "PEDAL FILE SLOT", "write a .qorpreset file into a slot", putCommand},
+    {"put", "PEDAL FILE SLOT [--verify]",
+     "write a .qorpreset file into a slot; --verify reads it back", putCommand},
     {"erase", "PEDAL SLOT", "empty a slot", eraseCommand},
     {"rename", "PEDAL SLOT NAME", "rename the preset in a slot", renameCommand},
-    {"move", "PEDAL A B", "move the preset in slot A into empty slot B", moveCommand},
-    {"copy", "PEDAL A B", "copy the preset in slot A into slot B, over what B holds", copyCommand},
-    {"swap", "PEDAL A B", "swap the presets in slots A and B", swapCommand},
+    {"move", "PEDAL A B [--verify]", "move the preset in slot A into empty slot B", moveCommand},
+    {"copy", "PEDAL A B [--verify]", "copy the preset in slot A into slot B, over what B holds",
+     copyCommand},
+    {"swap", "PEDAL A B [--verify]",
+     "swap the presets in slots A and B; --verify reads the slots back", swapCommand},
     {"delete", "PEDAL SLOT...", "erase the presets in the slots", deleteCommand},
     {"params", "PEDAL SLOT [KEY=VALUE...]",
      "show the parameters of a slot's preset by key, or set levels (0-127) and switches (on, "
@@ -54,8 +57,8 @@ const std::vector<Command> kCommands = {
      selectCommand},
     {"backup", "PEDAL DIR", "every occupied slot into its own file in DIR, with a manifest",
      backupCommand},
-    {"restore", "PEDAL DIR", "the presets of a backup back into the slots they came from",
-     restoreCommand},
+    {"restore", "PEDAL DIR",
+     "the presets of a backup back into the slots they came from, each read back", restoreCommand},
     {"settings", "[NODE MODEL] [KEY=VALUE...]",
      "show the global settings, or set midi-channel (1-16, omni), midi-thru, midi-keyboard, "
      "name-crawl (on, off), contrast (0-10) or homeview (0-4) and show the result",
@@ -67,6 +70,13 @@ const std::vector<Command> kCommands = {
      "and has the pedal recover)",
      flashCommand},
     {"effect", "[NODE MODEL] on|off", "switch the effect as the footswitch does", effectCommand},
+    {"history", "PEDAL", "the pedal's journal of slot changes: number, time, operation, slots",
+     historyCommand},
+    {"undo", "PEDAL [--force]",
+     "put back the slots of the newest change not undone; a slot changed since stops it unless "
+     "--force",
+     undoCommand},
+    {"redo", "PEDAL [--force]", "make the most recently undone change again", redoCommand},
 };
 
 constexpr const char* kNotes =
@@ -74,7 +84,10 @@ constexpr const char* kNotes =
     "PEDAL is NODE MODEL, or --serial SERIAL, or nothing for the only pedal connected; options\n"
     "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
     "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
-    "--log shows the WRITE:/READ: traffic on standard error.\n";
+    "--log shows the WRITE:/READ: traffic on standard error.\n"
+    "Every command that changes slots (put, erase, rename, move, copy, swap, delete, restore,\n"
+    "reset with presets) is journaled per pedal in $XDG_DATA_HOME/com.qor.wharvel/journal, so\n"
+    "it can be undone.\n";
 
 int usage(FILE* to, int status) {
     std::fputs(usageText(kCommands, kNotes).c_str(), to);

@@ -1,6 +1,11 @@
 // The editor controller: the preset list, selection, saving and the pedal picture.
 #include "editor/Editor.h"
 
+// The journal's entries have a field named like Qt's "slots" keyword.
+#pragma push_macro("slots")
+#undef slots
+#include "devices/JournaledWrites.h"
+#pragma pop_macro("slots")
 #include "devices/Preset.h"
 #include "editor/EditorView.h"
 #include "editor/Light.h"
@@ -293,10 +298,16 @@ void Editor::writePreset(std::size_t source, std::size_t target,
     if (!edited) return;
     // The bytes as they are now: edits go on on this thread while the pedal is written.
     const auto snapshot = Preset::presetWithSerialized(edited->serialized());
+    // One journal entry, so Edit > Undo on the Transfers screen or `harbrixctl undo` can put
+    // back what the slot held.
+    const std::string operation = source == target ? "Save" : "Save As";
     onPedal(
-        [snapshot, target, done = std::move(done)](QORUARTDevice& device, QPointer<Editor> self) {
+        [snapshot, target, operation, done = std::move(done)](QORUARTDevice& device,
+                                                              QPointer<Editor> self) {
             // A written preset is cached as a fresh, clean copy of these bytes.
-            const bool written = device.writePreset(snapshot, target);
+            const bool written =
+                JournaledWrites::run(device, operation, {{target, snapshot->serialized()}}, false)
+                    .succeeded();
             rail(Rails::main(), [self, written, done] {
                 if (self) done(*self, written);
             });

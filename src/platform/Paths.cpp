@@ -33,6 +33,19 @@ std::string deviceCacheDirectory() {
 #endif
 }
 
+std::string applicationSupportDirectory() {
+#ifdef __APPLE__
+    return homeDirectory() + "/Library/Application Support";
+#else
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    return (xdg != nullptr && *xdg == '/') ? xdg : homeDirectory() + "/.local/share";
+#endif
+}
+
+std::string journalDirectory() {
+    return applicationSupportDirectory() + "/com.qor.wharvel/journal";
+}
+
 bool createDirectories(const std::string& path) {
     std::error_code error;
     std::filesystem::create_directories(path, error);

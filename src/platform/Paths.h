@@ -13,6 +13,11 @@ std::string deviceRootDirectory();
 // Per-pedal cache files: the shared application-support folder on macOS,
 // $XDG_CACHE_HOME/com.qor.wharvel/cache (default ~/.cache) on Linux.
 std::string deviceCacheDirectory();
+// Per-user application data: ~/Library/Application Support on macOS, $XDG_DATA_HOME
+// (default ~/.local/share) on Linux.
+std::string applicationSupportDirectory();
+// Each pedal's journal of slot changes: com.qor.wharvel/journal in the application data.
+std::string journalDirectory();
 // Creates the folder and its parents; true when it exists afterwards.
 bool createDirectories(const std::string& path);
 bool fileExists(const std::string& path);

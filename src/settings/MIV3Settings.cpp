@@ -4,7 +4,10 @@
 #include "settings/MIV3Settings.h"
 
 #include <array>
+#include <memory>
+#include <string>
 
+#include "devices/FactoryReset.h"
 #include "devices/Preset.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
@@ -13,20 +16,6 @@
 namespace harbrix {
 
 using namespace SettingsRules;
-
-namespace {
-
-// After the pedal's presets have been erased: every slot that held a preset, or whose
-// content is not known, is read again, and the screens hear of each one that changed. One
-// slot at a time behind other work, so settings clicked meanwhile are not held up.
-void rereadPresets(QORUARTDevice& device) {
-    for (std::size_t slot = 0; slot < device.presetsSchema().presets; ++slot) {
-        const auto cached = device.cachedPreset(slot);
-        if (!cached || !cached->empty()) device.refreshPreset(slot, false);
-    }
-}
-
-}  // namespace
 
 const MIV3Settings::Setting MIV3Settings::kMidiChannel = {
     &SettingsBlock::midiChannel,
@@ -229,14 +218,17 @@ void MIV3Settings::resetConfirmed(std::uint32_t mask) {
           restoreAllCheckbox_.data()})
         box->setChecked(false);
     restoreButton_->setEnabled(false);
+    // A reset of the presets is journaled with every slot's preset, so it can be undone, and
+    // reads the pedal's slots back into the cache afterwards.
+    auto why = std::make_shared<std::string>();
     post(
-        [mask](QORUARTDevice& device) {
-            const bool reset = device.resetToFactoryDefaults(mask);
-            if (reset && erasesPresets(mask)) rereadPresets(device);
-            return reset;
+        [mask, why](QORUARTDevice& device) {
+            const FactoryReset::Result reset = FactoryReset::run(device, mask);
+            *why = reset.message;
+            return reset.succeeded;
         },
-        [this](bool reset, const std::optional<SettingsBlock>& held) {
-            if (!reset) notice()->post(QStringLiteral("The pedal did not take the factory reset."));
+        [this, why](bool reset, const std::optional<SettingsBlock>& held) {
+            if (!reset) notice()->post(QString::fromStdString(*why));
             writeAnswered(held);
         });
 }

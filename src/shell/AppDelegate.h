@@ -202,6 +202,7 @@ class AppDelegate : public QObject,
     void raiseOverlays();
     // Hides every screen view but the current one once a change has ended.
     void settleScreens();
+    // The window's menu bar shows the current screen's Edit menu, and no other.
     // Keeps a replaced screen until its view has left, then lets it go.
     void retire(const std::shared_ptr<Screen>& screen);
     void screenChangeEnded();

@@ -11,6 +11,8 @@ namespace {
 
 constexpr Screen::Command kCommands[] = {Screen::Command::save, Screen::Command::saveAs,
                                          Screen::Command::undo, Screen::Command::redo};
+// Where each action keeps the title it has when the screen names it nothing.
+constexpr const char* kUsualTitle = "usualTitle";
 
 }  // namespace
 
@@ -21,10 +23,19 @@ void AppDelegate::connectCommands() {
     }
     // An open menu shows what the screen takes; a closed one lets every shortcut through to
     // be checked when it is pressed.
+    for (const Screen::Command command : kCommands) {
+        QAction* action = window_->commandAction(command);
+        action->setProperty(kUsualTitle, action->text());
+    }
     for (QMenu* menu : {window_->fileMenu(), window_->editMenu()}) {
         connect(menu, &QMenu::aboutToShow, this, [this] {
-            for (const Screen::Command command : kCommands)
-                window_->commandAction(command)->setEnabled(validateCommand(command));
+            for (const Screen::Command command : kCommands) {
+                QAction* action = window_->commandAction(command);
+                action->setEnabled(validateCommand(command));
+                const QString title =
+                    currentController_ ? currentController_->commandTitle(command) : QString();
+                action->setText(title.isEmpty() ? action->property(kUsualTitle).toString() : title);
+            }
         });
         connect(menu, &QMenu::aboutToHide, this, [this] {
             for (const Screen::Command command : kCommands)

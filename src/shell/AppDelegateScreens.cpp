@@ -1,6 +1,8 @@
 // Switching the screens: which one shows, the tabs that say so, and the slide or fade that
 // brings it in. A change is set up now and run about 1 ms later on the main thread, so the
 // shown screen is still the old one while the change is being set up.
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <algorithm>

@@ -53,11 +53,12 @@ class Screen {
     virtual void sync() {}
     // Follow the pedal's own selection.
     virtual void selectPreset(std::size_t /*slot*/, bool /*load*/) {}
-
     // The application's File and Edit commands go to the shown screen: whether it takes the
     // command now (the menu item is enabled), and the command itself.
     enum class Command { save, saveAs, undo, redo };
     virtual bool validateCommand(Command /*command*/) { return false; }
+    // The menu item's title for a command ("Undo Move"); empty for its usual title.
+    virtual QString commandTitle(Command /*command*/) { return {}; }
     virtual void performCommand(Command /*command*/) {}
 
     ScreenDelegate* delegate() const { return delegate_; }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "link/Rails.h"
+#include "transfers/JournaledTransfers.h"
 
 namespace harbrix {
 namespace {
@@ -249,7 +250,9 @@ bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
     const PresetRef snapshot = source->copy();
     return post(
         Kind::move, {from, to},
-        [snapshot, from, to](QORUARTDevice& pedal) { return runMove(pedal, snapshot, from, to); },
+        [snapshot, from, to](QORUARTDevice& pedal) {
+            return JournaledTransfers::move(pedal, snapshot, from, to);
+        },
         std::move(done));
 }
 
@@ -264,7 +267,7 @@ bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Com
     return post(
         overwrite ? Kind::overwrite : Kind::copy, {from, to},
         [snapshot, from, to, overwrite](QORUARTDevice& pedal) {
-            return runCopy(pedal, snapshot, from, to, overwrite);
+            return JournaledTransfers::copy(pedal, snapshot, from, to, overwrite);
         },
         std::move(done));
 }
@@ -280,7 +283,7 @@ bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done) {
     return post(
         Kind::swap, {a, b},
         [snapshotA, snapshotB, a, b](QORUARTDevice& pedal) {
-            return runSwap(pedal, snapshotA, snapshotB, a, b);
+            return JournaledTransfers::swap(pedal, snapshotA, snapshotB, a, b);
         },
         std::move(done));
 }
@@ -290,7 +293,7 @@ bool PresetTransfers::erase(std::vector<std::size_t> slots, SlotDone erased, Com
     return post(
         Kind::erase, slots,
         [slots, erased = onMainRail(std::move(erased))](QORUARTDevice& pedal) {
-            return runErase(pedal, slots, erased);
+            return JournaledTransfers::erase(pedal, slots, erased);
         },
         std::move(done));
 }
@@ -306,7 +309,7 @@ bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, C
     return post(
         Kind::write, touched,
         [staged, written = onMainRail(std::move(written))](QORUARTDevice& pedal) {
-            return runWrite(pedal, staged, written);
+            return JournaledTransfers::write(pedal, staged, written);
         },
         std::move(done));
 }
@@ -325,7 +328,7 @@ bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completi
     return post(
         Kind::rename, {slot},
         [renamed, slot, oldName](QORUARTDevice& pedal) {
-            return runRename(pedal, renamed, slot, oldName);
+            return JournaledTransfers::rename(pedal, renamed, slot, oldName);
         },
         std::move(done));
 }

@@ -12,7 +12,9 @@
 //   main rail. They return false, having posted nothing, when there is nothing to do: no
 //   pedal, a source without a preset, or a target whose contents are not known.
 // Each call is one whole operation; a caller that records operations (to undo them) knows
-// the slots it named, and the result says what each of them held before.
+// the slots it named, and the result says what each of them held before. The member
+// operations are journaled (JournaledTransfers); the `run...` forms are not, so callers that
+// act for the user run them through JournaledTransfers.
 #pragma once
 
 #include <cstddef>

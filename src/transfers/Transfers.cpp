@@ -154,6 +154,13 @@ void Transfers::viewDidLoad() {
     page_ = 1;
     button100_->setChecked(true);
     placeStatusLine(slotSize_);
+    undo_ =
+        new TransfersUndo(device_, view(), [this](const std::string& text) { postNotice(text); });
+    for (QAction* action : {undo_->undoAction(), undo_->redoAction()})
+        connect(action, &QAction::triggered, this, [this] {
+            endRename();
+            beginAction();
+        });
     body_->setFixedHeight(layout::pageLayout(slotSize_).areaHeight);
     const QRect area = body_->geometry();
     int y = area.center().y() - (3 * layout::kPushButton.height() + 2 * layout::kButtonGap) / 2;
@@ -173,6 +180,25 @@ void Transfers::keyDown(int key) {
     if (key != Qt::Key_Escape) return;
     beginAction();
     cancelTransfer();
+}
+
+// Edit > Undo and Redo: the pedal's journal, named after its newest entries. Another program
+// (harbrixctl) may have changed the journal since, so each question reads it again.
+bool Transfers::validateCommand(Command command) {
+    if (!undo_ || (command != Command::undo && command != Command::redo)) return false;
+    undo_->update();
+    return (command == Command::undo ? undo_->undoAction() : undo_->redoAction())->isEnabled();
+}
+
+void Transfers::performCommand(Command command) {
+    if (!validateCommand(command)) return;
+    (command == Command::undo ? undo_->undoAction() : undo_->redoAction())->trigger();
+}
+
+QString Transfers::commandTitle(Command command) {
+    if (!undo_ || (command != Command::undo && command != Command::redo)) return {};
+    undo_->update();
+    return (command == Command::undo ? undo_->undoAction() : undo_->redoAction())->text();
 }
 
 void Transfers::beginAction() {

@@ -21,6 +21,7 @@
 #include "transfers/SlotField.h"
 #include "transfers/TransfersBackground.h"
 #include "transfers/TransfersTabs.h"
+#include "transfers/TransfersUndo.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageView.h"
 #include "ui/Label.h"
@@ -52,6 +53,11 @@ class Transfers : public QObject,
 
     void reloadPreset(std::size_t index) override;
     void sync() override { sync(true); }
+    // Edit > Undo and Redo of the pedal's journal.
+    bool validateCommand(Command command) override;
+    void performCommand(Command command) override;
+    QString commandTitle(Command command) override;
+    TransfersUndo* undo() const { return undo_; }
     // Counts, buttons and the status line; with `full` every slot is redrawn too.
     void sync(bool full);
 
@@ -187,6 +193,7 @@ class Transfers : public QObject,
     QPointer<ui::ToggleButton> button20_;
     QPointer<ui::ToggleButton> button50_;
     QPointer<ui::ToggleButton> button100_;
+    QPointer<TransfersUndo> undo_;
 };
 
 }  // namespace harbrix

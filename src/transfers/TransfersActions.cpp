@@ -60,6 +60,7 @@ void Transfers::runTransfer(TransferOperation operation, std::size_t from, std::
 void Transfers::transferEnded(const TransferResult& result) {
     // The pedal's announcements have redrawn the slots that changed.
     if (!result.succeeded()) postNotice(result.notice);
+    if (undo_) undo_->update();
 }
 
 void Transfers::dragOperationChanged(TransferOperation) {
@@ -79,7 +80,10 @@ void Transfers::deletePresets() {
     const QString headline =
         QStringLiteral("Deleted %1 cannot be restored. Would you like to continue?")
             .arg(doomed.size() == 1 ? QStringLiteral("preset") : QStringLiteral("presets"));
-    if (ui::Alert::ask(view(), headline, QString()) != ui::Alert::kYes) return;
+    const QString finePrint = doomed.size() == 1
+                                  ? QStringLiteral("Edit > Undo puts the preset back.")
+                                  : QStringLiteral("Edit > Undo puts the presets back.");
+    if (ui::Alert::ask(view(), headline, finePrint) != ui::Alert::kYes) return;
     // The answer may come after the pedal has gone.
     if (!deviceUnlessRefreshing()) return;
     shield_ = Shield::beginShieldedModalForWindow(view()->window());
@@ -108,6 +112,7 @@ void Transfers::deleteEnded(const TransferResult& result) {
     if (shield_) shield_->end();
     shield_ = nullptr;
     if (!result.succeeded()) postNotice(result.notice);
+    if (undo_) undo_->update();
 }
 
 void Transfers::exportPresets() {

@@ -233,6 +233,7 @@ void Transfers::renameWritten(const QPointer<Slot>& slot, const TransferResult& 
     // The cache now holds what the pedal holds: the new name, or the old one.
     if (slot) slot->setPendingName(std::nullopt);
     if (!result.succeeded()) postNotice(result.notice);
+    if (undo_) undo_->update();
 }
 
 }  // namespace harbrix

@@ -57,12 +57,7 @@ std::string firmwareManifestURL(const std::string& model) {
 }
 
 std::string applicationSupportDirectory() {
-#ifdef __APPLE__
-    return homeDirectory() + "/Library/Application Support";
-#else
-    const std::string xdg = environment("XDG_DATA_HOME");
-    return !xdg.empty() && xdg.front() == '/' ? xdg : homeDirectory() + "/.local/share";
-#endif
+    return harbrix::applicationSupportDirectory();
 }
 
 std::string softwareFolder() {

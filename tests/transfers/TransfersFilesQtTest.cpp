@@ -47,6 +47,7 @@ struct Alerts {
     explicit Alerts(QString reply = ui::Alert::kNo) : answer(std::move(reply)) {
         ui::Alert::setResponder([this](const ui::Alert& alert) {
             headlines << alert.headline();
+            finePrints << alert.finePrint();
             buttons = alert.buttonTitles();
             invisibleCancel = alert.invisibleCancel();
             if (!shotName.isEmpty()) {
@@ -66,6 +67,7 @@ struct Alerts {
     ~Alerts() { ui::Alert::setResponder({}); }
     QString answer;
     QStringList headlines;
+    QStringList finePrints;
     QStringList buttons;
     bool invisibleCancel = false;
     QString shotName;
@@ -112,6 +114,7 @@ class TransfersFilesQtTest : public QObject {
             QCOMPARE(
                 alerts.headlines.last(),
                 QStringLiteral("Deleted preset cannot be restored. Would you like to continue?"));
+            QCOMPARE(alerts.finePrints.last(), QStringLiteral("Edit > Undo puts the preset back."));
             QCOMPARE(alerts.buttons, (QStringList{"Yes", "No"}));
             QVERIFY(alerts.invisibleCancel);
             QCOMPARE(screen.selected(), (std::set<std::size_t>{0}));
@@ -128,6 +131,7 @@ class TransfersFilesQtTest : public QObject {
         QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
         QCOMPARE(alerts.headlines.last(),
                  QStringLiteral("Deleted presets cannot be restored. Would you like to continue?"));
+        QCOMPARE(alerts.finePrints.last(), QStringLiteral("Edit > Undo puts the presets back."));
         QVERIFY(screen.deleting());
         QVERIFY(Shield::shieldsUp());
         QVERIFY(screen.selected().empty());

@@ -1,0 +1,38 @@
+#include "devices/SlotContents.h"
+
+#include "devices/Preset.h"
+#include "link/QORUARTDevice.h"
+
+namespace harbrix::SlotContents {
+
+SlotBytes of(const Preset& preset) {
+    return preset.empty() ? SlotBytes{} : preset.clean();
+}
+
+std::optional<SlotBytes> read(QORUARTDevice& device, std::size_t slot) {
+    if (!device.refreshSlot(slot)) return std::nullopt;
+    const auto cached = device.cachedPreset(slot);
+    return cached ? std::optional(of(*cached)) : std::nullopt;
+}
+
+std::optional<SlotBytes> known(QORUARTDevice& device, std::size_t slot) {
+    if (const auto cached = device.cachedPreset(slot)) return of(*cached);
+    return read(device, slot);
+}
+
+bool write(QORUARTDevice& device, std::size_t slot, const SlotBytes& bytes) {
+    if (bytes.empty()) return device.erasePreset(slot);
+    const auto preset = Preset::presetWithSerialized(bytes);
+    return preset && device.writePreset(preset, slot);
+}
+
+Verified writeVerified(QORUARTDevice& device, std::size_t slot, const SlotBytes& bytes) {
+    using Outcome = Verified::Outcome;
+    if (!write(device, slot, bytes)) return {Outcome::refused, {}};
+    const auto actual = read(device, slot);
+    if (!actual) return {Outcome::unreadable, {}};
+    if (*actual != bytes) return {Outcome::mismatch, *actual};
+    return {Outcome::written, {}};
+}
+
+}  // namespace harbrix::SlotContents

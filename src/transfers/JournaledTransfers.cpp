@@ -1,0 +1,133 @@
+#include "transfers/JournaledTransfers.h"
+
+#include <set>
+
+#include "devices/SlotContents.h"
+
+namespace harbrix {
+namespace {
+
+SlotBytes bytesOf(const PresetRef& preset) {
+    return preset ? SlotContents::of(*preset) : SlotBytes{};
+}
+
+}  // namespace
+
+std::string JournaledTransfers::operationName(TransferResult::Kind kind) {
+    using Kind = TransferResult::Kind;
+    switch (kind) {
+        case Kind::move:
+            return "Move";
+        case Kind::copy:
+            return "Copy";
+        case Kind::overwrite:
+            return "Overwrite";
+        case Kind::swap:
+            return "Swap";
+        case Kind::erase:
+            return "Delete";
+        case Kind::write:
+            return "Export";
+        case Kind::rename:
+            return "Rename";
+    }
+    return "Write";
+}
+
+TransferResult JournaledTransfers::run(QORUARTDevice& device, TransferResult::Kind kind,
+                                       const std::vector<JournaledChange::Plan>& plan, bool verify,
+                                       const std::function<TransferResult()>& work) {
+    std::size_t unreadable = 0;
+    auto change = JournaledChange::begin(device, operationName(kind), plan, &unreadable);
+    if (!change) {
+        TransferResult refused;
+        refused.kind = kind;
+        for (const auto& slot : plan) refused.touched.push_back(slot.slot);
+        refused.failed = {unreadable};
+        refused.notice = slotName(unreadable) +
+                         " could not be read, so what it holds could not be kept; nothing was "
+                         "changed.";
+        return refused;
+    }
+    TransferResult result = work();
+    // What each slot holds now, as far as the cache knows: a Swap that put a slot back, or a
+    // write the pedal refused halfway, leaves slots otherwise than planned.
+    std::set<std::size_t> changed;
+    std::vector<SlotChange> actual;
+    for (const std::size_t slot : std::set<std::size_t>(result.done.begin(), result.done.end())) {
+        const auto cached = device.cachedPreset(slot);
+        if (!cached) {
+            changed.insert(slot);
+            continue;
+        }
+        const SlotBytes now = SlotContents::of(*cached);
+        if (now == change->before(slot)) continue;
+        changed.insert(slot);
+        actual.push_back({slot, {}, now});
+    }
+    if (verify && result.succeeded()) {
+        for (const std::size_t slot : changed) {
+            const auto cached = device.cachedPreset(slot);
+            const SlotBytes meant = cached ? SlotContents::of(*cached) : SlotBytes{};
+            const auto read = SlotContents::read(device, slot);
+            if (read && *read == meant) continue;
+            result.failed = {slot};
+            if (!read) {
+                result.notice = slotName(slot) + " could not be read back.";
+            } else {
+                change->mismatch(slot, *read);
+                result.notice = slotName(slot) + " does not read back as written.";
+            }
+            break;
+        }
+    }
+    change->finish(changed, actual);
+    return result;
+}
+
+TransferResult JournaledTransfers::move(QORUARTDevice& device, const PresetRef& snapshot,
+                                        std::size_t from, std::size_t to, bool verify) {
+    return run(device, TransferResult::Kind::move, {{to, bytesOf(snapshot)}, {from, SlotBytes{}}},
+               verify, [&] { return PresetTransfers::runMove(device, snapshot, from, to); });
+}
+
+TransferResult JournaledTransfers::copy(QORUARTDevice& device, const PresetRef& snapshot,
+                                        std::size_t from, std::size_t to, bool overwrite,
+                                        bool verify) {
+    using Kind = TransferResult::Kind;
+    return run(device, overwrite ? Kind::overwrite : Kind::copy, {{to, bytesOf(snapshot)}}, verify,
+               [&] { return PresetTransfers::runCopy(device, snapshot, from, to, overwrite); });
+}
+
+TransferResult JournaledTransfers::swap(QORUARTDevice& device, const PresetRef& a,
+                                        const PresetRef& b, std::size_t slotA, std::size_t slotB,
+                                        bool verify) {
+    return run(device, TransferResult::Kind::swap, {{slotB, bytesOf(a)}, {slotA, bytesOf(b)}},
+               verify, [&] { return PresetTransfers::runSwap(device, a, b, slotA, slotB); });
+}
+
+TransferResult JournaledTransfers::erase(QORUARTDevice& device,
+                                         const std::vector<std::size_t>& slots,
+                                         const PresetTransfers::SlotDone& erased) {
+    std::vector<JournaledChange::Plan> plan;
+    for (const std::size_t slot : slots) plan.push_back({slot, SlotBytes{}});
+    return run(device, TransferResult::Kind::erase, plan, false,
+               [&] { return PresetTransfers::runErase(device, slots, erased); });
+}
+
+TransferResult JournaledTransfers::write(QORUARTDevice& device,
+                                         const std::vector<PresetTransfers::StagedWrite>& staged,
+                                         const PresetTransfers::SlotDone& written) {
+    std::vector<JournaledChange::Plan> plan;
+    for (const auto& write : staged) plan.push_back({write.slot, bytesOf(write.preset)});
+    return run(device, TransferResult::Kind::write, plan, false,
+               [&] { return PresetTransfers::runWrite(device, staged, written); });
+}
+
+TransferResult JournaledTransfers::rename(QORUARTDevice& device, const PresetRef& renamed,
+                                          std::size_t slot, const std::string& oldName) {
+    return run(device, TransferResult::Kind::rename, {{slot, bytesOf(renamed)}}, false,
+               [&] { return PresetTransfers::runRename(device, renamed, slot, oldName); });
+}
+
+}  // namespace harbrix

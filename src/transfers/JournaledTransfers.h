@@ -1,0 +1,50 @@
+// The transfer operations as the user's actions: each one written down in the pedal's journal
+// before its first request (what every slot it touches holds, and what it means to put
+// there) and ended with the slots it really changed, so Undo can take it back. The Transfers
+// screen and harbrixctl run the operations through here, on the pedal's queue; the
+// operations themselves are those of PresetTransfers.
+//
+// With `verify`, every slot the operation changed is read back afterwards; a slot that reads
+// back otherwise stops there, is named in the notice and gets a "Write" entry of its own.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "devices/JournaledChange.h"
+#include "transfers/PresetTransfers.h"
+
+namespace harbrix {
+
+class JournaledTransfers {
+  public:
+    static TransferResult move(QORUARTDevice& device, const PresetRef& snapshot, std::size_t from,
+                               std::size_t to, bool verify = false);
+    static TransferResult copy(QORUARTDevice& device, const PresetRef& snapshot, std::size_t from,
+                               std::size_t to, bool overwrite, bool verify = false);
+    static TransferResult swap(QORUARTDevice& device, const PresetRef& a, const PresetRef& b,
+                               std::size_t slotA, std::size_t slotB, bool verify = false);
+    // A delete of any number of slots is one entry.
+    static TransferResult erase(QORUARTDevice& device, const std::vector<std::size_t>& slots,
+                                const PresetTransfers::SlotDone& erased = {});
+    // Staged files written into their slots: one "Export" entry.
+    static TransferResult write(QORUARTDevice& device,
+                                const std::vector<PresetTransfers::StagedWrite>& staged,
+                                const PresetTransfers::SlotDone& written = {});
+    static TransferResult rename(QORUARTDevice& device, const PresetRef& renamed, std::size_t slot,
+                                 const std::string& oldName);
+
+    // The journal's name of an operation: "Move", "Copy", "Overwrite", "Swap", "Delete",
+    // "Export", "Rename".
+    static std::string operationName(TransferResult::Kind kind);
+
+  private:
+    static TransferResult run(QORUARTDevice& device, TransferResult::Kind kind,
+                              const std::vector<JournaledChange::Plan>& plan, bool verify,
+                              const std::function<TransferResult()>& work);
+};
+
+}  // namespace harbrix

@@ -1,0 +1,69 @@
+#include "transfers/TransfersUndo.h"
+
+#include <QWidget>
+
+// The journal's entries have a field named like Qt's "slots" keyword.
+#pragma push_macro("slots")
+#undef slots
+#include "devices/Journal.h"
+#include "devices/JournalUndo.h"
+#pragma pop_macro("slots")
+#include "link/QORUARTDevice.h"
+#include "link/Rails.h"
+
+namespace harbrix {
+
+TransfersUndo::TransfersUndo(std::weak_ptr<QORUARTDevice> device, QWidget* view,
+                             std::function<void(const std::string&)> notice)
+    : QObject(view), device_(std::move(device)), notice_(std::move(notice)) {
+    undo_ = new QAction(QStringLiteral("Undo"), view);
+    redo_ = new QAction(QStringLiteral("Redo"), view);
+    connect(undo_, &QAction::triggered, this, [this] { undo(); });
+    connect(redo_, &QAction::triggered, this, [this] { redo(); });
+    update();
+}
+
+void TransfersUndo::update() {
+    const DeviceRef device = device_.lock();
+    const auto journal = device ? Journal::forDevice(*device) : nullptr;
+    const auto undoable = journal && !busy_ ? journal->undoable() : std::nullopt;
+    const auto redoable = journal && !busy_ ? journal->redoable() : std::nullopt;
+    undo_->setText(undoable
+                       ? QStringLiteral("Undo %1").arg(QString::fromStdString(undoable->operation))
+                       : QStringLiteral("Undo"));
+    redo_->setText(redoable
+                       ? QStringLiteral("Redo %1").arg(QString::fromStdString(redoable->operation))
+                       : QStringLiteral("Redo"));
+    undo_->setEnabled(undoable.has_value());
+    redo_->setEnabled(redoable.has_value());
+}
+
+void TransfersUndo::run(bool undoing) {
+    const DeviceRef device = device_.lock();
+    if (!device || busy_) return;
+    if (device->refreshing()) {
+        notice_("The presets are still being read; try again once they are all in.");
+        return;
+    }
+    const auto journal = Journal::forDevice(*device);
+    if (!journal) return;
+    busy_ = true;
+    update();
+    std::weak_ptr<QORUARTDevice> weak = device;
+    QPointer<TransfersUndo> guard(this);
+    rail(device->queue(), [weak, journal, undoing, guard] {
+        const DeviceRef pedal = weak.lock();
+        if (!pedal) return;
+        JournalUndo engine(*pedal, journal);
+        const JournalUndo::Result result = undoing ? engine.undo() : engine.redo();
+        rail(Rails::main(), [guard, result] {
+            if (!guard) return;
+            guard->busy_ = false;
+            guard->update();
+            if (!result.succeeded() && result.outcome != JournalUndo::Result::Outcome::nothing)
+                guard->notice_(result.message);
+        });
+    });
+}
+
+}  // namespace harbrix

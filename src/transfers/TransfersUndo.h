@@ -1,0 +1,50 @@
+// Edit > Undo and Redo on the Transfers screen: the pedal's journal taken back from the window.
+// The two actions are named after the journal's newest entries ("Undo Swap", "Redo Move"); the
+// window's Edit menu and its Ctrl+Z and Ctrl+Shift+Z reach them while the screen is shown, so
+// the Editor keeps its own Undo. The work runs on the pedal's queue; the slots it changes are
+// redrawn by the pedal's announcements, and what it could not do is one line for the screen's
+// notice.
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/DeviceDelegate.h"
+
+namespace harbrix {
+
+class QORUARTDevice;
+
+class TransfersUndo : public QObject {
+    Q_OBJECT
+  public:
+    // `view` owns the actions; `notice` shows a failure.
+    TransfersUndo(std::weak_ptr<QORUARTDevice> device, QWidget* view,
+                  std::function<void(const std::string&)> notice);
+
+    QAction* undoAction() const { return undo_; }
+    QAction* redoAction() const { return redo_; }
+
+    // Names and enables the actions after the journal as it stands.
+    void update();
+    void undo() { run(true); }
+    void redo() { run(false); }
+    bool busy() const { return busy_; }
+
+  private:
+    void run(bool undoing);
+
+    std::weak_ptr<QORUARTDevice> device_;
+    std::function<void(const std::string&)> notice_;
+    QPointer<QAction> undo_;
+    QPointer<QAction> redo_;
+    bool busy_ = false;
+};
+
+}  // namespace harbrix

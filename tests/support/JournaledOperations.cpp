@@ -1,0 +1,36 @@
+#include "support/JournaledOperations.h"
+
+#include "devices/JournaledWrites.h"
+#include "transfers/JournaledTransfers.h"
+
+namespace harbrix::test {
+// Each reads the slots it works on from the pedal first, as harbrixctl does.
+
+bool journaledMove(QORUARTDevice& device, std::size_t from, std::size_t to) {
+    const PresetRef source = device.preset(from);
+    return source && JournaledTransfers::move(device, source, from, to).succeeded();
+}
+
+bool journaledCopy(QORUARTDevice& device, std::size_t from, std::size_t to) {
+    const PresetRef source = device.preset(from);
+    const PresetRef target = device.preset(to);
+    if (!source || !target) return false;
+    return JournaledTransfers::copy(device, source, from, to, !target->empty()).succeeded();
+}
+
+bool journaledSwap(QORUARTDevice& device, std::size_t a, std::size_t b) {
+    const PresetRef first = device.preset(a);
+    const PresetRef second = device.preset(b);
+    if (!first || !second) return false;
+    return JournaledTransfers::swap(device, first, second, a, b).succeeded();
+}
+
+bool journaledDelete(QORUARTDevice& device, const std::vector<std::size_t>& slots) {
+    return JournaledTransfers::erase(device, slots).succeeded();
+}
+
+bool journaledRename(QORUARTDevice& device, std::size_t slot, const std::string& name) {
+    return JournaledWrites::rename(device, slot, name).succeeded();
+}
+
+}  // namespace harbrix::test
