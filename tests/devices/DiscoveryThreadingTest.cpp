@@ -63,12 +63,13 @@ std::vector<std::uint32_t> presetReads(const ScriptedLine& line) {
 
 class Discovery : public ::testing::Test {
   protected:
+    // Declared first so that it outlives the main loop, which may still be delivering to it.
+    RecordingDelegate delegate;
     test::MainLoopThread loop;
     test::TempDir dir{"discovery"};
     std::string dev = dir.file("dev");
     std::string inventory = dir.file("inventory.json");
     json records = json::array();
-    RecordingDelegate delegate;
     std::mutex linesMutex;
     std::map<std::string, std::shared_ptr<ScriptedLine>> lines;
     // Pedals behind these nodes answer nothing until the test says so.
