@@ -3,8 +3,9 @@
 namespace harbrix::DeviceRails {
 
 QueueRef check() {
-    static const QueueRef queue = railsQueue("com.qor.uart-device.rails.check");
-    return queue;
+    // Never destroyed: pedal queues may still check in while the program exits.
+    static const auto* queue = new QueueRef(railsQueue("com.qor.uart-device.rails.check"));
+    return *queue;
 }
 
 }  // namespace harbrix::DeviceRails

@@ -24,10 +24,14 @@ bool nameable(const std::string& text) {
 std::shared_ptr<Journal> Journal::forPedal(const std::string& model, const std::string& serial) {
     if (!nameable(model) || !nameable(serial)) return nullptr;
     const std::string path = journalDirectory() + "/" + model + "-" + serial + ".jsonl";
-    static std::mutex mutex;
-    static std::map<std::string, std::shared_ptr<Journal>> journals;
-    std::lock_guard lock(mutex);
-    auto& journal = journals[path];
+    // Never destroyed: a pedal's queue may still journal while the program exits.
+    struct Open {
+        std::mutex mutex;
+        std::map<std::string, std::shared_ptr<Journal>> journals;
+    };
+    static Open* open = new Open;
+    std::lock_guard lock(open->mutex);
+    auto& journal = open->journals[path];
     if (!journal) journal = std::make_shared<Journal>(path);
     return journal;
 }

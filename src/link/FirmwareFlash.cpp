@@ -18,8 +18,9 @@ struct Running {
 };
 
 Running& runningFlashes() {
-    static Running list;
-    return list;
+    // Never destroyed: a flash may still end on its pedal's queue while the program exits.
+    static Running* list = new Running;
+    return *list;
 }
 
 // The flash's place on the pedal's queue. A queue stopped for good (the pedal was unplugged)

@@ -20,8 +20,9 @@ struct Registry {
 };
 
 Registry& registry() {
-    static Registry r;
-    return r;
+    // Never destroyed: pedal queues may still identify models while the program exits.
+    static Registry* r = new Registry;
+    return *r;
 }
 
 // Splits left to right at every separator; "a,,,b" gives "a" and ",b".

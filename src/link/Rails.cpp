@@ -105,8 +105,9 @@ QueueRef main() {
 }
 
 QueueRef disk() {
-    static const QueueRef queue = railsQueue("com.qor.wharvel.rails.disk");
-    return queue;
+    // Never destroyed: pedal queues may still write through it while the program exits.
+    static const auto* queue = new QueueRef(railsQueue("com.qor.wharvel.rails.disk"));
+    return *queue;
 }
 
 }  // namespace Rails

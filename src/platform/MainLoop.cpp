@@ -14,8 +14,9 @@ struct HeadlessState {
 };
 
 HeadlessState& headless() {
-    static HeadlessState state;
-    return state;
+    // Never destroyed: a pedal's queue may still post to the main loop while the program exits.
+    static HeadlessState* state = new HeadlessState;
+    return *state;
 }
 
 void wakeHeadless(SerialQueue::Clock::time_point due) {
@@ -28,9 +29,10 @@ void wakeHeadless(SerialQueue::Clock::time_point due) {
 }  // namespace
 
 std::shared_ptr<SerialQueue> MainLoop::queue() {
-    static const std::shared_ptr<SerialQueue> main =
-        SerialQueue::createDrained("com.qor.wharvel.rails.main", wakeHeadless);
-    return main;
+    // Never destroyed, for the same reason as the headless state.
+    static const auto* main = new std::shared_ptr<SerialQueue>(
+        SerialQueue::createDrained("com.qor.wharvel.rails.main", wakeHeadless));
+    return *main;
 }
 
 void MainLoop::bind(SerialQueue::Waker waker) { queue()->setWaker(std::move(waker)); }

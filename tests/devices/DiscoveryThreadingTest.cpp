@@ -150,6 +150,13 @@ class Discovery : public ::testing::Test {
     std::size_t count(const std::string& kind, const std::string& serial = "") const {
         return delegate.count(kind, serial);
     }
+
+    // The device announced for this serial; its other calls may arrive in any order around it.
+    DeviceRef connected(const std::string& serial) const {
+        for (const auto& call : delegate.calls())
+            if (call.kind == "connected" && call.serial == serial) return call.device;
+        return nullptr;
+    }
 };
 
 TEST_F(Discovery, APedalIsAnnouncedOnceAndItsLossOnce) {
@@ -322,7 +329,7 @@ TEST_F(Discovery, DevicesGetTheirCacheFileAndHistoryInDebugMode) {
     plug("A1");
     pass();
     ASSERT_EQ(count("connected"), 1u);
-    EXPECT_TRUE(delegate.calls().front().device->recordsHistory());
+    EXPECT_TRUE(connected("A1")->recordsHistory());
     railSync(Rails::disk(), [] {});
     EXPECT_TRUE(fileExists(deviceCacheDirectory() + "/A1.plist"));
 
@@ -330,7 +337,7 @@ TEST_F(Discovery, DevicesGetTheirCacheFileAndHistoryInDebugMode) {
     plug("B2");
     pass();
     ASSERT_EQ(count("connected"), 2u);
-    EXPECT_FALSE(delegate.calls().back().device->recordsHistory());
+    EXPECT_FALSE(connected("B2")->recordsHistory());
 }
 
 TEST_F(Discovery, APedalWhoseCacheCannotBeMadeIsTriedAgainNextPass) {
