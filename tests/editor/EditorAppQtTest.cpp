@@ -18,6 +18,7 @@
 #include "shell/Window.h"
 #include "support/Paths.h"
 #include "support/Program.h"
+#include "support/SimulatedApplication.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
 #include "ui/ImageButton.h"
@@ -28,18 +29,6 @@ using test::presetNamed;
 namespace {
 
 constexpr int kConnectMs = 20000;
-
-std::unique_ptr<AppDelegate> launch(const std::string& folder) {
-    qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
-    qputenv("HARBRIX_USB_INVENTORY",
-            QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) + "/pedalsim inventory '" +
-                                      folder + "'"));
-    AppDelegate::Options options;
-    options.driver.needsKext = [] { return false; };
-    auto controller = std::make_unique<AppDelegate>(options);
-    controller->applicationDidFinishLaunching();
-    return controller;
-}
 
 // The point of a widget in the window's coordinates, for input the window routes itself.
 void clickAt(QWidget* widget, const QPoint& point = QPoint(-1, -1)) {
@@ -58,7 +47,7 @@ class EditorAppQtTest : public QObject {
         ui::fonts::install();
         ui::animation::setInstant(true);
         bindMainRailToQt();
-        qputenv("HARBRIX_LINK_FRAMING", "fast");
+        test::discoverSimulatedPedalsIn(pedals.path());
         qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path()));
     }
 
@@ -71,7 +60,7 @@ class EditorAppQtTest : public QObject {
         auto simulator = std::make_unique<test::Simulator>(std::vector<std::string>{
             "--dir", pedals.path(), "--model", "MIV3", "--serial", "EDITAPP1", "--state", state});
         QVERIFY2(simulator->running(), simulator->error().c_str());
-        auto controller = launch(pedals.path());
+        auto controller = test::launchWithDiscovery();
         Window* window = controller->window();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTRY_COMPARE_WITH_TIMEOUT(controller->currentController()->className(),

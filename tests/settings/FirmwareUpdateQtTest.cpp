@@ -88,7 +88,7 @@ class FirmwareUpdateQtTest : public QObject {
         ui::fonts::install();
         ui::animation::setInstant(true);
         bindMainRailToQt();
-        test::discoverIn(pedals.path());
+        test::discoverSimulatedPedalsIn(pedals.path());
         qputenv("HARBRIX_UPDATE_SERVER", QByteArray::fromStdString(server.url()));
         // Every model identified from now on gets a checker of this server, caching here;
         // it checks when its pedal connects.

@@ -63,7 +63,7 @@ class MIV3SettingsQtTest : public QObject {
         ui::fonts::install();
         ui::animation::setInstant(true);
         bindMainRailToQt();
-        test::discoverIn(pedals.path());
+        test::discoverSimulatedPedalsIn(pedals.path());
     }
 
     void init() {

@@ -15,6 +15,7 @@
 #include "link/QORUARTDevice.h"
 #include "settings/Settings.h"
 #include "shell/AppDelegate.h"
+#include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TextFiles.h"
 
@@ -27,24 +28,6 @@ inline const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screensho
 inline bool saveShot(QWidget* widget, const QString& name) {
     QDir().mkpath(kShots);
     return widget->grab().save(kShots + "/" + name + ".png");
-}
-
-// Discovery looks for pedals in this folder only, and links answer as fast as they can.
-inline void discoverIn(const std::string& folder) {
-    qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
-    qputenv("HARBRIX_USB_INVENTORY",
-            QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) + "/pedalsim inventory '" +
-                                      folder + "'"));
-    qputenv("HARBRIX_DRIVER_FINDER", "echo udev/rules.d/60-harbrix-qor.rules");
-    qputenv("HARBRIX_LINK_FRAMING", "fast");
-}
-
-inline std::unique_ptr<AppDelegate> launchWithDiscovery() {
-    AppDelegate::Options options;
-    options.driver.needsKext = [] { return false; };
-    auto controller = std::make_unique<AppDelegate>(options);
-    controller->applicationDidFinishLaunching();
-    return controller;
 }
 
 // The class of the shown screen, "Nothing" for the empty state.

@@ -14,6 +14,7 @@
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
+#include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
 #include "ui/Fonts.h"
@@ -50,14 +51,6 @@ std::multimap<std::string, std::uint32_t> recorded(const std::string& path) {
     return requests;
 }
 
-std::unique_ptr<AppDelegate> launch() {
-    AppDelegate::Options options;
-    options.driver.needsKext = [] { return false; };
-    auto controller = std::make_unique<AppDelegate>(options);
-    controller->applicationDidFinishLaunching();
-    return controller;
-}
-
 std::size_t readSlots(const QORUARTDevice& device) {
     std::size_t read = 0;
     for (std::size_t slot = 0; slot < kSlots; ++slot)
@@ -76,11 +69,7 @@ class ConnectionReadsQtTest : public QObject {
     void initTestCase() {
         ui::fonts::install();
         bindMainRailToQt();
-        qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(pedals.path()));
-        qputenv("HARBRIX_USB_INVENTORY",
-                QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) +
-                                          "/pedalsim inventory '" + pedals.path() + "'"));
-        qputenv("HARBRIX_LINK_FRAMING", "fast");
+        test::discoverSimulatedPedalsIn(pedals.path());
     }
 
     void init() {
@@ -97,7 +86,7 @@ class ConnectionReadsQtTest : public QObject {
     // One read per occupied slot, and the pedal's selection asked once (the selected slot
     // and whether it is loaded), besides the editor's loaded lamp for the slot it follows.
     void aFullPedalCostsOnePassOfReads() {
-        auto controller = launch();
+        auto controller = test::launchWithDiscovery();
         test::Simulator miv({"--dir", pedals.path(), "--model", "MIV3", "--serial", "READS01",
                              "--state", folder->file("state.json"), "--record",
                              folder->file("record")});
@@ -122,7 +111,7 @@ class ConnectionReadsQtTest : public QObject {
     // Reads fail from slot 24 on: those slots are not known (never empty), and once the
     // pedal answers again they are read on their own.
     void slotsThatFailedToReadAreReadLater() {
-        auto controller = launch();
+        auto controller = test::launchWithDiscovery();
         test::Simulator miv({"--dir", pedals.path(), "--model", "MIV3", "--serial", "READS02",
                              "--state", folder->file("state.json"), "--silent-from",
                              "READ_PRESET=25"});
@@ -144,7 +133,7 @@ class ConnectionReadsQtTest : public QObject {
     // A state block that cannot be read says nothing about any slot, and nothing about the
     // settings either.
     void aPedalWhoseStateCannotBeReadShowsNothingAsEmpty() {
-        auto controller = launch();
+        auto controller = test::launchWithDiscovery();
         test::Simulator miv({"--dir", pedals.path(), "--model", "MIV3", "--serial", "READS03",
                              "--state", folder->file("state.json"), "--error",
                              "LOCAL_CONTROLX@16=5"});

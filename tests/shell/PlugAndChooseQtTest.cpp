@@ -17,6 +17,7 @@
 #include "shell/QtMainRail.h"
 #include "shell/Selector.h"
 #include "shell/Window.h"
+#include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
 #include "ui/Fonts.h"
@@ -30,21 +31,6 @@ namespace {
 constexpr int kConnectMs = 20000;
 // Long enough for every slide and fade (at most 0.5 s) and the deletes that follow them.
 constexpr int kSettleMs = 2500;
-
-void discoverIn(const std::string& folder) {
-    qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
-    qputenv("HARBRIX_USB_INVENTORY",
-            QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) + "/pedalsim inventory '" +
-                                      folder + "'"));
-}
-
-std::unique_ptr<AppDelegate> launch() {
-    AppDelegate::Options options;
-    options.driver.needsKext = [] { return false; };
-    auto controller = std::make_unique<AppDelegate>(options);
-    controller->applicationDidFinishLaunching();
-    return controller;
-}
 
 std::unique_ptr<test::Simulator> plug(const std::string& folder, const std::string& model,
                                       const std::string& serial,
@@ -99,9 +85,7 @@ class PlugAndChooseQtTest : public QObject {
     void initTestCase() {
         ui::fonts::install();
         bindMainRailToQt();
-        discoverIn(pedals.path());
-        // Replies end as soon as they are complete: connections take a fraction of a second.
-        qputenv("HARBRIX_LINK_FRAMING", "fast");
+        test::discoverSimulatedPedalsIn(pedals.path());
     }
 
     // Every case meets its pedals for the first time.
@@ -123,7 +107,7 @@ class PlugAndChooseQtTest : public QObject {
     }
     void unplugOnlyPedal() {
         QFETCH(bool, duringSynchronisation);
-        auto controller = launch();
+        auto controller = test::launchWithDiscovery();
         QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
         // Slow replies keep the synchronisation going for seconds.
         auto miv = plug(pedals.path(), "MIV3", "PLUGM01",
@@ -160,7 +144,7 @@ class PlugAndChooseQtTest : public QObject {
     // The cable pulled and put back on the same terminal: the pedal restarted at its boot
     // speed behind a node whose number the cache remembers, and it comes back by itself.
     void replugBehindTheSameNode() {
-        auto controller = launch();
+        auto controller = test::launchWithDiscovery();
         auto miv = plug(pedals.path(), "MIV3", "PLUGM05", {"--replug-ms", "3000"});
         QVERIFY2(miv->running(), miv->error().c_str());
         QTRY_COMPARE_WITH_TIMEOUT(shownClass(*controller), QStringLiteral("MIV3Editor"),
@@ -177,7 +161,7 @@ class PlugAndChooseQtTest : public QObject {
     // A pedal that does not answer is not shown as connected; the empty window says why,
     // and the pedal joins as soon as it answers.
     void pedalThatCannotBeOpened() {
-        auto controller = launch();
+        auto controller = test::launchWithDiscovery();
         auto miv = plug(pedals.path(), "MIV3", "PLUGM06", {"--fail-after", "0"});
         QVERIFY2(miv->running(), miv->error().c_str());
         auto* empty = dynamic_cast<Nothing*>(controller->nothing().get());
@@ -204,7 +188,7 @@ class PlugAndChooseQtTest : public QObject {
     }
     void unplugOneOfTwo() {
         QFETCH(bool, unplugCurrent);
-        auto controller = launch();
+        auto controller = test::launchWithDiscovery();
         QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
         auto first = plug(pedals.path(), "MIV3", "PLUGM02");
         QVERIFY2(first->running(), first->error().c_str());
@@ -244,7 +228,7 @@ class PlugAndChooseQtTest : public QObject {
     void choosePedal() {
         QFETCH(QString, screen);
         QFETCH(bool, chooseCurrent);
-        auto controller = launch();
+        auto controller = test::launchWithDiscovery();
         QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
         auto miv = plug(pedals.path(), "MIV3", "PLUGM04");
         auto nax = plug(pedals.path(), "NAX3", "PLUGN01");

@@ -18,6 +18,7 @@
 #include "shell/QtMainRail.h"
 #include "shell/StingerWindow.h"
 #include "shell/Window.h"
+#include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
 #include "ui/Animation.h"
@@ -47,23 +48,6 @@ void saveWithPopup(QWidget* window, QMenu* popup, const QString& name) {
     QVERIFY(image.save(kShots + "/" + name + ".png"));
 }
 
-// Discovery looks for pedals in this folder only.
-void discoverIn(const std::string& folder) {
-    qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
-    qputenv("HARBRIX_USB_INVENTORY",
-            QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) + "/pedalsim inventory '" +
-                                      folder + "'"));
-    qputenv("HARBRIX_DRIVER_FINDER", "echo udev/rules.d/60-harbrix-qor.rules");
-}
-
-std::unique_ptr<AppDelegate> launchWithDiscovery() {
-    AppDelegate::Options options;
-    options.driver.needsKext = [] { return false; };
-    auto controller = std::make_unique<AppDelegate>(options);
-    controller->applicationDidFinishLaunching();
-    return controller;
-}
-
 }  // namespace
 
 class SimulatedPedalsQtTest : public QObject {
@@ -78,14 +62,15 @@ class SimulatedPedalsQtTest : public QObject {
         ui::fonts::install();
         ui::animation::setInstant(true);
         bindMainRailToQt();
-        discoverIn(pedals.path());
+        // At the pace of a real pedal's replies, as `make run` shows it.
+        test::discoverSimulatedPedalsIn(pedals.path(), test::Framing::real);
         qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path()));
     }
 
     void cleanup() { QORUARTDevice::resetRegistry(); }
 
     void pedalsComeAndGo() {
-        auto controller = launchWithDiscovery();
+        auto controller = test::launchWithDiscovery();
         QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
         save(controller->window(), QStringLiteral("nothing"));
 
@@ -157,7 +142,7 @@ class SimulatedPedalsQtTest : public QObject {
         std::ofstream(home.file("Desktop/Harbrix.debug")) << "";
         const QByteArray savedHome = qgetenv("HOME");
         qputenv("HOME", QByteArray::fromStdString(home.path()));
-        auto controller = launchWithDiscovery();
+        auto controller = test::launchWithDiscovery();
         QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
         test::Simulator miv({"--dir", pedals.path(), "--model", "MIV3", "--serial", "SHELLM02"});
         QVERIFY2(miv.running(), miv.error().c_str());

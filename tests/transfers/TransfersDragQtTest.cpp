@@ -6,9 +6,6 @@
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
-#include "shell/QtMainRail.h"
-#include "ui/Animation.h"
-#include "ui/Fonts.h"
 
 using namespace harbrix;
 using test::Dragging;
@@ -43,12 +40,7 @@ class TransfersDragQtTest : public QObject {
     test::TempDir pedals{"transfers-drag"};
 
   private slots:
-    void initTestCase() {
-        ui::fonts::install();
-        ui::animation::setInstant(true);
-        bindMainRailToQt();
-        TransfersSession::discoverIn(pedals.path());
-    }
+    void initTestCase() { TransfersSession::prepare(pedals.path()); }
 
     void theTargetAndOptionChooseTheOperation() {
         // Slot 10 cannot be read: never a target.

@@ -9,12 +9,9 @@
 #include "TransfersHarness.h"
 #include "link/Model.h"
 #include "shell/Application.h"
-#include "shell/QtMainRail.h"
 #include "shell/Shield.h"
 #include "transfers/FileChooser.h"
 #include "ui/Alert.h"
-#include "ui/Animation.h"
-#include "ui/Fonts.h"
 
 using namespace harbrix;
 using test::presetBytes;
@@ -91,12 +88,7 @@ class TransfersFilesQtTest : public QObject {
     test::TempDir pedals{"transfers-files"};
 
   private slots:
-    void initTestCase() {
-        ui::fonts::install();
-        ui::animation::setInstant(true);
-        bindMainRailToQt();
-        TransfersSession::discoverIn(pedals.path());
-    }
+    void initTestCase() { TransfersSession::prepare(pedals.path()); }
 
     void deleteAsksFirst() {
         TransfersSession session(pedals.path(), kPresets, {"--error", "ERASE_PRESET@4=5"});

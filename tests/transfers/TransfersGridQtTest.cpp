@@ -5,11 +5,8 @@
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
-#include "shell/QtMainRail.h"
 #include "transfers/TransfersLayout.h"
 #include "ui/Alert.h"
-#include "ui/Animation.h"
-#include "ui/Fonts.h"
 
 using namespace harbrix;
 using test::presetBytes;
@@ -33,12 +30,7 @@ class TransfersGridQtTest : public QObject {
     test::TempDir pedals{"transfers-grid"};
 
   private slots:
-    void initTestCase() {
-        ui::fonts::install();
-        ui::animation::setInstant(true);
-        bindMainRailToQt();
-        TransfersSession::discoverIn(pedals.path());
-    }
+    void initTestCase() { TransfersSession::prepare(pedals.path()); }
 
     void pagesShowTheirSlotsInColumns() {
         TransfersSession session(pedals.path(), kPresets);

@@ -22,12 +22,16 @@
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "shell/AppDelegate.h"
+#include "shell/QtMainRail.h"
 #include "shell/Window.h"
+#include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
 #include "transfers/DragImage.h"
 #include "transfers/Transfers.h"
+#include "ui/Animation.h"
+#include "ui/Fonts.h"
 // The scripted pedal has a field named like Qt's "slots" keyword.
 #pragma push_macro("slots")
 #undef slots
@@ -59,15 +63,13 @@ inline std::string hexText(const Bytes& bytes) {
 // One simulated MIV3 and the application working on it.
 class TransfersSession {
   public:
-    // Pedals are discovered in this folder only; call once per process.
-    static void discoverIn(const std::string& folder) {
-        qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
-        qputenv("HARBRIX_USB_INVENTORY",
-                QByteArray::fromStdString(std::string(HARBRIX_TEST_BIN_DIR) +
-                                          "/pedalsim inventory '" + folder + "'"));
-        qputenv("HARBRIX_DRIVER_FINDER", "echo udev/rules.d/60-harbrix-qor.rules");
-        // Replies end as soon as they are complete.
-        qputenv("HARBRIX_LINK_FRAMING", "fast");
+    // Sets the application up for every session of the process: fonts, instant animations,
+    // the main rail on Qt's loop, and pedals discovered in this folder only. Call once.
+    static void prepare(const std::string& folder) {
+        ui::fonts::install();
+        ui::animation::setInstant(true);
+        bindMainRailToQt();
+        discoverSimulatedPedalsIn(folder);
     }
 
     // The pedal holds `presets` (0-based slot -> bytes) and misbehaves as `faults` say.

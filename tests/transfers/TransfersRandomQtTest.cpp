@@ -12,11 +12,8 @@
 #include "TransfersHarness.h"
 #include "link/Model.h"
 #include "shell/Application.h"
-#include "shell/QtMainRail.h"
 #include "transfers/FileChooser.h"
 #include "ui/Alert.h"
-#include "ui/Animation.h"
-#include "ui/Fonts.h"
 
 using namespace harbrix;
 using test::presetBytes;
@@ -66,12 +63,7 @@ class TransfersRandomQtTest : public QObject {
     test::TempDir pedals{"transfers-random"};
 
   private slots:
-    void initTestCase() {
-        ui::fonts::install();
-        ui::animation::setInstant(true);
-        bindMainRailToQt();
-        TransfersSession::discoverIn(pedals.path());
-    }
+    void initTestCase() { TransfersSession::prepare(pedals.path()); }
 
     void threeHundredOperationsLoseNothing() {
         std::mt19937 random(kSeed);

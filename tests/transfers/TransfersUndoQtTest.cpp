@@ -6,9 +6,6 @@
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
-#include "shell/QtMainRail.h"
-#include "ui/Animation.h"
-#include "ui/Fonts.h"
 
 using namespace harbrix;
 using test::Dragging;
@@ -42,10 +39,7 @@ class TransfersUndoQtTest : public QObject {
   private slots:
     void initTestCase() {
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(journals.path()));
-        ui::fonts::install();
-        ui::animation::setInstant(true);
-        bindMainRailToQt();
-        TransfersSession::discoverIn(pedals.path());
+        TransfersSession::prepare(pedals.path());
     }
 
     void ctrlZPutsADragMoveBack() {
