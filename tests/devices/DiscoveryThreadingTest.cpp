@@ -329,7 +329,9 @@ TEST_F(Discovery, DevicesGetTheirCacheFileAndHistoryInDebugMode) {
     plug("A1");
     pass();
     ASSERT_EQ(count("connected"), 1u);
-    EXPECT_TRUE(connected("A1")->recordsHistory());
+    const DeviceRef first = connected("A1");
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->recordsHistory());
     railSync(Rails::disk(), [] {});
     EXPECT_TRUE(fileExists(deviceCacheDirectory() + "/A1.plist"));
 
@@ -337,7 +339,9 @@ TEST_F(Discovery, DevicesGetTheirCacheFileAndHistoryInDebugMode) {
     plug("B2");
     pass();
     ASSERT_EQ(count("connected"), 2u);
-    EXPECT_FALSE(connected("B2")->recordsHistory());
+    const DeviceRef second = connected("B2");
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(second->recordsHistory());
 }
 
 TEST_F(Discovery, APedalWhoseCacheCannotBeMadeIsTriedAgainNextPass) {

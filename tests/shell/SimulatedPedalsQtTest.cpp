@@ -63,7 +63,7 @@ class SimulatedPedalsQtTest : public QObject {
         ui::animation::setInstant(true);
         bindMainRailToQt();
         // At the pace of a real pedal's replies, as `make run` shows it.
-        test::discoverSimulatedPedalsIn(pedals.path(), test::Framing::real);
+        test::discoverSimulatedPedalsIn(pedals.path(), Framing::silence);
         qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path()));
     }
 

@@ -8,17 +8,14 @@
 #include <memory>
 #include <string>
 
+#include "link/ReplyFraming.h"
 #include "shell/AppDelegate.h"
 
 namespace harbrix::test {
 
-enum class Framing {
-    real,  // replies end after the line's quiet time, as with a pedal
-    fast,  // replies end as soon as they are complete: connections take a fraction of a second
-};
-
 // Discovery looks for pedals in this folder only, and the pedal driver counts as installed.
-// Applies to every launch that follows; call before the first.
+// Fast framing ends replies as soon as they are complete, so connections take a fraction of a
+// second. Applies to every launch that follows; call before the first.
 inline void discoverSimulatedPedalsIn(const std::string& folder, Framing framing = Framing::fast) {
     qputenv("HARBRIX_DEV_ROOT", QByteArray::fromStdString(folder));
     qputenv("HARBRIX_USB_INVENTORY",
