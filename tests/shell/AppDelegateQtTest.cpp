@@ -472,8 +472,11 @@ class AppDelegateQtTest : public QObject {
     // it is running; once the check failed, it says why, never "You're up to date!".
     void softwareUpdateTellsTheTruthAboutItsCheck() {
         QVERIFY(!ApplicationInfo::stinger());
-        qputenv("HARBRIX_UPDATE_SERVER", QByteArray("http://127.0.0.1:") +
-                                             QByteArray::number(test::HttpServer::unusedPort()));
+        // The check waits on a held request until the test lets the server drop it.
+        test::HttpServer server;
+        server.setDropping(true);
+        server.hold();
+        qputenv("HARBRIX_UPDATE_SERVER", QByteArray::fromStdString(server.url()));
         QStringList answers;
         ui::Alert::setResponder([&answers](const ui::Alert& alert) {
             answers << alert.headline() + " / " + alert.finePrint();
@@ -486,6 +489,7 @@ class AppDelegateQtTest : public QObject {
         QCOMPARE(answers, QStringList{QStringLiteral(
                               "Harbrix is still checking for updates. / The check has not "
                               "finished yet; try again in a moment.")});
+        server.release();
         QTRY_VERIFY_WITH_TIMEOUT(!checker->checking(), 10000);
         controller->checkForSoftwareUpdates();
         QCOMPARE(answers.last(), QStringLiteral("Harbrix could not check for updates. / The "

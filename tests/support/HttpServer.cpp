@@ -50,6 +50,11 @@ HttpServer::HttpServer() {
 }
 
 HttpServer::~HttpServer() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    released_.notify_all();
     if (wake_[1] >= 0) (void)!::write(wake_[1], "x", 1);
     if (thread_.joinable()) thread_.join();
     for (int fd : {listener_, wake_[0], wake_[1]})
@@ -73,6 +78,19 @@ void HttpServer::remove(const std::string& path) {
 void HttpServer::redirect(const std::string& path, const std::string& target) {
     std::lock_guard lock(mutex_);
     redirects_[path] = target;
+}
+
+void HttpServer::hold() {
+    std::lock_guard lock(mutex_);
+    holding_ = true;
+}
+
+void HttpServer::release() {
+    {
+        std::lock_guard lock(mutex_);
+        holding_ = false;
+    }
+    released_.notify_all();
 }
 
 int HttpServer::requests(const std::string& path) const {
@@ -121,8 +139,10 @@ void HttpServer::answer(int connection) {
     std::string location;
     bool found = false;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         ++requests_[path];
+        released_.wait(lock, [this] { return !holding_ || stopping_; });
+        if (stopping_) return;
         if (const auto file = files_.find(path); file != files_.end()) {
             body = file->second;
             found = true;

@@ -1,9 +1,10 @@
 // A tiny HTTP/1.0 file server on 127.0.0.1 for update tests: one thread answers GET requests
 // from an in-memory map of paths to bodies, one connection at a time, and can be told to
-// drop every connection without an answer.
+// drop every connection without an answer or to hold requests unanswered for a while.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -29,6 +30,10 @@ class HttpServer {
     void redirect(const std::string& path, const std::string& target);
     // While set, connections are closed as soon as they are accepted.
     void setDropping(bool dropping) { dropping_ = dropping; }
+    // While held, a request is read and counted but not answered: a client stays waiting
+    // for as long as a test needs it to. Released, it is answered as usual.
+    void hold();
+    void release();
     // GET requests seen for `path` (answered or not).
     int requests(const std::string& path) const;
 
@@ -44,6 +49,9 @@ class HttpServer {
     int wake_[2] = {-1, -1};
     std::atomic<bool> dropping_{false};
     mutable std::mutex mutex_;
+    std::condition_variable released_;
+    bool holding_ = false;
+    bool stopping_ = false;
     std::map<std::string, std::string> files_;
     std::map<std::string, std::string> redirects_;
     std::map<std::string, int> requests_;

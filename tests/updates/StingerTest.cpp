@@ -293,6 +293,10 @@ TEST_F(StingerTest, EachKindOfCheckGetsItsOwnAnswerAndFailuresAreLogged) {
     const std::string path = "/assets/Harbrix/software/mac/_.manifest";
     const std::string unreachable =
         "http://127.0.0.1:" + std::to_string(test::HttpServer::unusedPort()) + path;
+    // A check asked of this server stays running until the test lets it drop the request.
+    test::HttpServer held;
+    held.setDropping(true);
+    held.hold();
     struct Case {
         const char* what;
         std::string manifest;  // published at `path`; empty: nothing is published
@@ -308,7 +312,7 @@ TEST_F(StingerTest, EachKindOfCheckGetsItsOwnAnswerAndFailuresAreLogged) {
         {"corrupt manifest", "not enciphered", server.url() + path, true,
          "Harbrix could not check for updates. / The update information could not be read.",
          "does not decipher"},
-        {"no check ended yet", "", unreachable, false,
+        {"no check ended yet", "", held.url() + path, false,
          "Harbrix is still checking for updates. / The check has not finished yet; try again "
          "in a moment.",
          ""},
@@ -340,6 +344,7 @@ TEST_F(StingerTest, EachKindOfCheckGetsItsOwnAnswerAndFailuresAreLogged) {
         }
         // Asked before anything was known, it started a check of its own.
         if (!c.check) {
+            held.release();
             for (int i = 0; i < 500 && stinger->checking(); ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             EXPECT_EQ(stinger->lastResult(), Stinger::CheckResult::unreachable);
