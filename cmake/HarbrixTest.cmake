@@ -26,6 +26,8 @@ function(harbrix_qt_test)
     endif()
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} Qt6::Test)
+    # The header-only helpers under tests/support serve every Qt test.
+    target_include_directories(${ARG_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_compile_definitions(${ARG_NAME} PRIVATE HARBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     set(tmp ${CMAKE_CURRENT_BINARY_DIR}/tmp/${ARG_NAME})
     add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
