@@ -277,7 +277,7 @@ void Editor::effectFootswitchClicked() {
 bool Editor::mayChangeSlots(const DeviceRef& device) {
     if (!device) return false;
     if (!device->refreshing()) return true;
-    ui::Alert::inform(view(), kRefreshingHeadline, kRefreshingFinePrint);
+    ui::Alert::informLater(view(), kRefreshingHeadline, kRefreshingFinePrint);
     return false;
 }
 
@@ -373,7 +373,14 @@ void Editor::saveAsNewPreset() {
 
 void Editor::deletePreset() {
     beginAction();
-    if (ui::Alert::ask(view(), kDeleteHeadline, QString()) != ui::Alert::kYes) return;
+    ui::Alert::askLater(view(), kDeleteHeadline, QString(),
+                        [self = QPointer<Editor>(this)](const QString& answer) {
+                            if (self && answer == ui::Alert::kYes) self->deleteConfirmed();
+                        });
+}
+
+void Editor::deleteConfirmed() {
+    // The answer may come after the pedal has gone.
     const DeviceRef device = this->device();
     if (!mayChangeSlots(device)) return;
     const auto row = selectedRow();

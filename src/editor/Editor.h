@@ -137,6 +137,8 @@ class Editor : public QObject, public Screen, public EditorPresetsTableDelegate 
   private:
     void replaceButtons();
     void movePreset(bool up);
+    // The user said "Yes" to deleting the selected preset.
+    void deleteConfirmed();
     // The write of a save or Save As; `done` runs on the main thread with the result.
     void writePreset(std::size_t source, std::size_t target,
                      std::function<void(Editor&, bool written)> done);

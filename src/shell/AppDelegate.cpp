@@ -254,6 +254,10 @@ void AppDelegate::deviceHasBeenDisconnected(const DeviceRef& device) {
     connected_.erase(std::remove(connected_.begin(), connected_.end(), device), connected_.end());
     selections_.erase(device.get());
     if (device == currentDevice()) {
+        // What its screens had under way with it (a question, a drag) ends now, not when
+        // their views have left.
+        for (const auto& screen : {transfers_, editor_, settings_})
+            if (screen) screen->pedalLeft();
         const DeviceRef next = connected_.empty() ? nullptr : connected_.back();
         setCurrentDevice(next);
         if (next) {

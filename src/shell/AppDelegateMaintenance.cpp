@@ -203,8 +203,9 @@ void AppDelegate::firmwarePanelEnded(int response, const QString& path) {
     if (!device || !QFileInfo(path).isFile()) return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ui::Alert::inform(window_.get(), QStringLiteral("The firmware was not flashed."),
-                          QStringLiteral("%1 could not be read.").arg(QFileInfo(path).fileName()));
+        ui::Alert::informLater(
+            window_.get(), QStringLiteral("The firmware was not flashed."),
+            QStringLiteral("%1 could not be read.").arg(QFileInfo(path).fileName()));
         return;
     }
     const QByteArray data = file.readAll();

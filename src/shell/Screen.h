@@ -11,6 +11,7 @@
 
 #include "link/DeviceDelegate.h"
 #include "link/SettingsBlock.h"
+#include "ui/Alert.h"
 
 namespace harbrix {
 
@@ -60,6 +61,14 @@ class Screen {
     // The menu item's title for a command ("Undo Move"); empty for its usual title.
     virtual QString commandTitle(Command /*command*/) { return {}; }
     virtual void performCommand(Command /*command*/) {}
+
+    // The pedal this screen works on has gone: what the screen had under way with it ends
+    // now. Its questions close unanswered; a screen with more under way (a drag) ends that
+    // too. A file chooser stays with the window, and its answer does nothing.
+    virtual void pedalLeft() {
+        if (!view_) return;
+        for (ui::Alert* alert : view_->findChildren<ui::Alert*>()) delete alert;
+    }
 
     ScreenDelegate* delegate() const { return delegate_; }
 

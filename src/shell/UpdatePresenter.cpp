@@ -27,7 +27,8 @@ void UpdatePresenter::hide() {
 }
 
 void UpdatePresenter::showUpToDate(const std::string& headline, const std::string& fineprint) {
-    ui::Alert::inform(parent_, QString::fromStdString(headline), QString::fromStdString(fineprint));
+    ui::Alert::informLater(parent_, QString::fromStdString(headline),
+                           QString::fromStdString(fineprint));
 }
 
 }  // namespace harbrix

@@ -7,11 +7,6 @@
 namespace harbrix::FileChooser {
 namespace {
 
-Responder& responder() {
-    static Responder answer;
-    return answer;
-}
-
 void show(QFileDialog* dialog, Answer answer) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
@@ -24,15 +19,7 @@ void show(QFileDialog* dialog, Answer answer) {
 
 }  // namespace
 
-void setResponder(Responder answer) {
-    responder() = std::move(answer);
-}
-
 void chooseFolder(QWidget* window, Answer answer) {
-    if (responder()) {
-        answer(responder()(true));
-        return;
-    }
     auto* dialog = new QFileDialog(window);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
@@ -42,10 +29,6 @@ void chooseFolder(QWidget* window, Answer answer) {
 }
 
 void chooseFile(QWidget* window, const QString& extension, Answer answer) {
-    if (responder()) {
-        answer(responder()(false));
-        return;
-    }
     auto* dialog = new QFileDialog(window);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setNameFilter(QStringLiteral("Preset files (*.%1)").arg(extension));

@@ -17,9 +17,4 @@ void chooseFolder(QWidget* window, Answer answer);
 // One file with the extension (no other types).
 void chooseFile(QWidget* window, const QString& extension, Answer answer);
 
-// While set, no chooser is shown: the responder answers at once, told whether a folder is
-// asked for. For tests.
-using Responder = std::function<QString(bool folder)>;
-void setResponder(Responder responder);
-
 }  // namespace harbrix::FileChooser

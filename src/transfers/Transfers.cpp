@@ -210,8 +210,14 @@ void Transfers::postNotice(const std::string& text) {
 }
 
 void Transfers::alertRefreshing() {
-    ui::Alert::inform(isViewLoaded() ? view() : nullptr, QString::fromLatin1(kRefreshingHeadline),
-                      QString::fromLatin1(kRefreshingFinePrint));
+    ui::Alert::informLater(view(), QString::fromLatin1(kRefreshingHeadline),
+                           QString::fromLatin1(kRefreshingFinePrint));
+}
+
+void Transfers::pedalLeft() {
+    // A drag of a preset that is no longer there drops nothing.
+    if (body_) body_->endDrag();
+    Screen::pedalLeft();
 }
 
 DeviceRef Transfers::deviceUnlessRefreshing() {

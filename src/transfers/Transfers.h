@@ -53,6 +53,7 @@ class Transfers : public QObject,
 
     void reloadPreset(std::size_t index) override;
     void sync() override { sync(true); }
+    void pedalLeft() override;
     // Edit > Undo and Redo of the pedal's journal.
     bool validateCommand(Command command) override;
     void performCommand(Command command) override;
@@ -143,6 +144,8 @@ class Transfers : public QObject,
     void alertRefreshing();
     // What a finished operation reports back.
     void transferEnded(const TransferResult& result);
+    // The user said "Yes" to deleting the slots asked about.
+    void deleteConfirmed(const std::vector<std::size_t>& asked);
     void deleteEnded(const TransferResult& result);
     void renameWritten(const QPointer<Slot>& slot, const TransferResult& result);
     void beginRename(Slot* slot);

@@ -83,9 +83,20 @@ void Transfers::deletePresets() {
     const QString finePrint = doomed.size() == 1
                                   ? QStringLiteral("Edit > Undo puts the preset back.")
                                   : QStringLiteral("Edit > Undo puts the presets back.");
-    if (ui::Alert::ask(view(), headline, finePrint) != ui::Alert::kYes) return;
-    // The answer may come after the pedal has gone.
+    ui::Alert::askLater(view(), headline, finePrint,
+                        [guard = QPointer<Transfers>(this), doomed](const QString& answer) {
+                            if (guard && answer == ui::Alert::kYes) guard->deleteConfirmed(doomed);
+                        });
+}
+
+void Transfers::deleteConfirmed(const std::vector<std::size_t>& asked) {
+    // The answer may come after the pedal has gone, and the slots asked about are erased only
+    // while they are still selected.
     if (!deviceUnlessRefreshing()) return;
+    std::vector<std::size_t> doomed;
+    for (const std::size_t index : asked)
+        if (selected_.count(index) != 0) doomed.push_back(index);
+    if (doomed.empty()) return;
     shield_ = Shield::beginShieldedModalForWindow(view()->window());
     deleting_ = true;
     quiet_ = true;
@@ -194,7 +205,8 @@ void Transfers::importPresets() {
     FileChooser::chooseFolder(
         view()->window(), [guard = QPointer<Transfers>(this),
                            records = std::move(plan.records)](const QString& folder) {
-            if (!guard || folder.isEmpty()) return;
+            // The answer may come after the pedal has gone.
+            if (!guard || folder.isEmpty() || !guard->device()) return;
             guard->importing_ = true;
             guard->deselectAll();
             PresetImport::post(folder.toStdString(), records, [guard](const ImportReport& report) {

@@ -1,9 +1,11 @@
-// Drag and drop between slots.
+// Drag and drop between slots, run on the application's own events.
 #include "transfers/TransfersBackground.h"
 
-#include <QDrag>
-#include <QDragMoveEvent>
-#include <QMimeData>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <utility>
 
 #include "transfers/DragImage.h"
 #include "ui/Geometry.h"
@@ -11,13 +13,25 @@
 namespace harbrix {
 namespace {
 
-TransfersBackground::DragRunner& dragRunner() {
-    static TransfersBackground::DragRunner runner;
-    return runner;
-}
-
 QString shownName(const PresetRef& preset) {
     return preset ? QString::fromStdString(preset->displayName()) : QString();
+}
+
+// The modifier keys and their flags.
+constexpr std::pair<int, Qt::KeyboardModifier> kModifierKeys[] = {
+    {Qt::Key_Alt, Qt::AltModifier},
+    {Qt::Key_Shift, Qt::ShiftModifier},
+    {Qt::Key_Control, Qt::ControlModifier},
+    {Qt::Key_Meta, Qt::MetaModifier},
+};
+
+// The modifier keys held once this key event has happened: the event's own flags do not
+// always count the modifier key being pressed or released.
+Qt::KeyboardModifiers heldAfter(const QKeyEvent& event) {
+    Qt::KeyboardModifiers held = event.modifiers();
+    for (const auto& [key, flag] : kModifierKeys)
+        if (event.key() == key) held.setFlag(flag, event.type() == QEvent::KeyPress);
+    return held;
 }
 
 }  // namespace
@@ -25,72 +39,93 @@ QString shownName(const PresetRef& preset) {
 TransfersBackground::TransfersBackground(TransfersBackgroundDelegate* delegate, QWidget* parent)
     : QWidget(parent), delegate_(delegate) {
     setAttribute(Qt::WA_TranslucentBackground);
-    setAcceptDrops(true);
 }
 
-void TransfersBackground::setDragRunner(DragRunner runner) {
-    dragRunner() = std::move(runner);
+TransfersBackground::~TransfersBackground() {
+    // The picture lives on the window, which outlives this view.
+    qApp->removeEventFilter(this);
+    delete overlay_;
 }
 
-void TransfersBackground::beginDragSession(Slot* slot) {
-    if (slot == nullptr || !delegate_->mayStartDrag()) return;
+void TransfersBackground::beginDragSession(Slot* slot, const QPoint& pointer) {
+    if (dragging_ || slot == nullptr || !delegate_->mayStartDrag()) return;
     if (!slot->occupied()) return;
+    dragging_ = true;
     source_ = slot;
+    // The pointer pressed on it; from now on only a target shows that the drag is over it.
+    slot->setHovering(false);
     destination_ = nullptr;
-    auto* data = new QMimeData;
-    data->setData(QString::fromLatin1(kDragType), QByteArray::number(qulonglong(slot->index())));
-    auto* drag = new QDrag(this);
-    drag->setMimeData(data);
-    const QPixmap blank = DragImage::blank(devicePixelRatioF());
-    drag->setPixmap(blank);
-    // Centred on the pointer, a little below it.
-    drag->setHotSpot(
-        QPoint(static_cast<int>(blank.deviceIndependentSize().width() / 2), -kImageDrop));
-    drag_ = drag;
-    imageSuffix_ = QStringLiteral("blank");
+    pictures_.clear();
+    imageSuffix_.clear();
     imageName_.clear();
-    if (dragRunner()) {
-        dragRunner()(drag);
-        return;
-    }
-    drag->exec(Qt::MoveAction);
-    // The drag is over, dropped or not.
+    if (!overlay_) overlay_ = new DragOverlay(window());
+    pointer_ = pointer;
+    modifiers_ = QApplication::keyboardModifiers();
+    // The drag starts over its own slot: the blank picture.
+    showDragImage(QStringLiteral("blank"), QString());
+    // Every mouse and key event reaches the application first: the drag follows them
+    // wherever in the window they are delivered.
+    qApp->installEventFilter(this);
+}
+
+void TransfersBackground::endDrag() {
+    if (!dragging_) return;
+    dragging_ = false;
+    qApp->removeEventFilter(this);
     source_ = nullptr;
-    if (drag_) drag_->deleteLater();
+    leaveTarget();
+    if (overlay_) overlay_->hide();
+    imageSuffix_.clear();
+    imageName_.clear();
 }
 
-std::optional<std::size_t> TransfersBackground::sourceIndex(const QMimeData* data) {
-    if (data == nullptr || !data->hasFormat(QString::fromLatin1(kDragType))) return std::nullopt;
-    bool ok = false;
-    const qulonglong index = data->data(QString::fromLatin1(kDragType)).toULongLong(&ok);
-    if (!ok || index > 255) return std::nullopt;
-    return static_cast<std::size_t>(index);
-}
-
-void TransfersBackground::dragEnterEvent(QDragEnterEvent* event) {
-    dragMoveEvent(event);
-}
-
-void TransfersBackground::dragMoveEvent(QDragMoveEvent* event) {
-    // Only our own kind of drag is taken.
-    const auto source = sourceIndex(event->mimeData());
-    if (!source) {
-        event->ignore();
-        return;
+bool TransfersBackground::eventFilter(QObject* watched, QEvent* event) {
+    if (!dragging_) return false;
+    switch (event->type()) {
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease: {
+            // The window hands each mouse event on to a widget; that is the one to follow.
+            if (!watched->isWidgetType()) return false;
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint pointer = mapFromGlobal(mouse->globalPosition().toPoint());
+            if (event->type() == QEvent::MouseMove) {
+                // A move without the button: its release went elsewhere.
+                if (!mouse->buttons().testFlag(Qt::LeftButton)) {
+                    endDrag();
+                } else {
+                    draggingUpdated(pointer, mouse->modifiers());
+                }
+            } else if (mouse->button() == Qt::LeftButton) {
+                draggingUpdated(pointer, mouse->modifiers());
+                drop();
+            }
+            return false;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (watched->isWidgetType()) endDrag();
+            return false;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape) {
+                if (event->type() == QEvent::KeyPress) endDrag();
+                return true;
+            }
+            draggingUpdated(pointer_, heldAfter(*key));
+            return false;
+        }
+        default:
+            return false;
     }
-    // Always "generic": whether a drop does anything is decided when it happens.
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    draggingUpdated(event->position().toPoint(), event->modifiers(), *source);
 }
 
-void TransfersBackground::dragLeaveEvent(QDragLeaveEvent* event) {
-    QWidget::dragLeaveEvent(event);
-    draggingExited();
-}
-
-void TransfersBackground::draggingUpdated(const QPoint& pointer, Qt::KeyboardModifiers modifiers,
-                                          std::size_t source) {
+void TransfersBackground::draggingUpdated(const QPoint& pointer, Qt::KeyboardModifiers modifiers) {
+    // An event handed on from widget to parent comes by more than once.
+    if (!dragging_ || !source_ || (pointer == pointer_ && modifiers == modifiers_)) return;
+    pointer_ = pointer;
+    modifiers_ = modifiers;
+    const std::size_t source = source_->index();
     const QString name = shownName(delegate_->preset(source));
     if (!rect().contains(pointer)) {
         draggingExited();
@@ -103,9 +138,7 @@ void TransfersBackground::draggingUpdated(const QPoint& pointer, Qt::KeyboardMod
         if (!frame.contains(pointer)) continue;
         if (slot->index() == source) {
             overSource = true;
-            destination_ = nullptr;
-            setOperation(TransferOperation::none);
-            unhover();
+            leaveTarget();
             continue;
         }
         // A slot whose contents are not known is never a target.
@@ -115,16 +148,15 @@ void TransfersBackground::draggingUpdated(const QPoint& pointer, Qt::KeyboardMod
     }
     if (target == nullptr) {
         if (overSource) {
-            replaceDragImage(QStringLiteral("blank"), QString());
+            showDragImage(QStringLiteral("blank"), QString());
             return;
         }
-        destination_ = nullptr;
-        setOperation(TransferOperation::none);
-        unhover();
-        replaceDragImage(QStringLiteral("move"), name);
+        leaveTarget();
+        showDragImage(QStringLiteral("move"), name);
         return;
     }
-    if (hovered_ != target) unhover();
+    const bool newTarget = hovered_ != target;
+    if (newTarget) unhover();
     hovered_ = target;
     destination_ = target;
     target->setHovering(true);
@@ -136,34 +168,31 @@ void TransfersBackground::draggingUpdated(const QPoint& pointer, Qt::KeyboardMod
     } else {
         operation = option ? TransferOperation::overwrite : TransferOperation::swap;
     }
+    const bool changed = operation != operation_;
     setOperation(operation);
-    target->sync();
-    replaceDragImage(DragImage::suffix(operation), name);
+    // The target's look depends on the offer: a move within the same target changes nothing.
+    if (newTarget || changed) target->sync();
+    showDragImage(DragImage::suffix(operation), name);
 }
 
 void TransfersBackground::draggingExited() {
-    destination_ = nullptr;
-    setOperation(TransferOperation::none);
-    unhover();
-    replaceDragImage(QStringLiteral("blank"), QString());
+    leaveTarget();
+    showDragImage(QStringLiteral("blank"), QString());
 }
 
-void TransfersBackground::dropEvent(QDropEvent* event) {
+void TransfersBackground::drop() {
     const QPointer<Slot> source = source_;
     const QPointer<Slot> destination = destination_;
     const TransferOperation operation = operation_;
-    source_ = nullptr;
+    endDrag();
+    if (source && destination && operation != TransferOperation::none)
+        delegate_->runTransfer(operation, source->index(), destination->index());
+}
+
+void TransfersBackground::leaveTarget() {
     destination_ = nullptr;
     setOperation(TransferOperation::none);
     unhover();
-    const bool runs = source && destination && operation != TransferOperation::none;
-    if (!runs) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    delegate_->runTransfer(operation, source->index(), destination->index());
 }
 
 void TransfersBackground::setOperation(TransferOperation operation) {
@@ -180,12 +209,17 @@ void TransfersBackground::unhover() {
     slot->sync();
 }
 
-void TransfersBackground::replaceDragImage(const QString& suffix, const QString& name) {
-    if (suffix == imageSuffix_ && name == imageName_) return;
+void TransfersBackground::showDragImage(const QString& suffix, const QString& name) {
     imageSuffix_ = suffix;
     imageName_ = name;
-    // Platforms that draw the picture themselves pick up the new one as the pointer moves.
-    if (drag_) drag_->setPixmap(DragImage::image(suffix, name, devicePixelRatioF()));
+    if (!overlay_) return;
+    auto picture = pictures_.find({suffix, name});
+    if (picture == pictures_.end())
+        picture = pictures_
+                      .emplace(std::pair{suffix, name},
+                               DragImage::image(suffix, name, devicePixelRatioF()))
+                      .first;
+    overlay_->show(picture->second, suffix, mapTo(window(), pointer_));
 }
 
 }  // namespace harbrix

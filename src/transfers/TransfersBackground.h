@@ -1,20 +1,24 @@
-// The view that holds the slots and runs drag and drop between them. A drag carries the
-// source slot's index; while it moves, the slot under the pointer and the Option (Alt) key
-// choose the operation a drop would run (Move or Copy onto an empty slot, Swap or Overwrite
-// onto an occupied one), shown on the target slot, on the drag image and in the status line.
+// The view that holds the slots and runs drag and drop between them, inside the window.
+// Pressing on an occupied slot and moving the pointer starts a drag of its preset; while the
+// pointer moves, the slot under it and the Option (Alt) key choose the operation a drop would
+// run (Move or Copy onto an empty slot, Swap or Overwrite onto an occupied one), shown on the
+// target slot, on the drag picture that follows the pointer and in the status line. Pressing
+// or releasing Option while the pointer rests changes the offer at once. Releasing the button
+// drops; Escape, or the pedal leaving, ends the drag with nothing run.
+//
+// Nothing here waits in a nested event loop: the drag lives between the application's own
+// mouse and key events, which the view watches while it runs.
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
+#include <map>
 #include <vector>
 
+#include "transfers/DragOverlay.h"
 #include "transfers/Slot.h"
 #include "transfers/TransferOperation.h"
-
-class QDrag;
-class QMimeData;
 
 namespace harbrix {
 
@@ -34,53 +38,54 @@ class TransfersBackgroundDelegate {
 class TransfersBackground : public QWidget {
     Q_OBJECT
   public:
-    static constexpr const char* kDragType = "com.qor.wharvel.transfers.preset-index-string";
-    // How far the drag image hangs below the pointer.
-    static constexpr int kImageDrop = 10;
     // A slot counts as under the pointer this far outside its frame.
     static constexpr int kTargetMargin = 2;
 
     explicit TransfersBackground(TransfersBackgroundDelegate* delegate, QWidget* parent = nullptr);
+    ~TransfersBackground() override;
 
-    // Starts a drag of the slot's preset from where the pointer is.
-    void beginDragSession(Slot* slot);
-    // How a started drag is run: QDrag::exec by default. Tests hand it on to themselves and
-    // drive the drop target's handlers with the drag's data.
-    using DragRunner = std::function<void(QDrag* drag)>;
-    static void setDragRunner(DragRunner runner);
+    // Starts a drag of the slot's preset with the pointer at `pointer` (this view's
+    // coordinates) and the button held down.
+    void beginDragSession(Slot* slot, const QPoint& pointer);
+    // Ends a running drag without a drop.
+    void endDrag();
+    bool dragging() const { return dragging_; }
 
     TransferOperation operation() const { return operation_; }
     Slot* source() const { return source_; }
     Slot* destination() const { return destination_; }
     Slot* hovered() const { return hovered_; }
-    // The drag image shown now: its suffix ("swap") and the name on it.
+    // The drag picture shown now: its suffix ("swap") and the name on it.
     QString dragImageSuffix() const { return imageSuffix_; }
     QString dragImageName() const { return imageName_; }
+    DragOverlay* overlay() const { return overlay_; }
 
   protected:
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dragLeaveEvent(QDragLeaveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // The drag's source index; none for data not of our type.
-    static std::optional<std::size_t> sourceIndex(const QMimeData* data);
-    void draggingUpdated(const QPoint& pointer, Qt::KeyboardModifiers modifiers,
-                         std::size_t source);
+    void draggingUpdated(const QPoint& pointer, Qt::KeyboardModifiers modifiers);
     void draggingExited();
+    void drop();
+    // Clears the target, the offer and the hover.
+    void leaveTarget();
     void setOperation(TransferOperation operation);
     void unhover();
-    void replaceDragImage(const QString& suffix, const QString& name);
+    void showDragImage(const QString& suffix, const QString& name);
 
     TransfersBackgroundDelegate* delegate_;
+    bool dragging_ = false;
     QPointer<Slot> source_;
     QPointer<Slot> destination_;
     QPointer<Slot> hovered_;
     TransferOperation operation_ = TransferOperation::none;
-    QPointer<QDrag> drag_;
+    QPoint pointer_;
+    Qt::KeyboardModifiers modifiers_;
     QString imageSuffix_;
     QString imageName_;
+    QPointer<DragOverlay> overlay_;
+    // The pictures of this drag, by suffix and name: made once each.
+    std::map<std::pair<QString, QString>, QPixmap> pictures_;
 };
 
 }  // namespace harbrix

@@ -172,8 +172,8 @@ void Transfers::slotDoubleClicked(Slot* slot) {
     beginRename(slot);
 }
 
-void Transfers::slotDragStarted(Slot* slot, const QPoint& /*position*/) {
-    if (body_) body_->beginDragSession(slot);
+void Transfers::slotDragStarted(Slot* slot, const QPoint& position) {
+    if (body_) body_->beginDragSession(slot, slot->mapTo(body_, position));
 }
 
 bool Transfers::mayStartDrag() {

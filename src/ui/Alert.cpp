@@ -13,11 +13,6 @@ namespace harbrix::ui {
 
 namespace {
 
-std::function<QString(const Alert&)>& responder() {
-    static std::function<QString(const Alert&)> answer;
-    return answer;
-}
-
 constexpr int kWidth = 420;
 
 QString buttonStyle(bool primary) {
@@ -91,26 +86,16 @@ void Alert::reject() {
     QDialog::reject();
 }
 
-QString Alert::run() {
-    if (responder()) return responder()(*this);
-    answer_.clear();
-    exec();
-    return answer_;
-}
-
-void Alert::begin(std::function<void(const QString&)> answered) {
-    if (responder()) {
-        const QString answer = responder()(*this);
-        deleteLater();
-        if (answered) answered(answer);
-        return;
-    }
+void Alert::begin(Answered answered) {
     answer_.clear();
     connect(
         this, &QDialog::finished, this,
-        [this, answered] {
+        [this, answered = std::move(answered)] {
+            // The answer may close the screen that owns this alert.
+            const QString answer = answer_;
+            const Answered reply = answered;
             deleteLater();
-            if (answered) answered(answer_);
+            if (reply) reply(answer);
         },
         Qt::SingleShotConnection);
     setWindowModality(parentWidget() != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
@@ -118,25 +103,16 @@ void Alert::begin(std::function<void(const QString&)> answered) {
 }
 
 Alert* Alert::askLater(QWidget* parent, const QString& headline, const QString& finePrint,
-                       std::function<void(const QString&)> answered, const QStringList& buttons) {
+                       Answered answered, const QStringList& buttons) {
     auto* alert = new Alert(headline, finePrint, buttons, true, parent);
     alert->begin(std::move(answered));
     return alert;
 }
 
-QString Alert::ask(QWidget* parent, const QString& headline, const QString& finePrint,
-                   const QStringList& buttons) {
-    Alert alert(headline, finePrint, buttons, true, parent);
-    return alert.run();
-}
-
-void Alert::inform(QWidget* parent, const QString& headline, const QString& finePrint) {
-    Alert alert(headline, finePrint, {kOK}, false, parent);
-    alert.run();
-}
-
-void Alert::setResponder(std::function<QString(const Alert&)> responder_) {
-    responder() = std::move(responder_);
+Alert* Alert::informLater(QWidget* parent, const QString& headline, const QString& finePrint) {
+    auto* alert = new Alert(headline, finePrint, {kOK}, false, parent);
+    alert->begin({});
+    return alert;
 }
 
 }  // namespace harbrix::ui

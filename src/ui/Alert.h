@@ -1,6 +1,7 @@
-// One-line alerts: a headline, fine print and a row of buttons, shown modally. The first
-// button is the default (Return). Questions carry an invisible "Cancel" button that only
-// catches Escape, so Escape answers "Cancel" and never a visible choice.
+// One-line alerts: a headline, fine print and a row of buttons, shown modal to their window
+// without waiting for the answer. The first button is the default (Return). Questions carry
+// an invisible "Cancel" button that only catches Escape, so Escape answers "Cancel" and never
+// a visible choice.
 #pragma once
 
 #include <QDialog>
@@ -27,28 +28,20 @@ class Alert : public QDialog {
     QStringList buttonTitles() const { return buttons_; }
     bool invisibleCancel() const { return invisibleCancel_; }
 
-    // Shows the alert modally; answers the title of the button pressed, "Cancel" for Escape
-    // when the invisible Cancel is there, and "" when the alert is closed otherwise.
-    QString run();
-    // Shows the alert modal to its window without waiting for it, and calls `answered` once
-    // with the answer run() would give; the alert deletes itself afterwards. For screens whose
-    // pedal may go while the question is open: nothing waits in a nested event loop, and an
-    // alert whose parent goes first goes with it, unanswered.
-    void begin(std::function<void(const QString&)> answered);
+    using Answered = std::function<void(const QString& answer)>;
 
-    // "Yes" / "No" with the invisible Cancel.
-    static QString ask(QWidget* parent, const QString& headline, const QString& finePrint,
-                       const QStringList& buttons = {kYes, kNo});
-    // ask() without waiting: the answer arrives through `answered`.
+    // Shows the alert modal to its window and returns at once; `answered` is called once with
+    // the title of the button pressed, or "Cancel" for Escape when the invisible Cancel is
+    // there, and the alert deletes itself afterwards. Nothing waits in a nested event loop:
+    // the screen that asked, and its pedal, may be gone by the time the answer comes. An alert
+    // whose parent goes first goes with it, unanswered.
+    void begin(Answered answered);
+
+    // A question: "Yes" / "No" with the invisible Cancel.
     static Alert* askLater(QWidget* parent, const QString& headline, const QString& finePrint,
-                           std::function<void(const QString&)> answered,
-                           const QStringList& buttons = {kYes, kNo});
-    // A notice with one "OK" button.
-    static void inform(QWidget* parent, const QString& headline, const QString& finePrint);
-
-    // While set, run() and begin() show nothing and answer what the responder returns. For
-    // tests of the screens that ask.
-    static void setResponder(std::function<QString(const Alert&)> responder);
+                           Answered answered, const QStringList& buttons = {kYes, kNo});
+    // A notice with one "OK" button, which Escape does not dismiss.
+    static Alert* informLater(QWidget* parent, const QString& headline, const QString& finePrint);
 
     void reject() override;
 

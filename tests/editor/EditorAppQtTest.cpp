@@ -2,9 +2,11 @@
 // edits three parameters with the mouse, undoes and redoes with the Edit menu's shortcuts
 // and saves with the File menu's; the pedal then holds exactly the edited bytes, and
 // harbrixctl params reads those bytes back and writes them again. The window is saved into
-// build/screenshots/editor/ along the way.
+// build/screenshots/editor/ along the way. A pedal unplugged while a question is open takes
+// the question with it.
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 #include "EditorHarness.h"
 #include "devices/PresetParameters.h"
@@ -18,6 +20,7 @@
 #include "shell/Window.h"
 #include "support/Paths.h"
 #include "support/Program.h"
+#include "support/ShownAlerts.h"
 #include "support/SimulatedApplication.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
@@ -50,6 +53,8 @@ class EditorAppQtTest : public QObject {
         test::discoverSimulatedPedalsIn(pedals.path());
         qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path()));
     }
+    // The next case's discovery starts from no pedals, whatever this one left.
+    void cleanup() { QORUARTDevice::resetRegistry(); }
 
     void editSaveAndReadBackFromTheTerminal() {
         const std::string state = pedals.file("state.json");
@@ -151,6 +156,29 @@ class EditorAppQtTest : public QObject {
         Bytes expected = edited;
         expected[32] = 99 << 1;
         QCOMPARE(test::storedHex(state, 3), test::hexText(expected));
+    }
+
+    // The pedal unplugged while the Editor's Delete question is open: the question closes
+    // unanswered, and the window lives on.
+    void thePedalLeavingClosesTheDeleteQuestion() {
+        const std::string state = pedals.file("leaving.json");
+        test::writeState(state, {{0, presetNamed("First")}, {1, presetNamed("Second")}});
+        auto simulator = std::make_unique<test::Simulator>(std::vector<std::string>{
+            "--dir", pedals.path(), "--model", "MIV3", "--serial", "EDITGONE", "--state", state});
+        QVERIFY2(simulator->running(), simulator->error().c_str());
+        auto controller = test::launchWithDiscovery();
+        QTRY_VERIFY_WITH_TIMEOUT(controller->initialized(), kConnectMs);
+        auto* editor = dynamic_cast<MIV3Editor*>(controller->editor().get());
+        QVERIFY(editor != nullptr);
+        QTRY_VERIFY(editor->deleteButton()->isEnabled());
+        // Unplugged from inside whatever the click leaves running.
+        QTimer::singleShot(0, [&] { simulator->kill(); });
+        clickAt(editor->deleteButton());
+        QVERIFY(test::waitForAlert() != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), 15000);
+        QTRY_VERIFY(test::shownAlert() == nullptr);
+        QVERIFY(controller->window()->isVisible());
+        QCOMPARE(test::storedHex(state, 0), test::hexText(presetNamed("First")));
     }
 };
 

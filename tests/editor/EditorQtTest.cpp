@@ -10,6 +10,7 @@
 #include "shell/Notice.h"
 #include "shell/QtMainRail.h"
 #include "shell/Shield.h"
+#include "support/ShownAlerts.h"
 #include "ui/Alert.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
@@ -37,17 +38,13 @@ std::map<std::size_t, Bytes> occupied(std::size_t count) {
     return presets;
 }
 
-// Answers every alert with `answer` and keeps the headlines asked.
-struct Answers {
-    explicit Answers(QString answer) {
-        ui::Alert::setResponder([this, answer](const ui::Alert& alert) {
-            headlines << alert.headline();
-            return answer;
-        });
-    }
-    ~Answers() { ui::Alert::setResponder({}); }
-    QStringList headlines;
-};
+// Dismisses the notice shown, once it is the refresh refusal.
+bool refusedForRefresh() {
+    const ui::Alert* notice = test::waitForAlert();
+    return notice != nullptr &&
+           notice->headline() == QLatin1String("Hang on while presets are being refreshed") &&
+           test::answerAlert(ui::Alert::kOK);
+}
 
 }  // namespace
 
@@ -234,8 +231,8 @@ class EditorQtTest : public QObject {
         QVERIFY(bench.cached(8)->empty() && !bench.cached(8)->dirty());
         QCOMPARE(bench.stored(8), std::string());
         // A refused erasure is said as well, and the slot keeps its preset.
-        Answers answers(ui::Alert::kYes);
         editor.deletePreset();
+        QVERIFY(test::answerAlert(ui::Alert::kYes));
         QTRY_COMPARE(posted.count(), 3);
         QCOMPARE(editor.notice()->notice(), QStringLiteral("Preset 07 could not be deleted."));
         QVERIFY(!bench.cached(6)->empty());
@@ -257,13 +254,13 @@ class EditorQtTest : public QObject {
         editor.selectPreset(1);
         edit(editor, "levelDry", 90);
         bench.device->setRefreshing(true);
-        Answers answers(ui::Alert::kYes);
         editor.savePreset();
+        QVERIFY(refusedForRefresh());
         editor.saveAsNewPreset();
+        QVERIFY(refusedForRefresh());
         editor.deletePreset();
-        QCOMPARE(
-            answers.headlines.count(QStringLiteral("Hang on while presets are being refreshed")),
-            3);
+        QVERIFY(test::answerAlert(ui::Alert::kYes));
+        QVERIFY(refusedForRefresh());
         bench.settle();
         QCOMPARE(bench.stored(1), test::hexText(occupied(3)[1]));
         QCOMPARE(bench.stored(3), std::string());
@@ -276,17 +273,16 @@ class EditorQtTest : public QObject {
         MIV3Editor& editor = *bench.editor;
         editor.selectPreset(1);
         QVERIFY(editor.deleteButton()->isEnabled());
-        {
-            Answers answers(ui::Alert::kCancel);  // Escape
-            QTest::mouseClick(editor.deleteButton(), Qt::LeftButton);
-            QCOMPARE(answers.headlines,
-                     QStringList{QStringLiteral(
-                         "Deleted preset cannot be restored. Would you like to continue?")});
-        }
+        QTest::mouseClick(editor.deleteButton(), Qt::LeftButton);
+        const ui::Alert* question = test::waitForAlert();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->headline(),
+                 QStringLiteral("Deleted preset cannot be restored. Would you like to continue?"));
+        QVERIFY(test::pressOnAlert(Qt::Key_Escape));
         bench.settle();
         QVERIFY(!bench.stored(1).empty());
-        Answers answers(ui::Alert::kYes);
         QTest::mouseClick(editor.deleteButton(), Qt::LeftButton);
+        QVERIFY(test::answerAlert(ui::Alert::kYes));
         QTRY_VERIFY(bench.cached(1)->empty());
         QCOMPARE(bench.stored(1), std::string());
         QTRY_COMPARE(editor.table()->row(1)->accessibleName(), QStringLiteral("Preset 02, Empty"));

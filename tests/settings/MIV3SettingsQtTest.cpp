@@ -3,8 +3,6 @@
 // contrast slider's steps, the factory-reset check boxes, their mask and the question
 // before presets are erased, a refused write, and a second screen for the same pedal.
 #include <QAccessible>
-#include <QPainter>
-#include <QPushButton>
 #include <QTest>
 
 #include <nlohmann/json.hpp>
@@ -15,6 +13,7 @@
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
+#include "support/ShownAlerts.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
 #include "ui/Alert.h"
@@ -74,7 +73,6 @@ class MIV3SettingsQtTest : public QObject {
     }
 
     void cleanup() {
-        ui::Alert::setResponder({});
         controller.reset();
         QORUARTDevice::resetRegistry();
     }
@@ -219,12 +217,15 @@ class MIV3SettingsQtTest : public QObject {
         QVERIFY(screen != nullptr);
         const DeviceRef device = controller->currentDevice();
         const std::uint32_t resetWord = test::addressOf(device, "factory-reset");
-        QStringList questions;
-        QString answer = ui::Alert::kYes;
-        ui::Alert::setResponder([&](const ui::Alert& alert) {
-            questions << alert.headline();
-            return answer;
-        });
+        // Answers the question the reset asks, if it asks one; false when that was not as
+        // expected.
+        const auto answered = [](bool asks, const QString& answer) {
+            if (!asks) return test::shownAlert() == nullptr;
+            const ui::Alert* alert = test::waitForAlert();
+            return alert != nullptr &&
+                   alert->headline() == QString::fromLatin1(MIV3Settings::kConfirmPresetReset) &&
+                   test::answerAlert(answer);
+        };
         // The factory presets are there, and the channel is moved off its default.
         QVERIFY(device->cachedPreset(0) && !device->cachedPreset(0)->empty());
         QTest::mouseClick(screen->midiChannelField(), Qt::LeftButton);
@@ -249,15 +250,12 @@ class MIV3SettingsQtTest : public QObject {
         };
         std::vector<std::uint64_t> masks;
         for (const auto& c : cases) {
-            questions.clear();
             for (ui::ToggleButton* box : c.boxes) QTest::mouseClick(box, Qt::LeftButton);
             QTest::mouseClick(screen->restoreButton(), Qt::LeftButton);
+            QVERIFY2(answered(c.asks, ui::Alert::kYes), c.name);
             QVERIFY2(settled(screen), c.name);
             masks.push_back(c.mask);
             QVERIFY2(test::pokedValues(record(), resetWord) == masks, c.name);
-            QVERIFY2(questions.size() == (c.asks ? 1 : 0), c.name);
-            if (c.asks)
-                QCOMPARE(questions.front(), QString::fromLatin1(MIV3Settings::kConfirmPresetReset));
             QVERIFY2(!screen->restoreButton()->isEnabled(), c.name);
             QVERIFY2(!presets->isChecked() && !screen->restoreAllCheckbox()->isChecked(), c.name);
         }
@@ -268,11 +266,9 @@ class MIV3SettingsQtTest : public QObject {
                                  10000);
 
         // "No" keeps the boxes and sends nothing.
-        answer = ui::Alert::kNo;
-        questions.clear();
         QTest::mouseClick(presets, Qt::LeftButton);
         QTest::mouseClick(screen->restoreButton(), Qt::LeftButton);
-        QCOMPARE(questions.size(), 1);
+        QVERIFY(answered(true, ui::Alert::kNo));
         QVERIFY(presets->isChecked());
         QVERIFY(screen->restoreButton()->isEnabled());
         QCOMPARE(screen->pendingWrites(), 0);
@@ -335,18 +331,11 @@ class MIV3SettingsQtTest : public QObject {
         // The question before the presets are erased, drawn over the window where it shows.
         QTest::mouseClick(screen->restorePresetsCheckbox(), Qt::LeftButton);
         QTest::mouseClick(screen->restoreButton(), Qt::LeftButton);
-        ui::Alert* alert = nullptr;
-        QTRY_VERIFY((alert = screen->view()->findChild<ui::Alert*>()) != nullptr &&
-                    alert->isVisible());
-        QImage image = controller->window()->grab().toImage();
-        QPainter painter(&image);
-        const QPixmap question = alert->grab();
-        painter.fillRect(image.rect(), QColor(0, 0, 0, 90));
-        painter.drawPixmap((image.width() - question.width()) / 2, 160, question);
-        painter.end();
-        QVERIFY(image.save(test::kShots + "/miv3-reset-confirmation.png"));
-        for (auto* button : alert->findChildren<QPushButton*>())
-            if (button->text() == ui::Alert::kNo) button->click();
+        ui::Alert* alert = test::waitForAlert();
+        QVERIFY(alert != nullptr);
+        QVERIFY(test::windowWithAlert(controller->window(), alert)
+                    .save(test::kShots + "/miv3-reset-confirmation.png"));
+        QVERIFY(test::answerAlert(ui::Alert::kNo));
         QTRY_VERIFY(screen->view()->findChild<ui::Alert*>() == nullptr);
         QVERIFY(screen->restorePresetsCheckbox()->isChecked());
         QCOMPARE(screen->pendingWrites(), 0);

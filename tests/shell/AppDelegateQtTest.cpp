@@ -23,6 +23,7 @@
 #include "shell/Window.h"
 #include "support/FirmwareRelease.h"
 #include "support/HttpServer.h"
+#include "support/ShownAlerts.h"
 #include "support/TempDir.h"
 #include "transfers/Transfers.h"
 #include "ui/Alert.h"
@@ -477,24 +478,23 @@ class AppDelegateQtTest : public QObject {
         server.setDropping(true);
         server.hold();
         qputenv("HARBRIX_UPDATE_SERVER", QByteArray::fromStdString(server.url()));
-        QStringList answers;
-        ui::Alert::setResponder([&answers](const ui::Alert& alert) {
-            answers << alert.headline() + " / " + alert.finePrint();
-            return ui::Alert::kOK;
-        });
+        // The notice shown, dismissed with OK.
+        const auto told = [] {
+            const ui::Alert* alert = test::waitForAlert();
+            const QString text = alert ? alert->headline() + " / " + alert->finePrint() : QString();
+            return test::answerAlert(ui::Alert::kOK) ? text : QString();
+        };
         auto controller = test::launchWithoutDiscovery();
         controller->checkForSoftwareUpdates();
         const auto checker = ApplicationInfo::stinger();
         QVERIFY(checker);
-        QCOMPARE(answers, QStringList{QStringLiteral(
-                              "Harbrix is still checking for updates. / The check has not "
-                              "finished yet; try again in a moment.")});
+        QCOMPARE(told(), QStringLiteral("Harbrix is still checking for updates. / The check has "
+                                        "not finished yet; try again in a moment."));
         server.release();
         QTRY_VERIFY_WITH_TIMEOUT(!checker->checking(), 10000);
         controller->checkForSoftwareUpdates();
-        QCOMPARE(answers.last(), QStringLiteral("Harbrix could not check for updates. / The "
-                                                "update server could not be reached."));
-        ui::Alert::setResponder(nullptr);
+        QCOMPARE(told(), QStringLiteral("Harbrix could not check for updates. / The update "
+                                        "server could not be reached."));
         qunsetenv("HARBRIX_UPDATE_SERVER");
     }
 

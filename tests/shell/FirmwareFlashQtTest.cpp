@@ -20,6 +20,7 @@
 #include "shell/QtMainRail.h"
 #include "shell/QuitGuard.h"
 #include "shell/Window.h"
+#include "support/ShownAlerts.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
 #include "ui/Alert.h"
@@ -83,10 +84,7 @@ class FirmwareFlashQtTest : public QObject {
         bindMainRailToQt();
     }
 
-    void cleanup() {
-        ui::Alert::setResponder(nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(!FirmwareFlash::anyRunning(), 20000);
-    }
+    void cleanup() { QTRY_VERIFY_WITH_TIMEOUT(!FirmwareFlash::anyRunning(), 20000); }
 
     void refusedFilesSayWhyAndSendNothing_data() {
         QTest::addColumn<QByteArray>("content");
@@ -179,22 +177,21 @@ class FirmwareFlashQtTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(pedal.received().contains(QStringLiteral("WRITE_FLASH 0 0")),
                                  15000);
 
-        QStringList asked;
-        ui::Alert::setResponder([&asked](const ui::Alert& alert) {
-            asked << alert.headline();
-            return QuitGuard::kKeepUpdating;
-        });
+        const auto asked = [] {
+            const ui::Alert* alert = test::waitForAlert();
+            return alert ? alert->headline() : QString();
+        };
         window->close();
-        QCOMPARE(asked, QStringList{QStringLiteral("A firmware update is running.")});
+        QCOMPARE(asked(), QStringLiteral("A firmware update is running."));
+        // Asked once at a time.
+        controller->quitAction()->trigger();
+        QVERIFY(test::answerAlert(QuitGuard::kKeepUpdating));
         QVERIFY(window->isVisible());
         QVERIFY(dialogOf(*controller)->running());
 
-        ui::Alert::setResponder([&asked](const ui::Alert& alert) {
-            asked << alert.headline();
-            return QuitGuard::kStopAndQuit;
-        });
         controller->quitAction()->trigger();
-        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked(), QStringLiteral("A firmware update is running."));
+        QVERIFY(test::answerAlert(QuitGuard::kStopAndQuit));
         QVERIFY(controller->quitGuard()->stopping());
         QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 15000);
         QVERIFY(!FirmwareFlash::anyRunning());
@@ -225,13 +222,8 @@ class FirmwareFlashQtTest : public QObject {
         flashing->firmwarePanelEnded(1, pedal.file("image.bin", std::string(60 * 256, 'T')));
         QTRY_VERIFY_WITH_TIMEOUT(pedal.received().contains(QStringLiteral("WRITE_PAGE 256 0")),
                                  15000);
-        int asked = 0;
-        ui::Alert::setResponder([&asked](const ui::Alert&) {
-            ++asked;
-            return QuitGuard::kStopAndQuit;
-        });
         std::raise(SIGTERM);
-        QTRY_COMPARE(asked, 1);
+        QVERIFY(test::answerAlert(QuitGuard::kStopAndQuit));
         QTRY_VERIFY_WITH_TIMEOUT(!flashing->window()->isVisible(), 15000);
         QCOMPARE(pedal.received().last(), QStringLiteral("REBOOTC 0 0"));
         QCOMPARE(dialogOf(*flashing)->outcome(), FirmwareFlash::Outcome::stopped);

@@ -20,6 +20,7 @@
 #include "shell/UpdatePresenter.h"
 #include "support/DeviceEvents.h"
 #include "support/HttpServer.h"
+#include "support/ShownAlerts.h"
 #include "support/TempDir.h"
 #include "ui/Alert.h"
 #include "updates/ApplicationInfo.h"
@@ -243,16 +244,13 @@ class WindowsQtTest : public QObject {
     }
 
     void upToDateIsAnAlert() {
-        QString shown;
-        ui::Alert::setResponder([&shown](const ui::Alert& alert) {
-            shown = alert.headline() + "|" + alert.finePrint();
-            return ui::Alert::kOK;
-        });
         UpdatePresenter presenter(nullptr);
         presenter.showUpToDate("You're up to date!", "You're running the most recent version.");
-        QCOMPARE(shown,
+        const ui::Alert* alert = test::waitForAlert();
+        QVERIFY(alert != nullptr);
+        QCOMPARE(alert->headline() + "|" + alert->finePrint(),
                  QStringLiteral("You're up to date!|You're running the most recent version."));
-        ui::Alert::setResponder({});
+        QVERIFY(test::answerAlert(ui::Alert::kOK));
     }
 };
 

@@ -1,11 +1,17 @@
-// Drag and drop on the Transfers screen against a simulated pedal, driven through the slot
-// grid's drag handlers: the operation each target and the Option (Alt) key offer, the drag
-// image, the target's look and the status line while the pointer moves, what each drop sends
-// to the pedal and in which order, and Swap and Move when the pedal refuses a write.
+// Drag and drop on the Transfers screen against a simulated pedal, made with the mouse and
+// keys through the window: the operation each target and the Option (Alt) key offer, the drag
+// picture over the window, the target's look and the status line while the pointer moves or
+// rests, what each drop sends to the pedal and in which order, Swap and Move when the pedal
+// refuses a write, and the pedal leaving mid-drag.
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
+#include "support/ShownAlerts.h"
 
 using namespace harbrix;
 using test::Dragging;
@@ -33,6 +39,23 @@ QPoint gap(TransfersSession& session) {
     return QPoint((left.right() + right.left()) / 2, left.center().y());
 }
 
+// Checks a condition at the moment the window turns to the empty screen, its pedal gone:
+// before the old screen has slid away.
+struct WhenTheEmptyScreenShows : QObject {
+    WhenTheEmptyScreenShows(TransfersSession& session, std::function<bool()> condition)
+        : condition_(std::move(condition)) {
+        session.app().nothing()->view()->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show && !held) held = condition_();
+        return false;
+    }
+    std::optional<bool> held;
+
+  private:
+    std::function<bool()> condition_;
+};
+
 }  // namespace
 
 class TransfersDragQtTest : public QObject {
@@ -53,9 +76,9 @@ class TransfersDragQtTest : public QObject {
         QVERIFY2(!dragging.start(session.slot(2)), "an empty slot cannot be dragged");
         QVERIFY2(!dragging.start(session.slot(9)), "nor one not read yet");
         QVERIFY(dragging.start(session.slot(0)));
-        QCOMPARE(dragging.drag()->mimeData()->data(TransfersBackground::kDragType),
-                 QByteArray("0"));
+        QCOMPARE(body->source(), session.slot(0));
         QCOMPARE(body->dragImageSuffix(), QStringLiteral("blank"));
+        QVERIFY(test::saveShot(dragging.shot(), QStringLiteral("drag-picture-blank")));
 
         const struct {
             std::size_t target;
@@ -84,11 +107,25 @@ class TransfersDragQtTest : public QObject {
             QCOMPARE(body->dragImageName(), QStringLiteral("Lead"));
             QVERIFY2(session.slot(step.target)->backgroundImage() == QLatin1String(step.look),
                      where);
-            if (step.target == 1 && step.modifiers == Qt::KeyboardModifiers())
-                QVERIFY(test::saveShot(dragging.shot(), QStringLiteral("drag-over-occupied")));
-            if (step.target == 1 && step.modifiers == Qt::AltModifier)
-                QVERIFY(test::saveShot(dragging.shot(), QStringLiteral("drag-over-occupied-alt")));
+            // The picture hangs below the pointer, showing the offer.
+            DragOverlay* picture = body->overlay();
+            QVERIFY2(picture->isVisible() && picture->suffix() == QLatin1String(step.image), where);
+            QCOMPARE(picture->pointer(),
+                     body->mapTo(session.window(), session.slot(step.target)->geometry().center()));
+            QVERIFY(test::saveShot(dragging.shot(),
+                                   QStringLiteral("drag-picture-") + QLatin1String(step.image)));
         }
+        // Option pressed and released while the pointer rests on slot 2: the offer, the picture,
+        // the target's look and the status line follow at once.
+        for (const auto& [keys, operation, image] :
+             {std::tuple{Qt::KeyboardModifiers(Qt::AltModifier), "Overwrite preset.", "nuke"},
+              std::tuple{Qt::KeyboardModifiers(), "Swap preset.", "swap"}}) {
+            dragging.hold(keys);
+            QCOMPARE(secondText(screen), QLatin1String(operation));
+            QCOMPARE(body->overlay()->suffix(), QLatin1String(image));
+        }
+        QCOMPARE(session.slot(1)->backgroundImage(),
+                 QStringLiteral("TRANSFERS_slot_100_hover_swap"));
         // Leaving a target clears its look and the offer.
         dragging.moveOver(session.slot(9));
         QCOMPARE(body->operation(), TransferOperation::none);
@@ -107,6 +144,8 @@ class TransfersDragQtTest : public QObject {
         dragging.leave();
         QCOMPARE(body->dragImageSuffix(), QStringLiteral("blank"));
         QCOMPARE(body->hovered(), nullptr);
+        QVERIFY(dragging.drop() == false);
+        QVERIFY(!body->dragging() && body->overlay()->isHidden());
 
         // Drops that run nothing: between slots, on the source, on a slot not read.
         const Names before = session.pedalNames();
@@ -116,6 +155,7 @@ class TransfersDragQtTest : public QObject {
             QVERIFY(dragging.start(session.slot(0)));
             dragging.moveTo(drop.first);
             QVERIFY2(!dragging.drop(), drop.second);
+            QVERIFY2(!body->dragging(), drop.second);
         }
         session.settle();
         QCOMPARE(session.pedalNames(), before);
@@ -205,6 +245,41 @@ class TransfersDragQtTest : public QObject {
         QCOMPARE(QString::fromStdString(session.pedalNames()[1]), slot1);
         QCOMPARE(QString::fromStdString(session.pedalNames()[2]), slot2);
         QCOMPARE(session.shownNames(), session.pedalNames());
+    }
+
+    // The pedal unplugged while its Delete question is open, and while a drag is halfway:
+    // by the time the window turns to the empty screen the question has closed unanswered
+    // and the drag has ended; the window lives on and nothing is sent.
+    void thePedalLeavingEndsTheQuestionAndTheDrag() {
+        {
+            TransfersSession session(pedals.path(), kPresets);
+            QVERIFY(session.ready());
+            QTest::mouseClick(session.slot(0)->clickArea(), Qt::LeftButton);
+            QTRY_COMPARE(session.screen().selected(), (std::set<std::size_t>{0}));
+            WhenTheEmptyScreenShows then(session, [] { return test::shownAlert() == nullptr; });
+            // Unplugged from inside whatever the click leaves running.
+            QTimer::singleShot(0, [&] { session.pedal().kill(); });
+            QTest::mouseClick(session.screen().deleteButton(), Qt::LeftButton);
+            QVERIFY(test::waitForAlert() != nullptr);
+            QTRY_VERIFY_WITH_TIMEOUT(then.held.has_value(), 15000);
+            QVERIFY2(*then.held, "the question outlived its pedal");
+            QVERIFY(session.received().empty());
+        }
+        TransfersSession session(pedals.path(), kPresets);
+        QVERIFY(session.ready());
+        Dragging dragging(session);
+        const QPoint from = session.slot(0)->geometry().center();
+        const QPoint to = session.slot(2)->geometry().center();
+        QVERIFY(dragging.start(session.slot(0)));
+        dragging.moveTo((from + to) / 2);
+        const QPointer<DragOverlay> picture = session.screen().body()->overlay();
+        WhenTheEmptyScreenShows then(session, [&] { return !picture || picture->isHidden(); });
+        session.pedal().kill();
+        QTRY_VERIFY_WITH_TIMEOUT(then.held.has_value(), 15000);
+        QVERIFY2(*then.held, "the drag outlived its pedal");
+        dragging.moveByAndRelease((to - from) / 2);
+        QVERIFY(session.window()->isVisible());
+        QVERIFY(session.received().empty());
     }
 };
 

@@ -1,16 +1,18 @@
 // Delete, staged exports and import on the Transfers screen against a simulated pedal: the
 // delete confirmation and its answers, the refusals while the pedal's presets are being
 // refreshed, staged files with the overwrite warning, an export that stops at a refused
-// write, files refused at staging, and an import that never replaces a file.
+// write, files refused at staging, and an import that never replaces a file. Questions and
+// file choosers are answered through the real alert and the real chooser.
 #include <QTest>
 
 #include <filesystem>
+#include <future>
 
 #include "TransfersHarness.h"
 #include "link/Model.h"
 #include "shell/Application.h"
 #include "shell/Shield.h"
-#include "transfers/FileChooser.h"
+#include "support/ShownAlerts.h"
 #include "ui/Alert.h"
 
 using namespace harbrix;
@@ -39,48 +41,6 @@ QString writeFile(const test::TempDir& folder, const std::string& name, const By
     return QString::fromStdString(folder.file(name));
 }
 
-// Answers every alert with `answer` and keeps what it was asked.
-struct Alerts {
-    explicit Alerts(QString reply = ui::Alert::kNo) : answer(std::move(reply)) {
-        ui::Alert::setResponder([this](const ui::Alert& alert) {
-            headlines << alert.headline();
-            finePrints << alert.finePrint();
-            buttons = alert.buttonTitles();
-            invisibleCancel = alert.invisibleCancel();
-            if (!shotName.isEmpty()) {
-                QImage window = shotWindow->grab().toImage();
-                auto& shown = const_cast<ui::Alert&>(alert);
-                shown.adjustSize();
-                QPainter painter(&window);
-                painter.drawPixmap((window.width() / window.devicePixelRatio() - shown.width()) / 2,
-                                   200, shown.grab());
-                painter.end();
-                test::saveShot(window, shotName);
-                shotName.clear();
-            }
-            return answer;
-        });
-    }
-    ~Alerts() { ui::Alert::setResponder({}); }
-    QString answer;
-    QStringList headlines;
-    QStringList finePrints;
-    QStringList buttons;
-    bool invisibleCancel = false;
-    QString shotName;
-    QWidget* shotWindow = nullptr;
-};
-
-// Answers the file choosers with the paths given, in turn ("" cancels).
-struct Choosers {
-    Choosers() {
-        FileChooser::setResponder(
-            [this](bool) { return answers.isEmpty() ? QString() : answers.takeFirst(); });
-    }
-    ~Choosers() { FileChooser::setResponder({}); }
-    QStringList answers;
-};
-
 }  // namespace
 
 class TransfersFilesQtTest : public QObject {
@@ -94,21 +54,22 @@ class TransfersFilesQtTest : public QObject {
         TransfersSession session(pedals.path(), kPresets, {"--error", "ERASE_PRESET@4=5"});
         QVERIFY(session.ready());
         Transfers& screen = session.screen();
-        Alerts alerts;
-        alerts.shotWindow = session.window();
         QTest::mouseClick(session.slot(0)->clickArea(), Qt::LeftButton);
         QTRY_COMPARE(screen.selected(), (std::set<std::size_t>{0}));
 
         // "No", and Escape (the invisible Cancel): nothing changes, the selection stays.
-        for (const QString& answer : {ui::Alert::kNo, ui::Alert::kCancel}) {
-            alerts.answer = answer;
+        for (const bool escape : {false, true}) {
             QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
+            const ui::Alert* alert = test::waitForAlert();
+            QVERIFY(alert != nullptr);
             QCOMPARE(
-                alerts.headlines.last(),
+                alert->headline(),
                 QStringLiteral("Deleted preset cannot be restored. Would you like to continue?"));
-            QCOMPARE(alerts.finePrints.last(), QStringLiteral("Edit > Undo puts the preset back."));
-            QCOMPARE(alerts.buttons, (QStringList{"Yes", "No"}));
-            QVERIFY(alerts.invisibleCancel);
+            QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts the preset back."));
+            QCOMPARE(alert->buttonTitles(), (QStringList{"Yes", "No"}));
+            QVERIFY(escape ? test::pressOnAlert(Qt::Key_Escape)
+                           : test::answerAlert(ui::Alert::kNo));
+            QTRY_VERIFY(test::shownAlert() == nullptr);
             QCOMPARE(screen.selected(), (std::set<std::size_t>{0}));
         }
         session.settle();
@@ -118,12 +79,15 @@ class TransfersFilesQtTest : public QObject {
         QTest::mouseClick(screen.selectAllButton(), Qt::LeftButton);
         screen.slot(6)->setSelected(false);
         screen.slot(7)->setSelected(false);
-        alerts.answer = ui::Alert::kYes;
-        alerts.shotName = QStringLiteral("delete-confirmation");
         QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
-        QCOMPARE(alerts.headlines.last(),
+        const ui::Alert* alert = test::waitForAlert();
+        QVERIFY(alert != nullptr);
+        QCOMPARE(alert->headline(),
                  QStringLiteral("Deleted presets cannot be restored. Would you like to continue?"));
-        QCOMPARE(alerts.finePrints.last(), QStringLiteral("Edit > Undo puts the presets back."));
+        QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts the presets back."));
+        QVERIFY(test::saveShot(test::windowWithAlert(session.window(), test::shownAlert()),
+                               QStringLiteral("delete-confirmation")));
+        QVERIFY(test::answerAlert(ui::Alert::kYes));
         QVERIFY(screen.deleting());
         QVERIFY(Shield::shieldsUp());
         QVERIFY(screen.selected().empty());
@@ -142,28 +106,31 @@ class TransfersFilesQtTest : public QObject {
         TransfersSession session(pedals.path(), kPresets);
         QVERIFY(session.ready());
         Transfers& screen = session.screen();
-        Alerts alerts(ui::Alert::kYes);
-        Choosers choosers;
-        test::TempDir files;
-        choosers.answers << writeFile(files, "File.qorpreset",
-                                      fileBytes(0x601, presetBytes("File")));
         QTest::mouseClick(session.slot(1)->clickArea(), Qt::LeftButton);
         QTRY_COMPARE(screen.selected(), (std::set<std::size_t>{1}));
         session.device()->setRefreshing(true);
-        const QString refresh = QString::fromLatin1(Transfers::kRefreshingHeadline);
+        // Each refusal is a notice the user dismisses with OK.
+        const auto refused = [] {
+            const ui::Alert* notice = test::waitForAlert();
+            return notice != nullptr &&
+                   notice->headline() == QLatin1String(Transfers::kRefreshingHeadline) &&
+                   notice->buttonTitles() == QStringList{ui::Alert::kOK} &&
+                   test::answerAlert(ui::Alert::kOK);
+        };
 
         QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
-        QCOMPARE(alerts.headlines, (QStringList{alerts.headlines.first(), refresh}));
+        QVERIFY(test::answerAlert(ui::Alert::kYes));
+        QVERIFY(refused());
         QCOMPARE(screen.selected(), (std::set<std::size_t>{1}));
         test::Dragging dragging(session);
         QVERIFY(!dragging.start(session.slot(0)));
+        QVERIFY(refused());
         test::doubleClick(session.slot(0)->clickArea());
-        QTRY_COMPARE(alerts.headlines.size(), qsizetype(4));
+        QVERIFY(refused());
         QVERIFY(!session.slot(0)->editing());
         QTest::mouseClick(session.slot(2)->addButton(), Qt::LeftButton);
-        QCOMPARE(alerts.headlines.size(), qsizetype(5));
+        QVERIFY(refused());
         QVERIFY(screen.exports().empty());
-        for (const QString& headline : alerts.headlines.mid(1)) QCOMPARE(headline, refresh);
         session.settle();
         QVERIFY(session.received().empty());
         session.device()->setRefreshing(false);
@@ -174,14 +141,16 @@ class TransfersFilesQtTest : public QObject {
         QVERIFY(session.ready());
         Transfers& screen = session.screen();
         test::TempDir files;
-        Choosers choosers;
+        const QString staged[] = {
+            writeFile(files, "A.qorpreset", fileBytes(0x601, presetBytes("File A", 7))),
+            writeFile(files, "B.qorpreset", fileBytes(0x601, presetBytes("File B", 8))),
+            writeFile(files, "C.qorpreset", fileBytes(0x601, presetBytes("File C", 9)))};
         const auto stageAll = [&] {
-            choosers.answers = {
-                writeFile(files, "A.qorpreset", fileBytes(0x601, presetBytes("File A", 7))),
-                writeFile(files, "B.qorpreset", fileBytes(0x601, presetBytes("File B", 8))),
-                writeFile(files, "C.qorpreset", fileBytes(0x601, presetBytes("File C", 9)))};
-            for (const std::size_t index : {2, 3, 1})
-                QTest::mouseClick(session.slot(index)->addButton(), Qt::LeftButton);
+            const std::size_t onto[] = {2, 3, 1};
+            for (int i = 0; i < 3; ++i) {
+                QTest::mouseClick(session.slot(onto[i])->addButton(), Qt::LeftButton);
+                QVERIFY(test::answerFileDialog(staged[i]));
+            }
         };
         QTest::mouseClick(session.slot(0)->clickArea(), Qt::LeftButton);
         QTRY_VERIFY(!screen.selected().empty());
@@ -227,12 +196,12 @@ class TransfersFilesQtTest : public QObject {
         QVERIFY(session.ready());
         Transfers& screen = session.screen();
         test::TempDir files;
-        Choosers choosers;
-        for (const char* name : {"One", "Two", "Three"})
-            choosers.answers << writeFile(files, std::string(name) + ".qorpreset",
-                                          fileBytes(0x601, presetBytes(name, 1)));
-        for (const std::size_t index : {2, 3, 5})
+        const std::pair<std::size_t, const char*> files_[] = {{2, "One"}, {3, "Two"}, {5, "Three"}};
+        for (const auto& [index, name] : files_) {
             QTest::mouseClick(session.slot(index)->addButton(), Qt::LeftButton);
+            QVERIFY(test::answerFileDialog(writeFile(files, std::string(name) + ".qorpreset",
+                                                     fileBytes(0x601, presetBytes(name, 1)))));
+        }
         QTest::mouseClick(screen.exportButton(), Qt::LeftButton);
         QTRY_COMPARE(screen.notice()->notice(),
                      QStringLiteral("Slot 4 could not be written; its file and the 1 after it are "
@@ -251,7 +220,6 @@ class TransfersFilesQtTest : public QObject {
         QVERIFY(session.ready());
         Transfers& screen = session.screen();
         test::TempDir files;
-        Choosers choosers;
         Bytes shortFile = fileBytes(0x601, presetBytes("Short"));
         shortFile.pop_back();
         Bytes longBody = presetBytes("Long");
@@ -266,19 +234,17 @@ class TransfersFilesQtTest : public QObject {
              "Not staged: Short.qorpreset is 111 bytes long; a preset file holds at least 112."},
             {writeFile(files, "Long.qorpreset", fileBytes(0x601, longBody)),
              "Not staged: Long.qorpreset holds a 105-byte preset; the MIV3 takes 104."},
-            {QString::fromStdString(files.file("Gone.qorpreset")),
-             "Not staged: Gone.qorpreset cannot be read."},
         };
         for (const auto& c : cases) {
-            choosers.answers = {c.path};
             QTest::mouseClick(session.slot(2)->addButton(), Qt::LeftButton);
+            QVERIFY(test::answerFileDialog(c.path));
             QCOMPARE(screen.notice()->notice(), c.notice);
             QVERIFY(screen.exports().empty());
             QVERIFY(!session.slot(2)->exportPreset());
         }
         // Cancelling the chooser changes nothing and says nothing.
-        choosers.answers = {QString()};
         QTest::mouseClick(session.slot(2)->addButton(), Qt::LeftButton);
+        QVERIFY(test::answerFileDialog(QString()));
         QVERIFY(!screen.notice()->isPosted());
     }
 
@@ -289,10 +255,9 @@ class TransfersFilesQtTest : public QObject {
         test::TempDir folder;
         test::writeText(folder.file("Lead.qorpreset"), "1");
         test::writeText(folder.file("Lead-2.qorpreset"), "2");
-        Choosers choosers;
-        choosers.answers = {QString::fromStdString(folder.path())};
         for (const std::size_t index : {0, 6, 7}) screen.slot(index)->setSelected(true);
         QTest::mouseClick(screen.importButton(), Qt::LeftButton);
+        QVERIFY(test::answerFileDialog(QString::fromStdString(folder.path())));
         QVERIFY(screen.selected().empty());
         QTRY_VERIFY(!screen.importing());
         std::set<std::string> names;
@@ -308,10 +273,17 @@ class TransfersFilesQtTest : public QObject {
         QCOMPARE(lead.substr(4, 4), std::string("\x01\x06\x00\x00", 4));
         QVERIFY(!screen.notice()->isPosted());
 
-        // A folder that is gone by the time the files are written: said so.
-        choosers.answers = {QString::fromStdString(folder.file("gone"))};
+        // A folder that is gone by the time the files are written: said so. The files wait
+        // behind the test's own work on the disk rail while the folder goes.
+        const std::string gone = folder.file("gone");
+        std::filesystem::create_directory(gone);
+        std::promise<void> hold;
+        rail(Rails::disk(), [held = hold.get_future().share()] { held.wait(); });
         screen.slot(4)->setSelected(true);
         QTest::mouseClick(screen.importButton(), Qt::LeftButton);
+        QVERIFY(test::answerFileDialog(QString::fromStdString(gone)));
+        std::filesystem::remove(gone);
+        hold.set_value();
         QTRY_COMPARE(
             screen.notice()->notice(),
             QStringLiteral("1 file could not be written: Crunch.qorpreset (the folder is gone)."));

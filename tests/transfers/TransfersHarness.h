@@ -1,15 +1,12 @@
 // Helpers for the Transfers screen's tests: the real application finding a simulated MIV3
 // through real discovery, its Transfers screen shown, the pedal's slots read back from the
-// simulator's state file, drags driven through the slot grid's drag handlers, and
+// simulator's state file, drags made with the mouse and keys through the window, and
 // screenshots saved into build/screenshots/transfers/.
 #pragma once
 
 #include <QDir>
-#include <QDrag>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QPainter>
 #include <QTest>
+#include <QWindow>
 
 #include <fstream>
 #include <map>
@@ -28,7 +25,6 @@
 #include "support/Simulator.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
-#include "transfers/DragImage.h"
 #include "transfers/Transfers.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
@@ -197,75 +193,75 @@ class TransfersSession {
     DeviceRef device_;
 };
 
-// Drags a slot's preset over the grid through the drop target's handlers, as the platform
-// would while the pointer moves and Option (Alt) is pressed or released.
+// Drags a slot's preset over the grid as a user does, through the window: the button pressed
+// on the slot, the pointer moved, Option (Alt) pressed or released, the button released.
 class Dragging {
   public:
-    explicit Dragging(TransfersSession& session) : session_(session) {
-        TransfersBackground::setDragRunner([this](QDrag* drag) { drag_ = drag; });
-    }
-    ~Dragging() { TransfersBackground::setDragRunner({}); }
+    explicit Dragging(TransfersSession& session) : session_(session) {}
 
-    // Presses on the slot and moves the pointer until the slot starts a drag; false when it
-    // did not start one.
+    // Presses on the slot and moves the pointer until the slot starts a drag; false (the
+    // button released again) when it did not start one.
     bool start(Slot* slot) {
-        drag_ = nullptr;
         QWidget* area = slot->clickArea();
-        const QPoint from = area->rect().center();
-        QTest::mousePress(area, Qt::LeftButton, {}, from);
-        QTest::mouseMove(area, from + QPoint(6, 4));
-        QTest::mouseMove(area, from + QPoint(14, 8));
-        QTest::mouseRelease(area, Qt::LeftButton, {}, from + QPoint(14, 8));
-        return drag_ != nullptr;
+        const QPoint from = area->mapTo(session_.window(), area->rect().center());
+        QTest::mousePress(window(), Qt::LeftButton, keys_, from);
+        move(from + QPoint(6, 4));
+        move(from + QPoint(14, 8));
+        if (session_.screen().body()->dragging()) return true;
+        QTest::mouseRelease(window(), Qt::LeftButton, keys_, pointer_);
+        return false;
     }
-    QDrag* drag() const { return drag_; }
 
-    // The pointer over a point of the slot area.
+    // The pointer over a point of the slot area, with those modifier keys held.
     void moveTo(const QPoint& point, Qt::KeyboardModifiers modifiers = {}) {
-        pointer_ = point;
-        TransfersBackground* body = session_.screen().body();
-        if (!entered_) {
-            QDragEnterEvent enter(point, Qt::MoveAction, drag_->mimeData(), Qt::LeftButton,
-                                  modifiers);
-            QCoreApplication::sendEvent(body, &enter);
-            entered_ = true;
-        }
-        QDragMoveEvent move(point, Qt::MoveAction, drag_->mimeData(), Qt::LeftButton, modifiers);
-        QCoreApplication::sendEvent(body, &move);
+        hold(modifiers);
+        move(session_.screen().body()->mapTo(session_.window(), point));
     }
     void moveOver(Slot* slot, Qt::KeyboardModifiers modifiers = {}) {
         moveTo(slot->geometry().center(), modifiers);
     }
-    void leave() {
-        QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(session_.screen().body(), &leave);
-        entered_ = false;
+    // The pointer out of the slot area, over the header.
+    void leave() { move(QPoint(session_.window()->width() / 2, 40)); }
+    // Presses and releases modifier keys until exactly these are held; the pointer rests.
+    void hold(Qt::KeyboardModifiers modifiers) {
+        for (const auto& [key, flag] : {std::pair{Qt::Key_Shift, Qt::ShiftModifier},
+                                        std::pair{Qt::Key_Alt, Qt::AltModifier}}) {
+            const bool press = modifiers.testFlag(flag);
+            if (press == keys_.testFlag(flag)) continue;
+            // A modifier's own event carries the keys held before it.
+            QTest::simulateEvent(window(), press, key, keys_, QString(), false);
+            keys_.setFlag(flag, press);
+        }
     }
-    // True when the drop was taken.
+    // Releases the button where the pointer is, with those keys held; true when the drop was
+    // to run an operation.
     bool drop(Qt::KeyboardModifiers modifiers = {}) {
-        QDropEvent drop(pointer_, Qt::MoveAction, drag_->mimeData(), Qt::LeftButton, modifiers);
-        QCoreApplication::sendEvent(session_.screen().body(), &drop);
-        entered_ = false;
-        return drop.isAccepted();
+        hold(modifiers);
+        const bool runs = session_.screen().body()->operation() != TransferOperation::none;
+        QTest::mouseRelease(window(), Qt::LeftButton, keys_, pointer_);
+        hold({});
+        return runs;
+    }
+    // Moves the pointer by that much and releases the button, touching nothing but the window
+    // (whose screen may have gone).
+    void moveByAndRelease(const QPoint& delta) {
+        move(pointer_ + delta);
+        QTest::mouseRelease(window(), Qt::LeftButton, keys_, pointer_);
     }
 
-    // The window with the drag image drawn where the platform would show it.
-    QImage shot() {
-        QImage image = session_.windowShot();
-        TransfersBackground* body = session_.screen().body();
-        const QPixmap picture = DragImage::image(body->dragImageSuffix(), body->dragImageName(),
-                                                 image.devicePixelRatio());
-        QPainter painter(&image);
-        const QPoint at = body->mapTo(session_.window(), pointer_) - drag_->hotSpot();
-        painter.drawPixmap(at, picture);
-        return image;
-    }
+    // The window as it shows now, the drag picture included.
+    QImage shot() { return session_.windowShot(); }
 
   private:
+    QWindow* window() { return session_.window()->windowHandle(); }
+    void move(const QPoint& inWindow) {
+        pointer_ = inWindow;
+        QTest::mouseEvent(QTest::MouseMove, window(), Qt::NoButton, keys_, inWindow);
+    }
+
     TransfersSession& session_;
-    QPointer<QDrag> drag_;
     QPoint pointer_;
-    bool entered_ = false;
+    Qt::KeyboardModifiers keys_;
 };
 
 }  // namespace harbrix::test

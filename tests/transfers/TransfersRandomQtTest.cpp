@@ -12,7 +12,7 @@
 #include "TransfersHarness.h"
 #include "link/Model.h"
 #include "shell/Application.h"
-#include "transfers/FileChooser.h"
+#include "support/ShownAlerts.h"
 #include "ui/Alert.h"
 
 using namespace harbrix;
@@ -86,7 +86,6 @@ class TransfersRandomQtTest : public QObject {
         Transfers& screen = session.screen();
         QSignalSpy notices(screen.notice(), &Notice::posted);
         test::Dragging dragging(session);
-        ui::Alert::setResponder([](const ui::Alert&) { return ui::Alert::kYes; });
         test::TempDir files;
         std::vector<std::pair<QString, Bytes>> stageable;
         for (int i = 1; i <= 6; ++i) {
@@ -96,8 +95,6 @@ class TransfersRandomQtTest : public QObject {
             test::writeText(path, std::string(bytes.begin(), bytes.end()));
             stageable.emplace_back(QString::fromStdString(path), body);
         }
-        QString chosen;
-        FileChooser::setResponder([&](bool) { return chosen; });
 
         std::map<std::size_t, Bytes> staged;  // what the test staged, by slot
         std::map<std::string, int> counts;
@@ -170,6 +167,7 @@ class TransfersRandomQtTest : public QObject {
                     doomed.insert(occupied[pick(occupied.size())]);
                 for (const std::size_t index : doomed) screen.slot(index)->setSelected(true);
                 QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
+                QVERIFY2(test::answerAlert(ui::Alert::kYes), where);
                 QTRY_VERIFY2(!screen.deleting(), where);
                 // Each slot erased or, refused, kept.
                 std::vector<Change> combos = {{}};
@@ -197,8 +195,8 @@ class TransfersRandomQtTest : public QObject {
                     if (!staged.count(index)) free.push_back(index);
                 const std::size_t index = free[pick(free.size())];
                 const auto& file = stageable[pick(stageable.size())];
-                chosen = file.first;
                 QTest::mouseClick(session.slot(index)->addButton(), Qt::LeftButton);
+                QVERIFY2(test::answerFileDialog(file.first), where);
                 staged[index] = file.second;
             } else if (kind == "export") {
                 QTest::mouseClick(screen.exportButton(), Qt::LeftButton);
@@ -241,8 +239,6 @@ class TransfersRandomQtTest : public QObject {
             }
             QCOMPARE(screen.exports().size(), staged.size());
         }
-        ui::Alert::setResponder({});
-        FileChooser::setResponder({});
         for (const auto& [kind, count] : counts) qInfo("%s: %d", kind.c_str(), count);
         qInfo("notices: %d", int(notices.count()));
         QCOMPARE(counts.size(), std::size_t(9));

@@ -2,6 +2,7 @@
 // back with Ctrl+Z and done again with Ctrl+Shift+Z, the menu naming the operation, and the
 // screen following the pedal.
 #include <QMenuBar>
+#include <QPainter>
 #include <QTest>
 
 #include "TransfersHarness.h"
