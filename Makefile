@@ -1,6 +1,7 @@
 # make run   installs what is missing, builds, starts Harbrix with a simulated MIV3
 #            (PEDALS="MIV3 NAX3" for more pedals; RUN_SECONDS=N to end by itself)
-# make test  installs what is missing, builds, runs every test (plain, package, ASan+UBSan, TSan, fuzz smoke)
+# make test  installs what is missing, builds, checks the source rules, runs every test (plain,
+#            package, ASan+UBSan, TSan, fuzz smoke)
 # make fuzz  runs the fuzz targets for FUZZ_SECONDS each
 # make package  builds the Debian package into build/package/
 JOBS ?= 2
@@ -11,7 +12,7 @@ SMOKE_SECONDS ?= 5
 CMAKE_FLAGS ?=
 CTEST = ctest --output-on-failure -j$(JOBS)
 
-.PHONY: all deps fonts build run test unit package package-check asan tsan fuzz fuzz-build fuzz-smoke format clean
+.PHONY: all deps fonts build run test rules unit package package-check asan tsan fuzz fuzz-build fuzz-smoke format clean
 
 all: build
 
@@ -30,7 +31,10 @@ build: deps fonts build/build.ninja
 run: build
 	@PEDALS="$(PEDALS)" RUN_SECONDS="$(RUN_SECONDS)" scripts/run-simulated.sh
 
-unit: build
+rules:
+	@scripts/check-sources.sh
+
+unit: rules build
 	cd build && $(CTEST)
 
 package: build
