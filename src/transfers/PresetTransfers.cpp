@@ -186,10 +186,16 @@ TransferResult PresetTransfers::runRename(QORUARTDevice& device, const PresetRef
 PresetTransfers::PresetTransfers(std::weak_ptr<QORUARTDevice> device)
     : device_(std::move(device)) {}
 
+bool PresetTransfers::refuse(std::string why) {
+    refusal_ = std::move(why);
+    return false;
+}
+
 bool PresetTransfers::post(Kind kind, const std::vector<std::size_t>& touched, Work work,
                            Completion done) {
     const DeviceRef device = device_.lock();
-    if (!device || !device->queue()) return false;
+    if (!device || !device->queue()) return refuse({});
+    refusal_.clear();
     std::map<std::size_t, PresetRef> before;
     for (const std::size_t slot : touched) before[slot] = device->cachedPreset(slot);
     std::weak_ptr<QORUARTDevice> weak = device;
@@ -225,13 +231,33 @@ PresetRef occupied(const QORUARTDevice& device, std::size_t slot) {
     return preset && !preset->empty() ? preset : nullptr;
 }
 
-bool knownEmpty(const QORUARTDevice& device, std::size_t slot) {
-    const PresetRef preset = device.cachedPreset(slot);
-    return preset && preset->empty();
-}
-
 bool inRange(const QORUARTDevice& device, std::size_t slot) {
     return slot < device.presetsSchema().presets;
+}
+
+// "; nothing was moved.": the end of a refusal.
+std::string nothingWas(Kind kind) {
+    return std::string("; nothing was ") + wording(kind).participle + ".";
+}
+
+// Why `to` cannot take the preset of `from`; empty when it can: a slot of this pedal whose
+// contents are known and, unless it may be overwritten, empty.
+std::string targetRefusal(const QORUARTDevice& device, Kind kind, std::size_t from, std::size_t to,
+                          bool overwrite) {
+    if (to == from) return slotName(to) + " cannot take its own preset" + nothingWas(kind);
+    if (!inRange(device, to)) return slotName(to) + " is not on this pedal" + nothingWas(kind);
+    const PresetRef target = device.cachedPreset(to);
+    if (!target) return slotName(to) + " has not been read yet" + nothingWas(kind);
+    if (!overwrite && !target->empty())
+        return slotName(to) + " is no longer empty" + nothingWas(kind);
+    return {};
+}
+
+// Why `slot` has no preset to give.
+std::string sourceRefusal(const QORUARTDevice& device, Kind kind, std::size_t slot) {
+    return slotName(slot) +
+           (device.cachedPreset(slot) ? " no longer holds a preset" : " has not been read yet") +
+           nothingWas(kind);
 }
 
 // Hands each slot on to `done` on the main rail.
@@ -244,9 +270,11 @@ PresetTransfers::SlotDone onMainRail(PresetTransfers::SlotDone done) {
 
 bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
     const DeviceRef device = device_.lock();
-    if (!device || from == to || !inRange(*device, to) || !knownEmpty(*device, to)) return false;
+    if (!device) return refuse({});
+    if (std::string why = targetRefusal(*device, Kind::move, from, to, false); !why.empty())
+        return refuse(std::move(why));
     const PresetRef source = occupied(*device, from);
-    if (!source) return false;
+    if (!source) return refuse(sourceRefusal(*device, Kind::move, from));
     const PresetRef snapshot = source->copy();
     return post(
         Kind::move, {from, to},
@@ -258,14 +286,15 @@ bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
 
 bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Completion done) {
     const DeviceRef device = device_.lock();
-    if (!device || from == to || !inRange(*device, to)) return false;
-    const PresetRef target = device->cachedPreset(to);
-    if (!target || (!overwrite && !target->empty())) return false;
+    if (!device) return refuse({});
+    const Kind kind = overwrite ? Kind::overwrite : Kind::copy;
+    if (std::string why = targetRefusal(*device, kind, from, to, overwrite); !why.empty())
+        return refuse(std::move(why));
     const PresetRef source = occupied(*device, from);
-    if (!source) return false;
+    if (!source) return refuse(sourceRefusal(*device, kind, from));
     const PresetRef snapshot = source->copy();
     return post(
-        overwrite ? Kind::overwrite : Kind::copy, {from, to},
+        kind, {from, to},
         [snapshot, from, to, overwrite](QORUARTDevice& pedal) {
             return JournaledTransfers::copy(pedal, snapshot, from, to, overwrite);
         },
@@ -274,10 +303,11 @@ bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Com
 
 bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done) {
     const DeviceRef device = device_.lock();
-    if (!device || a == b) return false;
+    if (!device) return refuse({});
+    if (a == b) return refuse(slotName(a) + " cannot swap with itself" + nothingWas(Kind::swap));
     const PresetRef presetA = occupied(*device, a);
     const PresetRef presetB = occupied(*device, b);
-    if (!presetA || !presetB) return false;
+    if (!presetA || !presetB) return refuse(sourceRefusal(*device, Kind::swap, presetA ? b : a));
     const PresetRef snapshotA = presetA->copy();
     const PresetRef snapshotB = presetB->copy();
     return post(
@@ -289,7 +319,7 @@ bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done) {
 }
 
 bool PresetTransfers::erase(std::vector<std::size_t> slots, SlotDone erased, Completion done) {
-    if (slots.empty()) return false;
+    if (slots.empty()) return refuse({});
     return post(
         Kind::erase, slots,
         [slots, erased = onMainRail(std::move(erased))](QORUARTDevice& pedal) {
@@ -300,10 +330,14 @@ bool PresetTransfers::erase(std::vector<std::size_t> slots, SlotDone erased, Com
 
 bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, Completion done) {
     const DeviceRef device = device_.lock();
-    if (!device || staged.empty()) return false;
+    if (!device) return refuse({});
+    if (staged.empty()) return refuse("No file is staged" + nothingWas(Kind::write));
     std::vector<std::size_t> touched;
     for (const StagedWrite& write : staged) {
-        if (!write.preset || !inRange(*device, write.slot)) return false;
+        if (!write.preset)
+            return refuse(slotName(write.slot) + " has no file staged" + nothingWas(Kind::write));
+        if (!inRange(*device, write.slot))
+            return refuse(slotName(write.slot) + " is not on this pedal" + nothingWas(Kind::write));
         touched.push_back(write.slot);
     }
     return post(
@@ -316,15 +350,16 @@ bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, C
 
 bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completion done) {
     const DeviceRef device = device_.lock();
-    if (!device) return false;
+    if (!device) return refuse({});
     const PresetRef cached = occupied(*device, slot);
-    if (!cached) return false;
+    if (!cached) return refuse(sourceRefusal(*device, Kind::rename, slot));
     const std::string oldName = cached->name();
     // The cached preset keeps its name until the pedal has taken the new one: a refused
     // write then leaves nothing to put back.
     const PresetRef renamed = cached->copy();
     renamed->setName(name);
-    if (renamed->name() == oldName) return false;
+    // The name it has: nothing to do, and nothing to say.
+    if (renamed->name() == oldName) return refuse({});
     return post(
         Kind::rename, {slot},
         [renamed, slot, oldName](QORUARTDevice& pedal) {

@@ -10,7 +10,8 @@
 //   checks that no slot it touches has changed in the cache since the snapshots were taken,
 //   so two operations queued back to back never lose a preset. The completion runs on the
 //   main rail. They return false, having posted nothing, when there is nothing to do: no
-//   pedal, a source without a preset, or a target whose contents are not known.
+//   pedal, a source without a preset, or a target whose contents are not known; refusal()
+//   then says why.
 // Each call is one whole operation; a caller that records operations (to undo them) knows
 // the slots it named, and the result says what each of them held before. The member
 // operations are journaled (JournaledTransfers); the `run...` forms are not, so callers that
@@ -98,6 +99,10 @@ class PresetTransfers {
     // False, sending nothing, when the slot holds no preset or the name it would end up with
     // is the name it has.
     bool rename(std::size_t slot, const std::string& name, Completion done);
+    // Why the last of these operations posted nothing, as one line for the user ("Slot 5 is
+    // no longer empty; nothing was moved."); empty after one that posted, and when there is
+    // nothing to say (the pedal has gone, the name is the one it has).
+    const std::string& refusal() const { return refusal_; }
 
   private:
     using Work = std::function<TransferResult(QORUARTDevice&)>;
@@ -105,8 +110,11 @@ class PresetTransfers {
     // when any of them has been replaced by the time it runs.
     bool post(TransferResult::Kind kind, const std::vector<std::size_t>& touched, Work work,
               Completion done);
+    // Keeps why and answers false.
+    bool refuse(std::string why);
 
     std::weak_ptr<QORUARTDevice> device_;
+    std::string refusal_;
 };
 
 // "Slot 12": a slot as notices name it.

@@ -143,7 +143,10 @@ class Transfers : public QObject,
     DeviceRef deviceUnlessRefreshing();
     void alertRefreshing();
     // What a finished operation reports back.
+    PresetTransfers::Completion transferDone();
     void transferEnded(const TransferResult& result);
+    // Says why an operation was refused before it was sent.
+    void transferPosted(bool posted);
     // The user said "Yes" to deleting the slots asked about.
     void deleteConfirmed(const std::vector<std::size_t>& asked);
     void deleteEnded(const TransferResult& result);

@@ -20,22 +20,26 @@ std::vector<std::size_t> sorted(const std::set<std::size_t>& indices) {
 }  // namespace
 
 void Transfers::movePreset(std::size_t from, std::size_t to) {
-    transfers_.move(from, to, [guard = QPointer<Transfers>(this)](const TransferResult& result) {
-        if (guard) guard->transferEnded(result);
-    });
+    transferPosted(transfers_.move(from, to, transferDone()));
 }
 
 void Transfers::copyPreset(std::size_t from, std::size_t to, bool overwrite) {
-    transfers_.copy(from, to, overwrite,
-                    [guard = QPointer<Transfers>(this)](const TransferResult& result) {
-                        if (guard) guard->transferEnded(result);
-                    });
+    transferPosted(transfers_.copy(from, to, overwrite, transferDone()));
 }
 
 void Transfers::swapPreset(std::size_t a, std::size_t b) {
-    transfers_.swap(a, b, [guard = QPointer<Transfers>(this)](const TransferResult& result) {
+    transferPosted(transfers_.swap(a, b, transferDone()));
+}
+
+PresetTransfers::Completion Transfers::transferDone() {
+    return [guard = QPointer<Transfers>(this)](const TransferResult& result) {
         if (guard) guard->transferEnded(result);
-    });
+    };
+}
+
+void Transfers::transferPosted(bool posted) {
+    // Refused before anything was sent: the notice says why.
+    if (!posted) postNotice(transfers_.refusal());
 }
 
 void Transfers::runTransfer(TransferOperation operation, std::size_t from, std::size_t to) {
@@ -134,7 +138,7 @@ void Transfers::exportPresets() {
     for (const std::size_t index : exports_)
         if (const PresetRef& file = slots_[index]->exportPreset()) staged.push_back({index, file});
     const QPointer<Transfers> guard(this);
-    transfers_.write(
+    transferPosted(transfers_.write(
         staged,
         [guard](std::size_t index) {
             if (!guard) return;
@@ -143,9 +147,7 @@ void Transfers::exportPresets() {
             guard->exports_.erase(index);
             guard->reloadPreset(index);
         },
-        [guard](const TransferResult& result) {
-            if (guard) guard->transferEnded(result);
-        });
+        transferDone()));
 }
 
 void Transfers::cancelTransfer() {

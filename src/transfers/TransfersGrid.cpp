@@ -222,7 +222,10 @@ void Transfers::controlTextDidEndEditing() {
                           [guard = QPointer<Transfers>(this), slot](const TransferResult& result) {
                               if (guard) guard->renameWritten(slot, result);
                           });
-    if (!posted) return;
+    if (!posted) {
+        transferPosted(false);
+        return;
+    }
     // The name shows at once, as the pedal will hold it.
     const PresetRef renamed = cached->copy();
     renamed->setName(text);

@@ -214,14 +214,37 @@ TEST_F(PresetTransfersTest, EraseGoesOnPastAFailureAndWriteStopsAtOne) {
 TEST_F(PresetTransfersTest, PostedOperationsRefuseWhatWouldLoseAPreset) {
     PresetTransfers transfers(device);
     const auto nothing = [](const TransferResult&) {};
-    EXPECT_FALSE(transfers.move(2, 2, nothing)) << "onto itself";
-    EXPECT_FALSE(transfers.move(2, 4, nothing)) << "onto an occupied slot";
-    EXPECT_FALSE(transfers.move(7, 8, nothing)) << "from an empty slot";
-    EXPECT_FALSE(transfers.move(2, 12, nothing)) << "onto a slot not read yet";
-    EXPECT_FALSE(transfers.copy(2, 12, true, nothing)) << "overwriting a slot not read yet";
-    EXPECT_FALSE(transfers.swap(2, 7, nothing)) << "with an empty slot";
-    EXPECT_FALSE(transfers.rename(2, "Lead", nothing)) << "an unchanged name";
-    EXPECT_FALSE(transfers.rename(7, "Name", nothing)) << "an empty slot";
+    // Each refusal says why, for the notice line; an unchanged name has nothing to say.
+    const struct {
+        std::function<bool()> run;
+        std::string refusal;
+    } refusals[] = {
+        {[&] { return transfers.move(2, 2, nothing); },
+         "Slot 3 cannot take its own preset; nothing was moved."},
+        {[&] { return transfers.move(2, 4, nothing); },
+         "Slot 5 is no longer empty; nothing was moved."},
+        {[&] { return transfers.move(7, 8, nothing); },
+         "Slot 8 no longer holds a preset; nothing was moved."},
+        {[&] { return transfers.move(2, 12, nothing); },
+         "Slot 13 has not been read yet; nothing was moved."},
+        {[&] { return transfers.copy(2, 12, true, nothing); },
+         "Slot 13 has not been read yet; nothing was copied."},
+        {[&] { return transfers.swap(2, 7, nothing); },
+         "Slot 8 no longer holds a preset; nothing was swapped."},
+        {[&] { return transfers.write({}, {}, nothing); },
+         "No file is staged; nothing was written."},
+        {[&] {
+             return transfers.write({{150, cached(2)}}, {}, nothing);
+         },
+         "Slot 151 is not on this pedal; nothing was written."},
+        {[&] { return transfers.rename(2, "Lead", nothing); }, ""},
+        {[&] { return transfers.rename(7, "Name", nothing); },
+         "Slot 8 no longer holds a preset; nothing was renamed."},
+    };
+    for (const auto& r : refusals) {
+        EXPECT_FALSE(r.run()) << r.refusal;
+        EXPECT_EQ(transfers.refusal(), r.refusal);
+    }
     railSync(device->queue(), [] {});
     EXPECT_TRUE(sentSince().empty());
 

@@ -2,7 +2,7 @@
 // keys through the window: the operation each target and the Option (Alt) key offer, the drag
 // picture over the window, the target's look and the status line while the pointer moves or
 // rests, what each drop sends to the pedal and in which order, Swap and Move when the pedal
-// refuses a write, and the pedal leaving mid-drag.
+// refuses a write, a drop refused before anything is sent, and the pedal leaving mid-drag.
 #include <QTest>
 #include <QTimer>
 
@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "TransfersHarness.h"
+#include "devices/Preset.h"
 #include "shell/Application.h"
 #include "support/ShownAlerts.h"
 
@@ -245,6 +246,27 @@ class TransfersDragQtTest : public QObject {
         QCOMPARE(QString::fromStdString(session.pedalNames()[1]), slot1);
         QCOMPARE(QString::fromStdString(session.pedalNames()[2]), slot2);
         QCOMPARE(session.shownNames(), session.pedalNames());
+    }
+
+    // A drop the transfer refuses before sending anything says why: the empty slot it was
+    // offered filled meanwhile.
+    void aRefusedDropSaysWhy() {
+        TransfersSession session(pedals.path(), kPresets);
+        QVERIFY(session.ready());
+        Dragging dragging(session);
+        QVERIFY(dragging.start(session.slot(0)));
+        dragging.moveOver(session.slot(2));
+        QCOMPARE(session.screen().body()->operation(), TransferOperation::move);
+        railSync(session.device()->queue(), [&] {
+            QVERIFY(session.device()->writePreset(
+                Preset::presetWithSerialized(presetBytes("Theirs", 9)), 2));
+        });
+        QTRY_VERIFY(session.slot(2)->occupied());
+        dragging.drop();
+        QCOMPARE(session.screen().notice()->notice(),
+                 QStringLiteral("Slot 3 is no longer empty; nothing was moved."));
+        session.settle();
+        QCOMPARE(session.received(), std::vector<std::string>{"WRITE 2"});
     }
 
     // The pedal unplugged while its Delete question is open, and while a drag is halfway:
