@@ -120,10 +120,6 @@ Notice* Editor::notice() const {
     return form_->notice;
 }
 
-QString Editor::presetLabel(std::size_t row) {
-    return QStringLiteral("Preset %1").arg(row + 1, 2, 10, QLatin1Char('0'));
-}
-
 void Editor::beginAction() {
     if (isViewLoaded()) notice()->dismiss();
 }
@@ -316,21 +312,38 @@ void Editor::writePreset(std::size_t source, std::size_t target,
 
 void Editor::savePreset() {
     beginAction();
+    if (!mayChangeSlots(device())) return;
+    if (const auto row = selectedRow()) savePreset(*row, {});
+}
+
+bool Editor::savePreset(std::size_t row, std::function<void(bool saved)> saved) {
     const DeviceRef device = this->device();
-    if (!mayChangeSlots(device)) return;
-    const auto e = editing();
-    if (!e) return;
-    logFormat("save (in place to %u)", static_cast<unsigned>(e->row + 1));
-    const std::size_t row = e->row;
-    writePreset(row, row, [row](Editor& editor, bool written) {
+    if (!mayChangeSlots(device) || !device->cachedPreset(row)) return false;
+    logFormat("save (in place to %u)", static_cast<unsigned>(row + 1));
+    writePreset(row, row, [row, saved = std::move(saved)](Editor& editor, bool written) {
         if (!written) {
             editor.notice()->post(presetLabel(row) +
                                   QStringLiteral(" could not be saved; your changes are kept."));
-            return;
+        } else {
+            editor.reloadPreset(row);
+            editor.sync();
         }
-        editor.reloadPreset(row);
-        editor.sync();
+        if (saved) saved(written);
     });
+    return true;
+}
+
+std::vector<std::size_t> Editor::unsavedPresets() {
+    std::vector<std::size_t> rows;
+    const DeviceRef device = this->device();
+    if (!device) return rows;
+    const auto selected = selectedRow();
+    for (std::size_t row = 0; row < numberOfRows(); ++row) {
+        const auto preset = device->cachedPreset(row);
+        if (!preset || !preset->dirty()) continue;
+        rows.insert(row == selected ? rows.begin() : rows.end(), row);
+    }
+    return rows;
 }
 
 void Editor::saveAsNewPreset() {

@@ -67,6 +67,8 @@ class Editor : public QObject, public Screen, public EditorPresetsTableDelegate 
 
     // ---- Commands
     void savePreset();
+    bool savePreset(std::size_t row, std::function<void(bool saved)> saved) override;
+    std::vector<std::size_t> unsavedPresets() override;
     void saveAsNewPreset();
     void deletePreset();
     void revertPreset();
@@ -128,8 +130,6 @@ class Editor : public QObject, public Screen, public EditorPresetsTableDelegate 
     bool mayChangeSlots(const DeviceRef& device);
     // Dismisses the notice of an earlier action.
     void beginAction();
-    // "Preset 07".
-    static QString presetLabel(std::size_t row);
     // Runs `work` on the pedal's queue, holding the pedal and this editor weakly.
     void onPedal(std::function<void(QORUARTDevice&, QPointer<Editor>)> work);
     EditorView* editorView() const;

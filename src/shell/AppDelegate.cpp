@@ -114,10 +114,11 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (AppDelegate* controller = AppDelegate::shared()) controller->bounce();
         });
     });
-    quitGuard_ = new QuitGuard(window_.get());
+    quitGuard_ = new QuitGuard(window_.get(), [this] { return editor_; });
     window_->setCloseGuard([guard = quitGuard_] { return !guard || guard->mayClose(); });
     quitAction_ = new QAction(QStringLiteral("Quit"), window_.get());
-    quitAction_->setShortcut(QKeySequence::Quit);
+    // Spelled out, as the File menu's are: some platforms bind no standard Quit keys.
+    quitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quitAction_->setMenuRole(QAction::QuitRole);
     connect(quitAction_, &QAction::triggered, window_.get(), &QWidget::close);
     window_->addAction(quitAction_);

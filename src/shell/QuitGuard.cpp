@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <optional>
+
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,36 +32,105 @@ QPointer<QWidget>& terminationTarget() {
 
 }  // namespace
 
-QuitGuard::QuitGuard(QWidget* window) : QObject(window), window_(window) {}
+QuitGuard::QuitGuard(QWidget* window, std::function<std::shared_ptr<Screen>()> editor)
+    : QObject(window), window_(window), editor_(std::move(editor)) {}
 
 bool QuitGuard::mayClose() {
-    if (!FirmwareFlash::anyRunning()) return true;
-    if (stopping_ || asking_) return false;
-    asking_ = true;
+    if (question_ || stopping_) return false;
+    if (FirmwareFlash::anyRunning()) {
+        askAboutFlash();
+        return false;
+    }
+    // A save on its way: the window closes when the pedal has taken it.
+    if (saving_.lock()) return false;
+    return !askAboutEdits();
+}
+
+void QuitGuard::askAboutFlash() {
     QPointer<QuitGuard> self = this;
-    ui::Alert::askLater(
+    question_ = ui::Alert::askLater(
         window_, QStringLiteral("A firmware update is running."),
         QStringLiteral("Quitting now would leave the pedal half-written. Stop the update? The "
                        "page being written finishes, then the pedal is told to recover and "
                        "restart before Harbrix quits."),
         [self](const QString& answer) {
-            if (self) self->answered(answer);
+            if (self) self->flashAnswered(answer);
         },
         {kKeepUpdating, kStopAndQuit});
-    return false;
 }
 
-void QuitGuard::answered(const QString& answer) {
-    asking_ = false;
+void QuitGuard::flashAnswered(const QString& answer) {
+    question_ = nullptr;
     if (answer != kStopAndQuit) return;
     stopping_ = true;
     logLine("quitting: stopping the firmware update first");
     emit stoppingFlashes();
     FirmwareFlash::stopAll();
-    QPointer<QWidget> window = window_;
-    FirmwareFlash::whenNoneRunning([window] {
-        if (window) window->close();
+    QPointer<QuitGuard> self = this;
+    FirmwareFlash::whenNoneRunning([self] {
+        if (!self) return;
+        self->stopping_ = false;
+        self->closeWindow();
     });
+}
+
+bool QuitGuard::askAboutEdits() {
+    const std::shared_ptr<Screen> editor = editor_ ? editor_() : nullptr;
+    if (!editor) return false;
+    std::optional<std::size_t> slot;
+    for (const std::size_t unsaved : editor->unsavedPresets()) {
+        if (letGo_.count(unsaved) == 0) {
+            slot = unsaved;
+            break;
+        }
+    }
+    if (!slot) return false;
+    QPointer<QuitGuard> self = this;
+    // Asked over the Editor: a question about a pedal that has gone goes with its screen.
+    question_ = ui::Alert::askLater(
+        editor->view(),
+        QStringLiteral("Save the changes to %1 before quitting?").arg(presetLabel(*slot)),
+        QStringLiteral("Your changes are lost if you don't save them."),
+        [self, weak = std::weak_ptr<Screen>(editor), slot = *slot](const QString& answer) {
+            if (self) self->editsAnswered(weak, slot, answer);
+        },
+        {kSave, kDontSave, ui::Alert::kCancel});
+    return true;
+}
+
+void QuitGuard::editsAnswered(const std::weak_ptr<Screen>& editor, std::size_t slot,
+                              const QString& answer) {
+    question_ = nullptr;
+    const std::shared_ptr<Screen> screen = editor.lock();
+    if (!screen || (answer != kSave && answer != kDontSave)) {
+        letGo_.clear();
+        return;
+    }
+    if (answer == kDontSave) {
+        letGo_.insert(slot);
+        closeWindow();
+        return;
+    }
+    QPointer<QuitGuard> self = this;
+    const bool posted = screen->savePreset(slot, [self](bool saved) {
+        if (!self) return;
+        self->saving_.reset();
+        // A refused save keeps the window open; the Editor says why.
+        if (saved) {
+            self->closeWindow();
+        } else {
+            self->letGo_.clear();
+        }
+    });
+    if (posted) {
+        saving_ = screen;
+    } else {
+        letGo_.clear();
+    }
+}
+
+void QuitGuard::closeWindow() {
+    if (window_) window_->close();
 }
 
 void QuitGuard::closeOnTermination(QWidget* window) {

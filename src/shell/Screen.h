@@ -8,12 +8,19 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <functional>
+#include <vector>
 
 #include "link/DeviceDelegate.h"
 #include "link/SettingsBlock.h"
 #include "ui/Alert.h"
 
 namespace harbrix {
+
+// A preset slot as questions and notices name it: "Preset 07".
+inline QString presetLabel(std::size_t slot) {
+    return QStringLiteral("Preset %1").arg(slot + 1, 2, 10, QLatin1Char('0'));
+}
 
 // The application controller as the screens see it.
 class ScreenDelegate {
@@ -68,6 +75,14 @@ class Screen {
     virtual void pedalLeft() {
         if (!view_) return;
         for (ui::Alert* alert : view_->findChildren<ui::Alert*>()) delete alert;
+    }
+    // The slots whose presets hold edits the pedal has not stored, the one shown first.
+    virtual std::vector<std::size_t> unsavedPresets() { return {}; }
+    // Stores the edits of that slot's preset, as Save does. `saved` is called on the main
+    // thread with whether the pedal took them, and not at all once the screen has gone. False,
+    // having sent nothing, when they cannot be stored now (the screen says why).
+    virtual bool savePreset(std::size_t /*slot*/, std::function<void(bool saved)> /*saved*/) {
+        return false;
     }
 
     ScreenDelegate* delegate() const { return delegate_; }

@@ -2,8 +2,8 @@
 // edits three parameters with the mouse, undoes and redoes with the Edit menu's shortcuts
 // and saves with the File menu's; the pedal then holds exactly the edited bytes, and
 // harbrixctl params reads those bytes back and writes them again. The window is saved into
-// build/screenshots/editor/ along the way. A pedal unplugged while a question is open takes
-// the question with it.
+// build/screenshots/editor/ along the way. Quitting with unsaved edits asks first, and a pedal
+// unplugged while a question is open takes the question with it.
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -16,7 +16,9 @@
 #include "shell/AppDelegate.h"
 #include "shell/Application.h"
 #include "shell/MIV3Status.h"
+#include "shell/Notice.h"
 #include "shell/QtMainRail.h"
+#include "shell/QuitGuard.h"
 #include "shell/Window.h"
 #include "support/Paths.h"
 #include "support/Program.h"
@@ -156,6 +158,80 @@ class EditorAppQtTest : public QObject {
         Bytes expected = edited;
         expected[32] = 99 << 1;
         QCOMPARE(test::storedHex(state, 3), test::hexText(expected));
+    }
+
+    // Quitting while the Editor holds unsaved edits asks, without waiting, whether to save
+    // them: Cancel or Escape keeps the window and the edits; "Don't Save" quits and leaves the
+    // pedal as it was; "Save" quits once the pedal holds the edits; a save the pedal refuses
+    // keeps the window open and says so. Ctrl+Q and the close box ask alike.
+    void quittingWithUnsavedEditsAsksFirst_data() {
+        QTest::addColumn<QString>("answer");  // empty: Escape
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("ctrlQ");
+        QTest::newRow("Cancel") << ui::Alert::kCancel << false << true;
+        QTest::newRow("Escape") << QString() << false << false;
+        QTest::newRow("Don't Save") << QuitGuard::kDontSave << false << false;
+        QTest::newRow("Save") << QuitGuard::kSave << false << true;
+        QTest::newRow("Save refused") << QuitGuard::kSave << true << false;
+    }
+    void quittingWithUnsavedEditsAsksFirst() {
+        QFETCH(QString, answer);
+        QFETCH(bool, refused);
+        QFETCH(bool, ctrlQ);
+        const std::string state = pedals.file("quit.json");
+        const Bytes original = presetNamed("Second", 0x30);
+        test::writeState(state, {{0, presetNamed("First")}, {1, original}});
+        std::vector<std::string> arguments{"--dir",    pedals.path(), "--model", "MIV3",
+                                           "--serial", "EDITQUIT",    "--state", state};
+        if (refused) arguments.insert(arguments.end(), {"--error", "WRITE_PRESET@1=5"});
+        auto simulator = std::make_unique<test::Simulator>(arguments);
+        QVERIFY2(simulator->running(), simulator->error().c_str());
+        auto controller = test::launchWithDiscovery();
+        Window* window = controller->window();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTRY_VERIFY_WITH_TIMEOUT(controller->initialized(), kConnectMs);
+        const DeviceRef device = controller->currentDevice();
+        auto* editor = dynamic_cast<MIV3Editor*>(controller->editor().get());
+        QVERIFY(editor != nullptr);
+        QTRY_VERIFY(!device->refreshing() && device->cachedPreset(1) != nullptr);
+        clickAt(editor->table()->row(1));
+        QTRY_COMPARE(editor->selectedRow(), std::optional<std::size_t>(1));
+        clickAt(editor->control("direct"));
+        const auto preset = device->cachedPreset(1);
+        QVERIFY(preset->dirty());
+        const Bytes edited = preset->serialized();
+
+        if (ctrlQ) {
+            QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+        } else {
+            window->close();
+        }
+        const ui::Alert* question = test::waitForAlert();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->headline(),
+                 QStringLiteral("Save the changes to Preset 02 before quitting?"));
+        QCOMPARE(question->buttonTitles(),
+                 (QStringList{QuitGuard::kSave, QuitGuard::kDontSave, ui::Alert::kCancel}));
+        if (answer == QuitGuard::kSave && !refused)
+            QVERIFY(test::windowWithAlert(window, test::shownAlert())
+                        .save(test::kShots + "/quit-unsaved-edits.png"));
+        QVERIFY(answer.isEmpty() ? test::pressOnAlert(Qt::Key_Escape) : test::answerAlert(answer));
+
+        if (answer == QuitGuard::kSave && refused) {
+            QTRY_COMPARE(editor->notice()->notice(),
+                         QStringLiteral("Preset 02 could not be saved; your changes are kept."));
+        }
+        const bool quits =
+            answer == QuitGuard::kDontSave || (answer == QuitGuard::kSave && !refused);
+        if (quits) {
+            QTRY_VERIFY(!window->isVisible());
+        } else {
+            QVERIFY(window->isVisible());
+            QVERIFY(preset->dirty());
+            QVERIFY(test::shownAlert() == nullptr);
+        }
+        const bool saved = answer == QuitGuard::kSave && !refused;
+        QCOMPARE(test::storedHex(state, 1), test::hexText(saved ? edited : original));
     }
 
     // The pedal unplugged while the Editor's Delete question is open: the question closes
