@@ -173,7 +173,12 @@ void Transfers::viewDidLoad() {
 }
 
 void Transfers::reloadPreset(std::size_t index) {
-    if (index < slots_.size() && slots_[index]) sync(true);
+    Slot* changed = slot(index);
+    if (changed == nullptr || !isViewLoaded()) return;
+    // One slot changed: it is redrawn, and the counts, buttons and status line follow. The
+    // slots of a delete under way are redrawn together when it ends.
+    if (!deleting_) changed->sync();
+    syncStatus(true);
 }
 
 void Transfers::keyDown(int key) {

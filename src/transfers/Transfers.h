@@ -61,6 +61,8 @@ class Transfers : public QObject,
     TransfersUndo* undo() const { return undo_; }
     // Counts, buttons and the status line; with `full` every slot is redrawn too.
     void sync(bool full);
+    // Counts and the status line, and with `buttons` the buttons' states.
+    void syncStatus(bool buttons);
 
     // ---- Transfer operations (Transfers.cpp, TransfersActions.cpp)
     void movePreset(std::size_t from, std::size_t to);

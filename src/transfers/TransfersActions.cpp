@@ -142,10 +142,15 @@ void Transfers::exportPresets() {
         staged,
         [guard](std::size_t index) {
             if (!guard) return;
-            // Written: the slot's file is no longer staged.
+            // Written: the slot's file is no longer staged. Once none is, every slot offers
+            // selection again.
             guard->slots_[index]->setExport(nullptr);
             guard->exports_.erase(index);
-            guard->reloadPreset(index);
+            if (guard->exports_.empty()) {
+                guard->sync(true);
+            } else {
+                guard->reloadPreset(index);
+            }
         },
         transferDone()));
 }

@@ -20,24 +20,32 @@ QString count(std::size_t n) {
 
 void Transfers::sync(bool full) {
     if (!isViewLoaded() || !body_) return;
+    if (full && !deleting_)
+        for (const QPointer<Slot>& slot : slots_) slot->sync();
+    syncStatus(full);
+}
+
+void Transfers::syncStatus(bool buttons) {
+    if (!isViewLoaded() || !body_) return;
     const std::size_t exportCount = exports_.size();
     std::size_t stored = 0;
     std::size_t overwrites = 0;
     if (!deleting_) {
         for (const QPointer<Slot>& slot : slots_) {
             // A selected slot whose preset went (moved away, erased elsewhere) is no longer
-            // part of the selection.
-            if (slot->selected() && !slot->occupied()) {
-                slot->clearSelected();
-                selected_.erase(slot->index());
+            // part of the selection; it shows as the empty slot it is.
+            if (!slot->occupied()) {
+                if (slot->selected()) {
+                    slot->clearSelected();
+                    selected_.erase(slot->index());
+                }
+                continue;
             }
-            if (full) slot->sync();
-            if (!slot->occupied()) continue;
             ++stored;
             if (exports_.count(slot->index())) ++overwrites;
         }
     }
-    if (full) {
+    if (buttons) {
         button20_->setChecked(slotSize_ == 20);
         button50_->setChecked(slotSize_ == 50);
         button100_->setChecked(slotSize_ == 100);
@@ -48,7 +56,7 @@ void Transfers::sync(bool full) {
             button->setEnabled(!deleting_);
     }
     const std::size_t selectionCount = selected_.size();
-    if (full) {
+    if (buttons) {
         const bool anySelected = selectionCount > 0 && !deleting_;
         deselectAllButton_->setEnabled(anySelected);
         deleteButton_->setEnabled(anySelected);
