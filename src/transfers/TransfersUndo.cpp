@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 // The journal's entries have a field named like Qt's "slots" keyword.
 #pragma push_macro("slots")
 #undef slots
@@ -52,16 +54,19 @@ void TransfersUndo::run(bool undoing) {
     std::weak_ptr<QORUARTDevice> weak = device;
     QPointer<TransfersUndo> guard(this);
     rail(device->queue(), [weak, journal, undoing, guard] {
-        const DeviceRef pedal = weak.lock();
-        if (!pedal) return;
-        JournalUndo engine(*pedal, journal);
-        const JournalUndo::Result result = undoing ? engine.undo() : engine.redo();
+        // A pedal gone by now changes nothing; the actions are free again all the same.
+        std::optional<JournalUndo::Result> result;
+        if (const DeviceRef pedal = weak.lock()) {
+            JournalUndo engine(*pedal, journal);
+            result = undoing ? engine.undo() : engine.redo();
+        }
         rail(Rails::main(), [guard, result] {
             if (!guard) return;
             guard->busy_ = false;
             guard->update();
-            if (!result.succeeded() && result.outcome != JournalUndo::Result::Outcome::nothing)
-                guard->notice_(result.message);
+            if (result && !result->succeeded() &&
+                result->outcome != JournalUndo::Result::Outcome::nothing)
+                guard->notice_(result->message);
         });
     });
 }
