@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -90,6 +91,9 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     void flushCache();
 
     // ---- Transaction history (present in debug mode only)
+    // The newest exchanges kept; an entry keeps its index when older ones are dropped, and
+    // navigation takes those indices.
+    static constexpr std::size_t kHistoryLength = 10000;
     void enableHistory();
     void dropHistory();
     bool recordsHistory() const;
@@ -340,6 +344,8 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     std::optional<UARTResponse> switchAgainAndHandshake();
     void record(std::uint8_t command, const Bytes& request, const Bytes& reply,
                 const UARTResponse& response);
+    // Where the entry recorded with that index sits in the history (its lock held).
+    std::size_t historyPosition(std::size_t index) const;
 
     const std::string filename_;
     const std::string name_;
@@ -359,7 +365,9 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     QueueRef queue_;
 
     mutable std::mutex historyMutex_;
-    std::optional<std::vector<HistoryEntry>> history_;
+    std::optional<std::deque<HistoryEntry>> history_;
+    // Entries recorded in all, the dropped ones included.
+    std::size_t recorded_ = 0;
 
     std::shared_ptr<Model> model_;
     std::set<std::uint8_t> commands_;

@@ -220,9 +220,10 @@ void QORUARTDevice::record(std::uint8_t command, const Bytes& request, const Byt
     entry.request = request;
     entry.response = reply;
     entry.command = std::string(commandName(command).value_or(""));
-    entry.index = history_->size();
+    entry.index = recorded_++;
     entry.skippable = command == Command::READ_PRESET && response.error == 6;
     history_->push_back(std::move(entry));
+    if (history_->size() > kHistoryLength) history_->pop_front();
 }
 
 void QORUARTDevice::enableHistory() {
@@ -234,6 +235,7 @@ void QORUARTDevice::dropHistory() {
     std::lock_guard lock(historyMutex_);
     if (history_) history_->clear();
     history_.reset();
+    recorded_ = 0;
 }
 
 bool QORUARTDevice::recordsHistory() const {
@@ -243,7 +245,8 @@ bool QORUARTDevice::recordsHistory() const {
 
 std::vector<HistoryEntry> QORUARTDevice::historyEntries() const {
     std::lock_guard lock(historyMutex_);
-    return history_ ? *history_ : std::vector<HistoryEntry>{};
+    if (!history_) return {};
+    return {history_->begin(), history_->end()};
 }
 
 void QORUARTDevice::fail(std::string reason, std::string cause) {
