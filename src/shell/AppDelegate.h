@@ -175,7 +175,8 @@ class AppDelegate : public QObject,
     QuitGuard* quitGuard() const { return quitGuard_; }
     // Closes the window as its close box does.
     QAction* quitAction() const { return quitAction_; }
-    bool initialized() const { return initialized_; }
+    // Whether the current pedal's editor has followed the pedal's own selection.
+    bool initialized() const;
     // Whether the pedal has answered which slot it has selected.
     bool knowsSelection(const DeviceRef& device) const {
         return selections_.count(device.get()) != 0;
@@ -206,7 +207,7 @@ class AppDelegate : public QObject,
     // Keeps a replaced screen until its view has left, then lets it go.
     void retire(const std::shared_ptr<Screen>& screen);
     void screenChangeEnded();
-    // The pedal's own selected slot, asked once per connection; the editor follows it once
+    // The pedal's own selected slot, asked for each new editor; the editor follows it once
     // that slot has been read.
     void askSelection(const DeviceRef& device);
     void selectionRead(const DeviceRef& device, std::size_t slot, bool loaded);
@@ -255,10 +256,11 @@ class AppDelegate : public QObject,
     struct Selection {
         std::size_t slot = 0;
         bool loaded = false;
+        // The pedal's editor has followed it.
+        bool followed = false;
     };
     // By connected pedal.
     std::map<const QORUARTDevice*, Selection> selections_;
-    bool initialized_ = false;
     bool bounce_ = false;
     bool launched_ = false;
 };
