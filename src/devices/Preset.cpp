@@ -184,6 +184,10 @@ std::shared_ptr<Preset> Preset::copy() const {
     return std::shared_ptr<Preset>(new Preset(core_));
 }
 
+std::shared_ptr<Preset> Preset::savedCopy() const {
+    return std::shared_ptr<Preset>(new Preset(clean_));
+}
+
 std::size_t Preset::hash() const {
     return std::hash<std::string_view>{}(
         std::string_view(reinterpret_cast<const char*>(core_.data()), core_.size()));

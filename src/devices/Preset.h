@@ -84,6 +84,8 @@ class Preset {
 
     // A saved preset holding this one's working bytes: not dirty, not empty, no history.
     std::shared_ptr<Preset> copy() const;
+    // The same of this one's saved bytes: what the pedal holds, whatever is being edited.
+    std::shared_ptr<Preset> savedCopy() const;
 
     std::size_t hash() const;
     // Same working bytes.

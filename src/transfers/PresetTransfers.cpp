@@ -234,6 +234,34 @@ bool inRange(const QORUARTDevice& device, std::size_t slot) {
     return slot < device.presetsSchema().presets;
 }
 
+// A preset with unsaved edits goes where a Move or a Swap took what the pedal stores of it,
+// edits, history and all, and stays unsaved: the clean copy the write cached there gives way
+// to it. One that did not move (its slot kept its preset) stays where it is. The cache holds
+// objects, so the Editor finds the edits wherever they went; only saved bytes, which never
+// change, are compared here on the pedal's queue.
+struct Carried {
+    PresetRef edited;
+    std::size_t from;
+    std::size_t to;
+};
+
+void carryDrafts(QORUARTDevice& device, const std::vector<Carried>& drafts) {
+    const DeviceRef self = device.shared_from_this();
+    for (const Carried& draft : drafts) {
+        if (device.cachedPreset(draft.from) == draft.edited) continue;
+        // Its own slot is where a Swap that was taken back put it.
+        for (const std::size_t slot : {draft.to, draft.from}) {
+            const PresetRef held = device.cachedPreset(slot);
+            const bool anotherDraft = std::any_of(
+                drafts.begin(), drafts.end(), [&](const Carried& d) { return d.edited == held; });
+            if (!held || anotherDraft || !held->isEqualToCleanPreset(draft.edited.get())) continue;
+            device.setCachedPreset(draft.edited, slot);
+            QORUARTDevice::deviceHasUpdatedPresetAtIndex(self, slot);
+            break;
+        }
+    }
+}
+
 // Hands each slot on to `done` on the main rail.
 PresetTransfers::SlotDone onMainRail(PresetTransfers::SlotDone done) {
     if (!done) return {};
@@ -247,11 +275,13 @@ bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
     if (!device || from == to || !inRange(*device, to) || !knownEmpty(*device, to)) return false;
     const PresetRef source = occupied(*device, from);
     if (!source) return false;
-    const PresetRef snapshot = source->copy();
+    const PresetRef snapshot = source->savedCopy();
     return post(
         Kind::move, {from, to},
-        [snapshot, from, to](QORUARTDevice& pedal) {
-            return JournaledTransfers::move(pedal, snapshot, from, to);
+        [source, snapshot, from, to](QORUARTDevice& pedal) {
+            TransferResult result = JournaledTransfers::move(pedal, snapshot, from, to);
+            carryDrafts(pedal, {{source, from, to}});
+            return result;
         },
         std::move(done));
 }
@@ -263,7 +293,7 @@ bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Com
     if (!target || (!overwrite && !target->empty())) return false;
     const PresetRef source = occupied(*device, from);
     if (!source) return false;
-    const PresetRef snapshot = source->copy();
+    const PresetRef snapshot = source->savedCopy();
     return post(
         overwrite ? Kind::overwrite : Kind::copy, {from, to},
         [snapshot, from, to, overwrite](QORUARTDevice& pedal) {
@@ -278,12 +308,14 @@ bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done) {
     const PresetRef presetA = occupied(*device, a);
     const PresetRef presetB = occupied(*device, b);
     if (!presetA || !presetB) return false;
-    const PresetRef snapshotA = presetA->copy();
-    const PresetRef snapshotB = presetB->copy();
+    const PresetRef snapshotA = presetA->savedCopy();
+    const PresetRef snapshotB = presetB->savedCopy();
     return post(
         Kind::swap, {a, b},
-        [snapshotA, snapshotB, a, b](QORUARTDevice& pedal) {
-            return JournaledTransfers::swap(pedal, snapshotA, snapshotB, a, b);
+        [presetA, presetB, snapshotA, snapshotB, a, b](QORUARTDevice& pedal) {
+            TransferResult result = JournaledTransfers::swap(pedal, snapshotA, snapshotB, a, b);
+            carryDrafts(pedal, {{presetA, a, b}, {presetB, b, a}});
+            return result;
         },
         std::move(done));
 }
@@ -319,10 +351,10 @@ bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completi
     if (!device) return false;
     const PresetRef cached = occupied(*device, slot);
     if (!cached) return false;
-    const std::string oldName = cached->name();
     // The cached preset keeps its name until the pedal has taken the new one: a refused
     // write then leaves nothing to put back.
-    const PresetRef renamed = cached->copy();
+    const PresetRef renamed = cached->savedCopy();
+    const std::string oldName = renamed->name();
     renamed->setName(name);
     if (renamed->name() == oldName) return false;
     return post(

@@ -20,12 +20,16 @@ std::vector<std::size_t> sorted(const std::set<std::size_t>& indices) {
 }  // namespace
 
 void Transfers::movePreset(std::size_t from, std::size_t to) {
+    // A draft on `from` goes along; one on the slot written over does not.
+    if (!draftsMayGo({to}, [this, from, to] { movePreset(from, to); })) return;
     transfers_.move(from, to, [guard = QPointer<Transfers>(this)](const TransferResult& result) {
         if (guard) guard->transferEnded(result);
     });
 }
 
 void Transfers::copyPreset(std::size_t from, std::size_t to, bool overwrite) {
+    if (!draftsMayGo({to}, [this, from, to, overwrite] { copyPreset(from, to, overwrite); }))
+        return;
     transfers_.copy(from, to, overwrite,
                     [guard = QPointer<Transfers>(this)](const TransferResult& result) {
                         if (guard) guard->transferEnded(result);
@@ -77,6 +81,7 @@ void Transfers::deletePresets() {
     if (!device()) return;
     const std::vector<std::size_t> doomed = sorted(selected_);
     if (doomed.empty()) return;
+    if (!draftsMayGo(doomed, [this] { deletePresets(); })) return;
     const QString headline =
         QStringLiteral("Deleted %1 cannot be restored. Would you like to continue?")
             .arg(doomed.size() == 1 ? QStringLiteral("preset") : QStringLiteral("presets"));
@@ -119,6 +124,7 @@ void Transfers::exportPresets() {
     beginAction();
     endRename();
     if (!deviceUnlessRefreshing()) return;
+    if (!draftsMayGo(sorted(exports_), [this] { exportPresets(); })) return;
     std::vector<PresetTransfers::StagedWrite> staged;
     for (const std::size_t index : exports_)
         if (const PresetRef& file = slots_[index]->exportPreset()) staged.push_back({index, file});

@@ -49,6 +49,17 @@ void TransfersUndo::run(bool undoing) {
     }
     const auto journal = Journal::forDevice(*device);
     if (!journal) return;
+    if (guard_) {
+        const auto entry = undoing ? journal->undoable() : journal->redoable();
+        // Undo and Redo write the slots the entry changed.
+        std::vector<std::size_t> written;
+        if (entry && entry->changed) written.assign(entry->changed->begin(), entry->changed->end());
+        QPointer<TransfersUndo> self(this);
+        if (!guard_(written, [self, undoing] {
+                if (self) self->run(undoing);
+            }))
+            return;
+    }
     busy_ = true;
     update();
     std::weak_ptr<QORUARTDevice> weak = device;
