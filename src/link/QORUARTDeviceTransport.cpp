@@ -18,7 +18,7 @@
 namespace harbrix {
 namespace {
 
-constexpr std::uint32_t kStartSpeed = 115200;
+constexpr std::uint32_t kStartSpeed = QORUARTDevice::kBootSpeed;
 constexpr const char* kNoAnswer = "it does not answer";
 constexpr std::size_t kReadChunk = 1024;
 constexpr std::size_t kReadCapacity = 10240;
@@ -205,11 +205,22 @@ std::optional<UARTResponse> QORUARTDevice::execute(std::uint8_t command, const B
             (*reply)[1] = 0;
         }
         auto response = UARTResponse::response(*reply, command);
+        // Junk is what a pedal that restarted at its boot speed sends back to a faster line.
+        silent_ = !response;
         if (response) record(command, request, *reply, *response);
         return response;
     }
     if (command == Command::REBOOTC) return UARTResponse::response();
+    silent_ = true;
     return std::nullopt;
+}
+
+bool QORUARTDevice::setHostSpeed(std::uint32_t speed) {
+    if (file_ < 0) return false;
+    std::lock_guard io(ioLock());
+    if (!line_->setSpeed(file_, speed)) return false;
+    line_->discardInput(file_);
+    return true;
 }
 
 void QORUARTDevice::record(std::uint8_t command, const Bytes& request, const Bytes& reply,

@@ -95,6 +95,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     sharedController() = this;
     bounce_ = false;
     replaceHeaderButtons();
+    buildRestartNotice();
     connectCommands();
 
     nothing_ = Nothing::controller(this, options_.driver);
@@ -262,6 +263,8 @@ void AppDelegate::deviceHasBeenDisconnected(const DeviceRef& device) {
     logFormat("%s has been disconnected", device->name().c_str());
     connected_.erase(std::remove(connected_.begin(), connected_.end(), device), connected_.end());
     selections_.erase(device.get());
+    restarting_.erase(device.get());
+    showRestartNotice();
     if (device == currentDevice()) {
         const DeviceRef next = connected_.empty() ? nullptr : connected_.back();
         setCurrentDevice(next);
@@ -320,6 +323,7 @@ void AppDelegate::setUpCurrentDevice(const DeviceRef& device) {
     // The new editor follows the pedal's selection as it is now.
     selections_.erase(device.get());
     askSelection(device);
+    showRestartNotice();
 }
 
 void AppDelegate::showEmptyPedalboard() {

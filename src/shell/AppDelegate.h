@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
@@ -16,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "link/DeviceDelegate.h"
@@ -90,6 +92,10 @@ class AppDelegate : public QObject,
     // Any thread.
     DeviceRef currentDevice() override;
     void devicesFailedToOpen(const std::vector<OpenFailure>& failures) override;
+    // AppDelegateRestart.cpp: the header says so while a pedal restarts, and its screens are
+    // made anew once it is back.
+    void deviceIsRestarting(const DeviceRef& device) override;
+    void deviceHasRestarted(const DeviceRef& device, bool back) override;
 
     // ---- Screens
     void switchToNothing();
@@ -212,6 +218,12 @@ class AppDelegate : public QObject,
     void askSelection(const DeviceRef& device);
     void selectionRead(const DeviceRef& device, std::size_t slot, bool loaded);
     void followSelection(const DeviceRef& device, std::size_t index);
+    // The header's line for a pedal that restarts.
+    void buildRestartNotice();
+    void showRestartNotice();
+    // Reads every slot again behind what waits on the pedal's queue; its screens hold back
+    // the slot changes meanwhile.
+    void refreshPresetsOf(const DeviceRef& device);
     // Runs a device operation on the current device's queue; nothing without one.
     bool onCurrentDevice(const std::function<void(const DeviceRef&)>& work);
 
@@ -261,6 +273,9 @@ class AppDelegate : public QObject,
     };
     // By connected pedal.
     std::map<const QORUARTDevice*, Selection> selections_;
+    // The connected pedals that are restarting now.
+    std::set<const QORUARTDevice*> restarting_;
+    QPointer<QLabel> restartNotice_;
     bool bounce_ = false;
     bool launched_ = false;
 };
