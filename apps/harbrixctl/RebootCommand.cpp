@@ -15,7 +15,7 @@ int rebootCommand(const CommandLine& line) {
     if (!session) return usageError(error);
     return runBroughtUp(*session, line, [](QORUARTDevice& device) {
         if (!PedalRestart(device).reboot())
-            return fail(kPedalFailed, "the pedal did not answer again after rebooting");
+            return fail(kPedalFailed, "the pedal was not rebooted, or did not answer again");
         return pedalIsBack(device);
     });
 }

@@ -55,12 +55,7 @@ bool noticeHidden(const Settings& screen) {
 }
 
 std::size_t received(const std::string& record, const std::string& command) {
-    std::size_t count = 0;
-    const std::string text = test::readText(record);
-    for (std::size_t at = text.find(command + " "); at != std::string::npos;
-         at = text.find(command + " ", at + 1))
-        ++count;
-    return count;
+    return test::occurrences(record, command + " ");
 }
 
 // Once the pedal has been brought up twice (a restart after its first bring-up) and the

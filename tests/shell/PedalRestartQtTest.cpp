@@ -40,16 +40,6 @@ QLabel* restartNotice(const AppDelegate& controller) {
     return controller.window()->findChild<QLabel*>(QStringLiteral("pedalRestarting"));
 }
 
-// How often the pedal was told to switch to its fast speed.
-std::size_t speedSwitches(const std::string& record) {
-    std::size_t count = 0;
-    const std::string text = test::readText(record);
-    for (std::size_t at = text.find("SET_BAUD 0 2000000"); at != std::string::npos;
-         at = text.find("SET_BAUD 0 2000000", at + 1))
-        ++count;
-    return count;
-}
-
 bool restartShown(const AppDelegate& controller) {
     const QLabel* notice = restartNotice(controller);
     return notice != nullptr && notice->isVisible() &&
@@ -135,8 +125,9 @@ class PedalRestartQtTest : public QObject {
             QVERIFY(controller->window()->grab().save(kShots + "/restarting-" + how + ".png"));
         }
         // Brought up again, and the screen given back.
-        QTRY_VERIFY_WITH_TIMEOUT(speedSwitches(record()) == 2 && !device->restarting() &&
-                                     !restartShown(*controller) && transfers->view()->isEnabled(),
+        QTRY_VERIFY_WITH_TIMEOUT(test::occurrences(record(), "SET_BAUD 0 2000000") == 2 &&
+                                     !device->restarting() && !restartShown(*controller) &&
+                                     transfers->view()->isEnabled(),
                                  kConnectMs);
         QCOMPARE(controller->currentDevice(), device);
         QCOMPARE(controller->transfers().get(), transfers);
