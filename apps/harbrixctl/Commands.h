@@ -28,6 +28,7 @@ int restoreCommand(const CommandLine& line);
 int settingsCommand(const CommandLine& line);
 int resetCommand(const CommandLine& line);
 int flashCommand(const CommandLine& line);
+int rebootCommand(const CommandLine& line);
 int effectCommand(const CommandLine& line);
 int moveCommand(const CommandLine& line);
 int copyCommand(const CommandLine& line);

@@ -115,10 +115,21 @@ int flashCommand(const CommandLine& line) {
     }
     progress.finish();
     using Outcome = FirmwareFlash::Outcome;
-    const std::string text = FirmwareFlash::outcomeText(outcome.value_or(Outcome::gone));
-    if (outcome != Outcome::written) return fail(kPedalFailed, text);
+    const Outcome ended = outcome.value_or(Outcome::gone);
+    const std::string text = FirmwareFlash::outcomeText(ended);
+    if (ended != Outcome::written) {
+        // The pedal restarts either way; the command ends once it is back.
+        if (FirmwareFlash::restarts(ended)) session->run([](QORUARTDevice&) { return 0; });
+        return fail(kPedalFailed, text);
+    }
     std::printf("%s\n", text.c_str());
-    return 0;
+    std::fflush(stdout);
+    // Behind the restart the flash left on the pedal's queue.
+    return session->run([](QORUARTDevice& device) {
+        if (device.lost())
+            return fail(kPedalFailed, "the pedal did not answer again after the update");
+        return pedalIsBack(device);
+    });
 }
 
 }  // namespace harbrix::ctl

@@ -24,4 +24,11 @@ int needsMemoryMap(const QORUARTDevice& device, const char* what) {
     return fail(kBadInput, "the " + device.name() + " has no " + what);
 }
 
+int pedalIsBack(const QORUARTDevice& device) {
+    const auto model = device.model();
+    std::printf("The pedal is back, running firmware %s.\n",
+                model ? model->version().description().c_str() : "(unknown)");
+    return 0;
+}
+
 }  // namespace harbrix::ctl

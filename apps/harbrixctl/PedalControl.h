@@ -18,4 +18,7 @@ int runBroughtUp(DeviceSession& session, const CommandLine& line,
 // Status 2, after saying which pedal has no memory map, when `device` has none.
 int needsMemoryMap(const QORUARTDevice& device, const char* what);
 
+// Status 0 after saying that the pedal answers again after a restart, with its firmware.
+int pedalIsBack(const QORUARTDevice& device);
+
 }  // namespace harbrix::ctl

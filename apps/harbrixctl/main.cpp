@@ -69,6 +69,8 @@ const std::vector<Command> kCommands = {
      "write a raw or LDR firmware image into the pedal (Ctrl-C stops it after the current page "
      "and has the pedal recover)",
      flashCommand},
+    {"reboot", "[NODE MODEL]", "restart the pedal and wait until it answers again at its speed",
+     rebootCommand},
     {"effect", "[NODE MODEL] on|off", "switch the effect as the footswitch does", effectCommand},
     {"history", "PEDAL", "the pedal's journal of slot changes: number, time, operation, slots",
      historyCommand},

@@ -3,6 +3,7 @@
 #include "devices/JournaledChange.h"
 #include "devices/Preset.h"
 #include "devices/SlotContents.h"
+#include "link/PedalRestart.h"
 #include "link/QORUARTDevice.h"
 
 namespace harbrix {
@@ -13,7 +14,9 @@ bool FactoryReset::restoresPresets(std::uint32_t mask) {
 
 FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask) {
     if (!restoresPresets(mask) || !device.supportsPresetEditing()) {
-        if (device.resetToFactoryDefaults(mask)) return {true, {}};
+        const bool taken = device.resetToFactoryDefaults(mask);
+        PedalRestart(device).answersOrComesBack();
+        if (taken) return {true, {}};
         return {false, "The pedal did not take the factory reset."};
     }
     std::vector<JournaledChange::Plan> plan;
@@ -28,6 +31,8 @@ FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask
     }
     // Even a reset the pedal did not confirm may have happened: what it holds now decides.
     const bool taken = device.resetToFactoryDefaults(mask);
+    // Some firmware restarts to reset; it is brought back before its slots are read.
+    PedalRestart(device).answersOrComesBack();
     std::set<std::size_t> changed;
     std::vector<SlotChange> after;
     std::set<std::size_t> read;

@@ -184,6 +184,19 @@ std::shared_ptr<Preset> Preset::copy() const {
     return std::shared_ptr<Preset>(new Preset(core_));
 }
 
+std::shared_ptr<Preset> Preset::savedCopy() const {
+    return std::shared_ptr<Preset>(new Preset(clean_));
+}
+
+std::shared_ptr<Preset> Preset::keepingEdits(const Bytes& edited, const Bytes& since) const {
+    std::shared_ptr<Preset> preset(new Preset(clean_));
+    preset->core_ = core_;
+    const std::size_t common = std::min({core_.size(), edited.size(), since.size()});
+    for (std::size_t i = 0; i < common; ++i)
+        if (edited[i] != since[i] && core_[i] == since[i]) preset->core_[i] = edited[i];
+    return preset;
+}
+
 std::size_t Preset::hash() const {
     return std::hash<std::string_view>{}(
         std::string_view(reinterpret_cast<const char*>(core_.data()), core_.size()));

@@ -84,6 +84,11 @@ class Preset {
 
     // A saved preset holding this one's working bytes: not dirty, not empty, no history.
     std::shared_ptr<Preset> copy() const;
+    // The same of this one's saved bytes: what the pedal holds, whatever is being edited.
+    std::shared_ptr<Preset> savedCopy() const;
+    // This preset with, in its working copy, the bytes of `edited` that differ from `since`
+    // (edits made since then), wherever this one has no edit of its own. Starts a new history.
+    std::shared_ptr<Preset> keepingEdits(const Bytes& edited, const Bytes& since) const;
 
     std::size_t hash() const;
     // Same working bytes.

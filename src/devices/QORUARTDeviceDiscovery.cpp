@@ -8,6 +8,7 @@
 #include "devices/DeviceRegistry.h"
 #include "devices/Metas.h"
 #include "devices/Synchronisation.h"
+#include "link/PedalRestart.h"
 #include "platform/Log.h"
 
 namespace harbrix {
@@ -61,6 +62,22 @@ void poll(unsigned generation) {
     });
 }
 
+// A pedal whose last exchange went unanswered may have restarted on its own, back at its
+// boot speed: once its first synchronisation is over, it is asked on its queue, behind what
+// waits there, and brought up again if it does not answer.
+void checkAnswering(const DeviceRef& device) {
+    if (!device->silent() || !device->synchronised() || device->restarting() ||
+        !device->beginAnswerCheck())
+        return;
+    std::weak_ptr<QORUARTDevice> weak = device;
+    railBehind(device->queue(), [weak] {
+        const auto device = weak.lock();
+        if (!device) return;
+        if (device->silent() && !device->dead()) PedalRestart(*device).answersOrComesBack();
+        device->endAnswerCheck();
+    });
+}
+
 }  // namespace
 
 void QORUARTDevice::listenForDevices() {
@@ -107,12 +124,17 @@ void QORUARTDevice::check() {
         registry.devices[filename] = device;
         deviceIsConnected(device);
     }
+    // A pedal that restarted and never answered again is gone as much as an unplugged one;
+    // if its node is still there, the next pass tries it as a new connection.
+    for (const auto& [filename, device] : registry.devices)
+        if (device->lost()) missing.emplace(filename, device);
     for (const auto& [filename, device] : missing) {
         (void)filename;
         device->remove();
     }
     for (const auto& [filename, device] : registry.devices) {
         (void)filename;
+        checkAnswering(device);
         Synchronisation::retryUnread(device);
     }
     if (failures != registry.failures) {

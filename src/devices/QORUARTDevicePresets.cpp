@@ -151,9 +151,10 @@ bool QORUARTDevice::supportsPresetEditing() const {
                                                 Command::GET_PRESET,   Command::GET_PRESET_NAME,
                                                 Command::WRITE_PRESET, Command::SET_PRESET,
                                                 Command::ERASE_PRESET, Command::SET_PRESET_NAME};
-    if (commands_.empty()) return false;
+    const std::set<std::uint8_t> commands = this->commands();
+    if (commands.empty()) return false;
     return std::all_of(std::begin(kEditing), std::end(kEditing),
-                       [this](std::uint8_t code) { return commands_.count(code) != 0; });
+                       [&commands](std::uint8_t code) { return commands.count(code) != 0; });
 }
 
 std::shared_ptr<Preset> QORUARTDevice::cachedPreset(std::size_t slot) const {

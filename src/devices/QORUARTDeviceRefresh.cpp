@@ -25,7 +25,7 @@ SlotBounds bounds(const QORUARTDevice::SlotRange& range) {
 
 // The significant (not skippable) entries around a position of the history.
 struct HistoryScan {
-    const std::vector<HistoryEntry>& entries;
+    const std::deque<HistoryEntry>& entries;
     std::size_t index;
 
     static bool significant(const HistoryEntry& entry) { return !entry.skippable; }
@@ -134,17 +134,24 @@ void QORUARTDevice::setPaused(bool paused) {
         railsResume(queue_);
 }
 
+// Entries keep the index they were recorded with; the oldest have gone once the history is
+// full. An index before the first kept entry is taken as that entry.
+std::size_t QORUARTDevice::historyPosition(std::size_t index) const {
+    const std::size_t first = recorded_ - history_->size();
+    return index < first ? 0 : index - first;
+}
+
 std::optional<HistoryEntry> QORUARTDevice::historicalEvent(std::size_t index) const {
     std::lock_guard lock(historyMutex_);
     if (!history_ || history_->empty()) return std::nullopt;
-    return (*history_)[std::min(index, history_->size() - 1)];
+    return (*history_)[std::min(historyPosition(index), history_->size() - 1)];
 }
 
 std::optional<HistoryEntry> QORUARTDevice::historicalEventBeforeIndexIgnoringEmptyPresets(
     std::size_t index) const {
     std::lock_guard lock(historyMutex_);
     if (!history_) return std::nullopt;
-    const HistoryScan scan{*history_, index};
+    const HistoryScan scan{*history_, historyPosition(index)};
     if (auto entry = scan.lastBelow()) return entry;
     if (auto entry = scan.at()) return entry;
     return scan.firstAbove();
@@ -154,7 +161,7 @@ std::optional<HistoryEntry> QORUARTDevice::historicalEventAfterIndexIgnoringEmpt
     std::size_t index) const {
     std::lock_guard lock(historyMutex_);
     if (!history_) return std::nullopt;
-    const HistoryScan scan{*history_, index};
+    const HistoryScan scan{*history_, historyPosition(index)};
     if (auto entry = scan.firstAbove()) return entry;
     if (auto entry = scan.at()) return entry;
     return scan.lastBelow();

@@ -75,6 +75,8 @@ void QORUARTDevice::deviceIsConnected(const DeviceRef& device) {
 
 void QORUARTDevice::deviceHasBeenDisconnected(const DeviceRef& device) {
     if (!device) return;
+    // Work still running on its queue (a restart waiting for it) gives up.
+    device->setDead(true);
     railsSuspend(device->queue());
     railsDrop(device->queue());
     device->dropHistory();

@@ -297,17 +297,32 @@ void Editor::writePreset(std::size_t source, std::size_t target,
     // One journal entry, so Edit > Undo on the Transfers screen or `harbrixctl undo` can put
     // back what the slot held.
     const std::string operation = source == target ? "Save" : "Save As";
-    onPedal(
-        [snapshot, target, operation, done = std::move(done)](QORUARTDevice& device,
-                                                              QPointer<Editor> self) {
-            // A written preset is cached as a fresh, clean copy of these bytes.
-            const bool written =
-                JournaledWrites::run(device, operation, {{target, snapshot->serialized()}}, false)
-                    .succeeded();
-            rail(Rails::main(), [self, written, done] {
-                if (self) done(*self, written);
-            });
+    onPedal([snapshot, edited, target, operation, done = std::move(done)](QORUARTDevice& device,
+                                                                          QPointer<Editor> self) {
+        // A written preset is cached as a fresh, clean copy of these bytes.
+        const bool written =
+            JournaledWrites::run(device, operation, {{target, snapshot->serialized()}}, false)
+                .succeeded();
+        rail(Rails::main(), [self, written, done, edited, snapshot, target] {
+            if (!self) return;
+            // Taken before `done`, which leaves Save As's source slot as it was saved.
+            const Bytes editedNow = edited->serialized();
+            done(*self, written);
+            if (self && written)
+                self->keepEditsMadeWhileSaving(editedNow, snapshot->serialized(), target);
         });
+    });
+}
+
+// The clean copy the write cached has none of what was changed after the click on Save:
+// those edits stay, unsaved, over what was saved.
+void Editor::keepEditsMadeWhileSaving(const Bytes& edited, const Bytes& saved, std::size_t target) {
+    const DeviceRef device = this->device();
+    const auto written = device ? device->cachedPreset(target) : nullptr;
+    if (!written || written->clean() != saved || edited == saved) return;
+    device->setCachedPreset(written->keepingEdits(edited, saved), target);
+    reloadPreset(target);
+    sync();
 }
 
 void Editor::savePreset() {

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "editor/EditorPresetsTable.h"
+#include "platform/Bytes.h"
 #include "shell/Screen.h"
 
 namespace Ui {
@@ -142,6 +143,7 @@ class Editor : public QObject, public Screen, public EditorPresetsTableDelegate 
     // The write of a save or Save As; `done` runs on the main thread with the result.
     void writePreset(std::size_t source, std::size_t target,
                      std::function<void(Editor&, bool written)> done);
+    void keepEditsMadeWhileSaving(const Bytes& edited, const Bytes& saved, std::size_t target);
 
     std::weak_ptr<QORUARTDevice> device_;
     std::unique_ptr<Ui::EditorScreen> form_;

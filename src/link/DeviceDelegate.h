@@ -42,6 +42,10 @@ class DeviceDelegate {
     // The pedals found but not brought up, told again whenever that list changes (empty
     // once none is left).
     virtual void devicesFailedToOpen(const std::vector<OpenFailure>& /*failures*/) {}
+    // A connected pedal restarts: nothing reaches it until deviceHasRestarted, which says
+    // whether it was brought up again. One that was not is announced as disconnected next.
+    virtual void deviceIsRestarting(const DeviceRef& /*device*/) {}
+    virtual void deviceHasRestarted(const DeviceRef& /*device*/, bool /*back*/) {}
 };
 
 }  // namespace harbrix

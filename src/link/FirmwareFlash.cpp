@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "link/PedalRestart.h"
 #include "link/Rails.h"
 #include "platform/Log.h"
 
@@ -68,7 +69,8 @@ std::shared_ptr<FirmwareFlash> FirmwareFlash::start(const DeviceRef& device, con
 void FirmwareFlash::run(const std::weak_ptr<QORUARTDevice>& weak, const Bytes& image,
                         Progress progress) {
     Outcome outcome = Outcome::gone;
-    if (const DeviceRef device = weak.lock()) {
+    const DeviceRef device = weak.lock();
+    if (device) {
         logFormat("%s: flashing %zu bytes of firmware", device->filename().c_str(), image.size());
         outcome =
             device->flashFirmware(image, std::move(progress), [this] { return stopRequested(); });
@@ -76,6 +78,13 @@ void FirmwareFlash::run(const std::weak_ptr<QORUARTDevice>& weak, const Bytes& i
     }
     // Behind the progress reports already on their way.
     rail(Rails::main(), [self = shared_from_this(), outcome] { self->finish(outcome); });
+    // Every flash that suspended the pedal ended with a reboot: bring it back before anything
+    // else is sent.
+    if (device && restarts(outcome)) PedalRestart(*device).awaitReturn();
+}
+
+bool FirmwareFlash::restarts(Outcome outcome) {
+    return outcome == Outcome::written || outcome == Outcome::failed || outcome == Outcome::stopped;
 }
 
 void FirmwareFlash::finish(Outcome outcome) {

@@ -50,6 +50,9 @@ class FirmwareFlash : public std::enable_shared_from_this<FirmwareFlash> {
 
     // The outcome in words for the user ("Firmware written; the pedal is restarting.").
     static std::string outcomeText(Outcome outcome);
+    // Whether the pedal restarts after a flash that ended so. It is brought up again on its
+    // queue right after the outcome has been posted, so work queued later finds it back.
+    static bool restarts(Outcome outcome);
 
   private:
     FirmwareFlash() = default;

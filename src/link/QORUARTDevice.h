@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -55,6 +56,8 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     QORUARTDevice(const QORUARTDevice&) = delete;
     QORUARTDevice& operator=(const QORUARTDevice&) = delete;
 
+    // Every pedal starts at this speed, and comes back at it after a restart.
+    static constexpr std::uint32_t kBootSpeed = 115200;
     // Model name -> line speed in bit/s; 0 for a name it does not list.
     static std::uint32_t speedForModel(const std::string& name);
     // The object told about settings and presets (held without ownership).
@@ -90,6 +93,9 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     void flushCache();
 
     // ---- Transaction history (present in debug mode only)
+    // The newest exchanges kept; an entry keeps its index when older ones are dropped, and
+    // navigation takes those indices.
+    static constexpr std::size_t kHistoryLength = 10000;
     void enableHistory();
     void dropHistory();
     bool recordsHistory() const;
@@ -104,6 +110,11 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
 
     // ---- Bring-up and identification
     bool completeInitialization();
+    // For a pedal back from a restart, on the line that stayed open and at the boot speed:
+    // the switch to its speed and the handshake again, as a new connection makes them.
+    bool bringUpAgain();
+    // Sets the host side of the open line to `speed` and drops what waits to be read.
+    bool setHostSpeed(std::uint32_t speed);
     // Why the last open or handshake failed, for the log ("no answer to WHO_RU").
     std::string failureReason() const;
     // The same in words for the pedal's owner ("Permission denied", "it does not answer").
@@ -116,12 +127,14 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     std::optional<LCXreply> readDeviceState();
     void getDeviceState();
 
-    const std::shared_ptr<Model>& model() const { return model_; }
-    const std::set<std::uint8_t>& commands() const { return commands_; }
-    const Timeouts& timeouts() const { return timeouts_; }
-    const PresetsSchema& presetsSchema() const { return presetsSchema_; }
-    const std::optional<AddressableMemory>& memory() const { return memory_; }
-    void setMemory(std::optional<AddressableMemory> memory) { memory_ = std::move(memory); }
+    // What the handshake found. A restart may change it on the pedal's queue while other
+    // threads read it, so each is handed out as a copy.
+    std::shared_ptr<Model> model() const;
+    std::set<std::uint8_t> commands() const;
+    Timeouts timeouts() const;
+    PresetsSchema presetsSchema() const;
+    std::optional<AddressableMemory> memory() const;
+    void setMemory(std::optional<AddressableMemory> memory);
 
     LCXreply lcxreply() const;
     void setLcxreply(const LCXreply& reply);
@@ -252,6 +265,17 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     bool paused() const { return paused_; }
     bool dead() const { return dead_; }
     void setDead(bool dead) { dead_ = dead; }
+    // Whether the last exchange went unanswered (no reply the engine could read).
+    bool silent() const { return silent_; }
+    // While the pedal restarts and is brought up again (PedalRestart).
+    bool restarting() const { return restarting_; }
+    void setRestarting(bool restarting) { restarting_ = restarting; }
+    // A pedal that restarted and did not come back; discovery lets it go.
+    bool lost() const { return lost_; }
+    void setLost(bool lost) { lost_ = lost; }
+    // One check of a silent pedal at a time: false when one is under way already.
+    bool beginAnswerCheck() { return !checkingAnswer_.exchange(true); }
+    void endAnswerCheck() { checkingAnswer_ = false; }
     // Whether a state block has been read since the connection: until then no slot is known.
     bool stateBlockRead() const { return stateBlockRead_; }
     void setStateBlockRead(bool read) { stateBlockRead_ = read; }
@@ -338,8 +362,12 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     // `cause` says it for the pedal's owner; the reason itself when empty.
     void fail(std::string reason, std::string cause = {});
     std::optional<UARTResponse> switchAgainAndHandshake();
+    // Keeps what a handshake found.
+    void adopt(const UARTResponse& handshake);
     void record(std::uint8_t command, const Bytes& request, const Bytes& reply,
                 const UARTResponse& response);
+    // Where the entry recorded with that index sits in the history (its lock held).
+    std::size_t historyPosition(std::size_t index) const;
 
     const std::string filename_;
     const std::string name_;
@@ -359,8 +387,12 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     QueueRef queue_;
 
     mutable std::mutex historyMutex_;
-    std::optional<std::vector<HistoryEntry>> history_;
+    std::optional<std::deque<HistoryEntry>> history_;
+    // Entries recorded in all, the dropped ones included.
+    std::size_t recorded_ = 0;
 
+    // Written on the pedal's queue under stateMutex_; read there freely, elsewhere through
+    // the getters.
     std::shared_ptr<Model> model_;
     std::set<std::uint8_t> commands_;
     Timeouts timeouts_;
@@ -373,6 +405,10 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
     std::atomic<bool> stateBlockRead_ = false;
     std::atomic<bool> retrying_ = false;
     std::atomic<bool> synchronised_ = false;
+    std::atomic<bool> silent_ = false;
+    std::atomic<bool> restarting_ = false;
+    std::atomic<bool> lost_ = false;
+    std::atomic<bool> checkingAnswer_ = false;
 
     mutable std::mutex stateMutex_;
     std::string failure_;

@@ -9,7 +9,7 @@
 namespace harbrix {
 namespace {
 
-constexpr std::uint32_t kStartSpeed = 115200;
+constexpr std::uint32_t kStartSpeed = QORUARTDevice::kBootSpeed;
 constexpr const char* kNoAnswer = "it does not answer";
 constexpr unsigned kSlotBits = 128;
 
@@ -26,12 +26,70 @@ bool QORUARTDevice::completeInitialization() {
     if (!response) return false;
     // Only a pedal that answered at its fast speed proves the node's number worth keeping.
     if (filenumber_ != nodeFilenumber_) setFilenumber(nodeFilenumber_);
-    model_ = response->model;
-    commands_ = response->commands;
-    timeouts_ = response->timeouts;
-    presetsSchema_ = response->presetsSchema;
-    memory_ = model_ ? AddressableMemory::addressableMemory(*model_) : std::nullopt;
+    adopt(*response);
     return true;
+}
+
+bool QORUARTDevice::bringUpAgain() {
+    const std::uint32_t speed = speedForModel(name_);
+    if (!setHostSpeed(kStartSpeed)) return false;
+    logLine("GO TURBO (device)");
+    if (!setDeviceSpeed(speed)) {
+        fail("no answer to SET_BAUD", kNoAnswer);
+        return false;
+    }
+    logLine("GO TURBO (system)");
+    if (!setHostSpeed(speed != 0 ? speed : kStartSpeed)) {
+        fail("cannot set the line speed", "its port cannot be set to the pedal's speed");
+        return false;
+    }
+    const auto response = handshake();
+    if (!response) return false;
+    adopt(*response);
+    return true;
+}
+
+void QORUARTDevice::adopt(const UARTResponse& handshake) {
+    auto memory =
+        handshake.model ? AddressableMemory::addressableMemory(*handshake.model) : std::nullopt;
+    std::lock_guard lock(stateMutex_);
+    // A pedal back from a restart on the same firmware keeps its model, and with it what
+    // that model's firmware checker has found.
+    if (!model_ || !handshake.model || !(*model_ == *handshake.model)) model_ = handshake.model;
+    commands_ = handshake.commands;
+    timeouts_ = handshake.timeouts;
+    presetsSchema_ = handshake.presetsSchema;
+    memory_ = std::move(memory);
+}
+
+std::shared_ptr<Model> QORUARTDevice::model() const {
+    std::lock_guard lock(stateMutex_);
+    return model_;
+}
+
+std::set<std::uint8_t> QORUARTDevice::commands() const {
+    std::lock_guard lock(stateMutex_);
+    return commands_;
+}
+
+Timeouts QORUARTDevice::timeouts() const {
+    std::lock_guard lock(stateMutex_);
+    return timeouts_;
+}
+
+PresetsSchema QORUARTDevice::presetsSchema() const {
+    std::lock_guard lock(stateMutex_);
+    return presetsSchema_;
+}
+
+std::optional<AddressableMemory> QORUARTDevice::memory() const {
+    std::lock_guard lock(stateMutex_);
+    return memory_;
+}
+
+void QORUARTDevice::setMemory(std::optional<AddressableMemory> memory) {
+    std::lock_guard lock(stateMutex_);
+    memory_ = std::move(memory);
 }
 
 // The node is one we switched before, but the pedal behind it has restarted since (a power
@@ -40,8 +98,7 @@ std::optional<UARTResponse> QORUARTDevice::switchAgainAndHandshake() {
     const std::uint32_t speed = speedForModel(name_);
     if (speed == 0 || speed == kStartSpeed || file_ < 0) return std::nullopt;
     logLine("NO ANSWER AT SPEED: GO TURBO (device) AGAIN");
-    if (!line_->setSpeed(file_, kStartSpeed)) return std::nullopt;
-    line_->discardInput(file_);
+    if (!setHostSpeed(kStartSpeed)) return std::nullopt;
     speedSwitchSkipped_ = false;
     if (!setDeviceSpeed(speed)) {
         fail("no answer to SET_BAUD", kNoAnswer);

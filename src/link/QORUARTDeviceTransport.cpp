@@ -18,7 +18,7 @@
 namespace harbrix {
 namespace {
 
-constexpr std::uint32_t kStartSpeed = 115200;
+constexpr std::uint32_t kStartSpeed = QORUARTDevice::kBootSpeed;
 constexpr const char* kNoAnswer = "it does not answer";
 constexpr std::size_t kReadChunk = 1024;
 constexpr std::size_t kReadCapacity = 10240;
@@ -205,11 +205,22 @@ std::optional<UARTResponse> QORUARTDevice::execute(std::uint8_t command, const B
             (*reply)[1] = 0;
         }
         auto response = UARTResponse::response(*reply, command);
+        // Junk is what a pedal that restarted at its boot speed sends back to a faster line.
+        silent_ = !response;
         if (response) record(command, request, *reply, *response);
         return response;
     }
     if (command == Command::REBOOTC) return UARTResponse::response();
+    silent_ = true;
     return std::nullopt;
+}
+
+bool QORUARTDevice::setHostSpeed(std::uint32_t speed) {
+    if (file_ < 0) return false;
+    std::lock_guard io(ioLock());
+    if (!line_->setSpeed(file_, speed)) return false;
+    line_->discardInput(file_);
+    return true;
 }
 
 void QORUARTDevice::record(std::uint8_t command, const Bytes& request, const Bytes& reply,
@@ -220,9 +231,10 @@ void QORUARTDevice::record(std::uint8_t command, const Bytes& request, const Byt
     entry.request = request;
     entry.response = reply;
     entry.command = std::string(commandName(command).value_or(""));
-    entry.index = history_->size();
+    entry.index = recorded_++;
     entry.skippable = command == Command::READ_PRESET && response.error == 6;
     history_->push_back(std::move(entry));
+    if (history_->size() > kHistoryLength) history_->pop_front();
 }
 
 void QORUARTDevice::enableHistory() {
@@ -234,6 +246,7 @@ void QORUARTDevice::dropHistory() {
     std::lock_guard lock(historyMutex_);
     if (history_) history_->clear();
     history_.reset();
+    recorded_ = 0;
 }
 
 bool QORUARTDevice::recordsHistory() const {
@@ -243,7 +256,8 @@ bool QORUARTDevice::recordsHistory() const {
 
 std::vector<HistoryEntry> QORUARTDevice::historyEntries() const {
     std::lock_guard lock(historyMutex_);
-    return history_ ? *history_ : std::vector<HistoryEntry>{};
+    if (!history_) return {};
+    return {history_->begin(), history_->end()};
 }
 
 void QORUARTDevice::fail(std::string reason, std::string cause) {

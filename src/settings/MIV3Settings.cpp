@@ -139,13 +139,17 @@ void MIV3Settings::post(
     std::weak_ptr<QORUARTDevice> weak = device;
     QPointer<QWidget> alive = this->alive();
     rail(device->queue(), [weak, alive, work, answered] {
-        const DeviceRef device = weak.lock();
-        if (!device) return;
-        const bool done = work(*device);
-        // The pedal's own record, which the write may or may not have changed. Stored as the
-        // last known record, so a later screen starts from it.
-        const std::optional<SettingsBlock> held = device->readSettings();
-        if (held) device->updateSettings(*held);
+        // A pedal gone by now is answered as one that did not answer, so the write is no
+        // longer counted as pending.
+        bool done = false;
+        std::optional<SettingsBlock> held;
+        if (const DeviceRef device = weak.lock()) {
+            done = work(*device);
+            // The pedal's own record, which the write may or may not have changed. Stored as
+            // the last known record, so a later screen starts from it.
+            held = device->readSettings();
+            if (held) device->updateSettings(*held);
+        }
         rail(Rails::main(), [alive, answered, done, held] {
             if (alive) answered(done, held);
         });

@@ -294,6 +294,14 @@ void Settings::firmwareUpdateEnded(FlashOutcome outcome, ImageRefusal refusal) {
     }
 }
 
+void Settings::pedalRestarted() {
+    if (isViewLoaded() && flash_ == Flash::updated) {
+        flash_ = Flash::idle;
+        setControlsEnabled(true);
+    }
+    sync();
+}
+
 void Settings::firmwareImageMissing() {
     logFormat("update firmware: no verified image in the cache");
     endFlash(false, QString::fromLatin1(kNoFirmwareImage));
@@ -301,9 +309,8 @@ void Settings::firmwareImageMissing() {
 
 void Settings::endFlash(bool written, const QString& notice) {
     if (!isViewLoaded() || flash_ != Flash::running) return;
-    // A pedal that took the image restarts and comes back as a new connection, with a new
-    // screen; until then neither the update nor the settings of the restarting pedal take
-    // clicks.
+    // A pedal that took the image restarts; until it is back neither the update nor the
+    // settings of the restarting pedal take clicks.
     if (!written) setControlsEnabled(true);
     flash_ = written ? Flash::updated : Flash::idle;
     if (!notice.isEmpty()) notice_->post(notice);

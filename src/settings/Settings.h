@@ -51,6 +51,8 @@ class Settings : public Screen {
     void reloadSettings(const SettingsBlock& settings) override;
     // Brings the labels and controls up to date from `core` and the firmware checker.
     void sync() override;
+    // Back from the restart that ends a firmware update: the screen takes clicks again.
+    void pedalRestarted() override;
 
     // The update button's action: flashes the checker's verified image onto the pedal.
     void updateFirmware();

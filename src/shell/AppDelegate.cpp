@@ -95,6 +95,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     sharedController() = this;
     bounce_ = false;
     replaceHeaderButtons();
+    buildRestartNotice();
     connectCommands();
 
     nothing_ = Nothing::controller(this, options_.driver);
@@ -199,7 +200,6 @@ void AppDelegate::setCurrentDevice(const DeviceRef& device) {
 void AppDelegate::deviceIsConnected(const DeviceRef& device) {
     if (!device) return;
     logFormat("%s is connected and ready", device->name().c_str());
-    initialized_ = false;
     connected_.push_back(device);
     if (connected_.size() == 1) {
         setCurrentDevice(device);
@@ -210,14 +210,14 @@ void AppDelegate::deviceIsConnected(const DeviceRef& device) {
             switchToTransfers();
     }
     refreshSelector();
-    askSelection(device);
     if (const auto& model = device->model())
         if (const auto checker = std::dynamic_pointer_cast<Stinger>(model->stinger()))
             checker->refresh();
 }
 
-// Once per connection, ahead of the slot reads: which slot the pedal has selected and
-// whether it is loaded. The editor follows it once that slot has been read.
+// For each new editor of a pedal, ahead of the slot reads when it is a new connection: which
+// slot the pedal has selected and whether it is loaded. The editor follows it once that slot
+// has been read.
 void AppDelegate::askSelection(const DeviceRef& device) {
     std::weak_ptr<QORUARTDevice> weak = device;
     rail(device->queue(), [weak] {
@@ -236,17 +236,27 @@ void AppDelegate::askSelection(const DeviceRef& device) {
 
 void AppDelegate::selectionRead(const DeviceRef& device, std::size_t slot, bool loaded) {
     if (std::find(connected_.begin(), connected_.end(), device) == connected_.end()) return;
-    selections_[device.get()] = {slot, loaded};
+    selections_[device.get()] = {slot, loaded, false};
     // The slot may have been read before the answer came.
     if (device->cachedPreset(slot)) followSelection(device, slot);
 }
 
+// Each pedal's editor follows that pedal's selection once, when the slot has been read; a
+// pedal that is not current follows it when it is chosen and gets its editor.
 void AppDelegate::followSelection(const DeviceRef& device, std::size_t index) {
-    if (initialized_ || device != currentDevice()) return;
+    if (device != currentDevice()) return;
     const auto selection = selections_.find(device.get());
-    if (selection == selections_.end() || selection->second.slot != index) return;
+    if (selection == selections_.end() || selection->second.followed ||
+        selection->second.slot != index)
+        return;
     if (editor_) editor_->selectPreset(selection->second.slot, selection->second.loaded);
-    initialized_ = true;
+    selection->second.followed = true;
+}
+
+bool AppDelegate::initialized() const {
+    std::lock_guard lock(deviceMutex_);
+    const auto selection = selections_.find(device_.get());
+    return selection != selections_.end() && selection->second.followed;
 }
 
 void AppDelegate::deviceHasBeenDisconnected(const DeviceRef& device) {
@@ -254,6 +264,8 @@ void AppDelegate::deviceHasBeenDisconnected(const DeviceRef& device) {
     logFormat("%s has been disconnected", device->name().c_str());
     connected_.erase(std::remove(connected_.begin(), connected_.end(), device), connected_.end());
     selections_.erase(device.get());
+    restarting_.erase(device.get());
+    showRestartNotice();
     if (device == currentDevice()) {
         // What its screens had under way with it (a question, a drag) ends now, not when
         // their views have left.
@@ -313,6 +325,10 @@ void AppDelegate::setUpCurrentDevice(const DeviceRef& device) {
     transfers_ = transfersFor(device);
     editor_ = editorFor(device);
     settings_ = settingsFor(device);
+    // The new editor follows the pedal's selection as it is now.
+    selections_.erase(device.get());
+    askSelection(device);
+    showRestartNotice();
 }
 
 void AppDelegate::showEmptyPedalboard() {

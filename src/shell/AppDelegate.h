@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
@@ -16,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "link/DeviceDelegate.h"
@@ -90,6 +92,10 @@ class AppDelegate : public QObject,
     // Any thread.
     DeviceRef currentDevice() override;
     void devicesFailedToOpen(const std::vector<OpenFailure>& failures) override;
+    // AppDelegateRestart.cpp: the header says so while a pedal restarts, and its screens are
+    // made anew once it is back.
+    void deviceIsRestarting(const DeviceRef& device) override;
+    void deviceHasRestarted(const DeviceRef& device, bool back) override;
 
     // ---- Screens
     void switchToNothing();
@@ -175,7 +181,8 @@ class AppDelegate : public QObject,
     QuitGuard* quitGuard() const { return quitGuard_; }
     // Closes the window as its close box does.
     QAction* quitAction() const { return quitAction_; }
-    bool initialized() const { return initialized_; }
+    // Whether the current pedal's editor has followed the pedal's own selection.
+    bool initialized() const;
     // Whether the pedal has answered which slot it has selected.
     bool knowsSelection(const DeviceRef& device) const {
         return selections_.count(device.get()) != 0;
@@ -206,11 +213,17 @@ class AppDelegate : public QObject,
     // Keeps a replaced screen until its view has left, then lets it go.
     void retire(const std::shared_ptr<Screen>& screen);
     void screenChangeEnded();
-    // The pedal's own selected slot, asked once per connection; the editor follows it once
+    // The pedal's own selected slot, asked for each new editor; the editor follows it once
     // that slot has been read.
     void askSelection(const DeviceRef& device);
     void selectionRead(const DeviceRef& device, std::size_t slot, bool loaded);
     void followSelection(const DeviceRef& device, std::size_t index);
+    // The header's line for a pedal that restarts.
+    void buildRestartNotice();
+    void showRestartNotice();
+    // Reads every slot again behind what waits on the pedal's queue; its screens hold back
+    // the slot changes meanwhile.
+    void refreshPresetsOf(const DeviceRef& device);
     // Runs a device operation on the current device's queue; nothing without one.
     bool onCurrentDevice(const std::function<void(const DeviceRef&)>& work);
 
@@ -255,10 +268,14 @@ class AppDelegate : public QObject,
     struct Selection {
         std::size_t slot = 0;
         bool loaded = false;
+        // The pedal's editor has followed it.
+        bool followed = false;
     };
     // By connected pedal.
     std::map<const QORUARTDevice*, Selection> selections_;
-    bool initialized_ = false;
+    // The connected pedals that are restarting now.
+    std::set<const QORUARTDevice*> restarting_;
+    QPointer<QLabel> restartNotice_;
     bool bounce_ = false;
     bool launched_ = false;
 };

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "link/PedalRestart.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "platform/Log.h"
@@ -90,8 +91,10 @@ void AppDelegate::MIDIJam() {
 }
 
 void AppDelegate::reboot() {
+    // The pedal comes back at its boot speed and is brought up again before anything else is
+    // sent to it.
     onCurrentDevice([](const DeviceRef& device) {
-        logOutcome(device, device->reboot(), "was rebooted", "was NOT rebooted");
+        logOutcome(device, PedalRestart(*device).reboot(), "was rebooted", "was NOT rebooted");
     });
 }
 
@@ -143,17 +146,7 @@ void AppDelegate::suspendAndRecover(QAction* sender) {
 }
 
 void AppDelegate::refreshPresets() {
-    const DeviceRef device = currentDevice();
-    if (!device) return;
-    device->setRefreshing(true);
-    onCurrentDevice([](const DeviceRef& device) {
-        std::weak_ptr<QORUARTDevice> weak = device;
-        device->refreshAllPresets([weak](bool) {
-            rail(Rails::main(), [weak] {
-                if (const DeviceRef pedal = weak.lock()) pedal->setRefreshing(false);
-            });
-        });
-    });
+    if (const DeviceRef device = currentDevice()) refreshPresetsOf(device);
 }
 
 void AppDelegate::selectPresetClicked() {

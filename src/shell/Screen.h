@@ -59,6 +59,8 @@ class Screen {
     virtual void reloadSettings(const SettingsBlock& /*settings*/) {}
     // Something the screen shows changed elsewhere (a firmware update became available).
     virtual void sync() {}
+    // The pedal is back from a restart and takes clicks again; what it holds may have changed.
+    virtual void pedalRestarted() { sync(); }
     // Follow the pedal's own selection.
     virtual void selectPreset(std::size_t /*slot*/, bool /*load*/) {}
     // The application's File and Edit commands go to the shown screen: whether it takes the

@@ -19,6 +19,7 @@ namespace {
 constexpr int kPanelTop = Selector::kPointerHeight;
 constexpr qreal kCaptionFromBottom = 47.5;
 constexpr int kCaptionHeight = 17;
+constexpr int kSerialHeight = 14;
 
 // The window background's corner colour, so the panel reads as part of the window.
 QColor panelColor() {
@@ -75,21 +76,32 @@ void Selector::refresh(const std::vector<DeviceRef>& devices, std::size_t curren
             serial.isEmpty())
             return;
         const int width = store.size(icon).width();
+        const int captionTop = qRound(height() - kCaptionFromBottom - kCaptionHeight);
         auto* label = new ui::Label(nickname, ui::fonts::Weight::Regular, 13, Qt::white, this);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        label->setGeometry(x, qRound(height() - kCaptionFromBottom - kCaptionHeight), width,
-                           kCaptionHeight);
+        label->setGeometry(x, captionTop, width, kCaptionHeight);
         label->show();
+        // Pedals of one model look alike: the serial tells them apart.
+        auto* serialLabel =
+            new ui::Label(serial, ui::fonts::Weight::Regular, 10, QColor(255, 255, 255, 150), this);
+        serialLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        serialLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+        serialLabel->setGeometry(x, captionTop + kCaptionHeight, width, kSerialHeight);
+        serialLabel->show();
         auto* button = new ui::ImageButton(QString(), this);
         button->setImages(icon, pressed, QString(), QString());
         button->setObjectName(serial);
+        const QString name = QStringLiteral("%1, serial %2").arg(nickname, serial);
+        button->setAccessibleName(name);
+        button->setToolTip(name);
         button->setImageOffset(QPoint(0, 10));
         button->setGeometry(x, buttonTop, width, kButtonHeight);
         connect(button, &QAbstractButton::clicked, this,
                 [this, button] { deviceButtonClicked(button); });
         button->show();
         label->raise();
+        serialLabel->raise();
         entries.push_back({icon, nickname, serial});
         x += width;
         total += width;
@@ -159,8 +171,9 @@ void Selector::paintEvent(QPaintEvent*) {
             if (button->objectName() == devices_[current_].serial) {
                 // Around the icon and its caption.
                 const QRectF area = button->geometry();
-                const QRectF shade(area.left() + 4, area.top() + 14, area.width() - 8,
-                                   height() - kCaptionFromBottom + 10 - (area.top() + 14));
+                const QRectF shade(
+                    area.left() + 4, area.top() + 14, area.width() - 8,
+                    height() - kCaptionFromBottom + 6 + kSerialHeight - (area.top() + 14));
                 painter.setPen(Qt::NoPen);
                 painter.setBrush(QColor(255, 255, 255, 28));
                 painter.drawRoundedRect(shade, 6, 6);

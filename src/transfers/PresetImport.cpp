@@ -45,8 +45,10 @@ ImportPlan PresetImport::plan(const QORUARTDevice& device, std::vector<std::size
     slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
     ImportPlan plan;
     for (const std::size_t slot : slots) {
-        const auto preset = device.cachedPreset(slot);
-        if (!preset || preset->empty()) {
+        // What the pedal stores, whatever the Editor holds unsaved.
+        const auto cached = device.cachedPreset(slot);
+        const auto preset = cached ? cached->savedCopy() : nullptr;
+        if (!preset || cached->empty()) {
             plan.records.clear();
             plan.refusal = slotName(slot) + " holds no preset to import.";
             return plan;

@@ -260,6 +260,34 @@ std::string sourceRefusal(const QORUARTDevice& device, Kind kind, std::size_t sl
            nothingWas(kind);
 }
 
+// A preset with unsaved edits goes where a Move or a Swap took what the pedal stores of it,
+// edits, history and all, and stays unsaved: the clean copy the write cached there gives way
+// to it. One that did not move (its slot kept its preset) stays where it is. The cache holds
+// objects, so the Editor finds the edits wherever they went; only saved bytes, which never
+// change, are compared here on the pedal's queue.
+struct Carried {
+    PresetRef edited;
+    std::size_t from;
+    std::size_t to;
+};
+
+void carryDrafts(QORUARTDevice& device, const std::vector<Carried>& drafts) {
+    const DeviceRef self = device.shared_from_this();
+    for (const Carried& draft : drafts) {
+        if (device.cachedPreset(draft.from) == draft.edited) continue;
+        // Its own slot is where a Swap that was taken back put it.
+        for (const std::size_t slot : {draft.to, draft.from}) {
+            const PresetRef held = device.cachedPreset(slot);
+            const bool anotherDraft = std::any_of(
+                drafts.begin(), drafts.end(), [&](const Carried& d) { return d.edited == held; });
+            if (!held || anotherDraft || !held->isEqualToCleanPreset(draft.edited.get())) continue;
+            device.setCachedPreset(draft.edited, slot);
+            QORUARTDevice::deviceHasUpdatedPresetAtIndex(self, slot);
+            break;
+        }
+    }
+}
+
 // Hands each slot on to `done` on the main rail.
 PresetTransfers::SlotDone onMainRail(PresetTransfers::SlotDone done) {
     if (!done) return {};
@@ -275,11 +303,13 @@ bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
         return refuse(std::move(why));
     const PresetRef source = occupied(*device, from);
     if (!source) return refuse(sourceRefusal(*device, Kind::move, from));
-    const PresetRef snapshot = source->copy();
+    const PresetRef snapshot = source->savedCopy();
     return post(
         Kind::move, {from, to},
-        [snapshot, from, to](QORUARTDevice& pedal) {
-            return JournaledTransfers::move(pedal, snapshot, from, to);
+        [source, snapshot, from, to](QORUARTDevice& pedal) {
+            TransferResult result = JournaledTransfers::move(pedal, snapshot, from, to);
+            carryDrafts(pedal, {{source, from, to}});
+            return result;
         },
         std::move(done));
 }
@@ -292,7 +322,7 @@ bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Com
         return refuse(std::move(why));
     const PresetRef source = occupied(*device, from);
     if (!source) return refuse(sourceRefusal(*device, kind, from));
-    const PresetRef snapshot = source->copy();
+    const PresetRef snapshot = source->savedCopy();
     return post(
         kind, {from, to},
         [snapshot, from, to, overwrite](QORUARTDevice& pedal) {
@@ -308,12 +338,14 @@ bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done) {
     const PresetRef presetA = occupied(*device, a);
     const PresetRef presetB = occupied(*device, b);
     if (!presetA || !presetB) return refuse(sourceRefusal(*device, Kind::swap, presetA ? b : a));
-    const PresetRef snapshotA = presetA->copy();
-    const PresetRef snapshotB = presetB->copy();
+    const PresetRef snapshotA = presetA->savedCopy();
+    const PresetRef snapshotB = presetB->savedCopy();
     return post(
         Kind::swap, {a, b},
-        [snapshotA, snapshotB, a, b](QORUARTDevice& pedal) {
-            return JournaledTransfers::swap(pedal, snapshotA, snapshotB, a, b);
+        [presetA, presetB, snapshotA, snapshotB, a, b](QORUARTDevice& pedal) {
+            TransferResult result = JournaledTransfers::swap(pedal, snapshotA, snapshotB, a, b);
+            carryDrafts(pedal, {{presetA, a, b}, {presetB, b, a}});
+            return result;
         },
         std::move(done));
 }
@@ -353,10 +385,10 @@ bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completi
     if (!device) return refuse({});
     const PresetRef cached = occupied(*device, slot);
     if (!cached) return refuse(sourceRefusal(*device, Kind::rename, slot));
-    const std::string oldName = cached->name();
     // The cached preset keeps its name until the pedal has taken the new one: a refused
     // write then leaves nothing to put back.
-    const PresetRef renamed = cached->copy();
+    const PresetRef renamed = cached->savedCopy();
+    const std::string oldName = renamed->name();
     renamed->setName(name);
     // The name it has: nothing to do, and nothing to say.
     if (renamed->name() == oldName) return refuse({});

@@ -156,6 +156,10 @@ void Transfers::viewDidLoad() {
     placeStatusLine(slotSize_);
     undo_ =
         new TransfersUndo(device_, view(), [this](const std::string& text) { postNotice(text); });
+    // Undo and Redo write slots too: they ask before unsaved edits go.
+    undo_->setGuard([this](std::vector<std::size_t> indices, std::function<void()> again) {
+        return draftsMayGo(std::move(indices), std::move(again));
+    });
     for (QAction* action : {undo_->undoAction(), undo_->redoAction()})
         connect(action, &QAction::triggered, this, [this] {
             endRename();

@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <set>
 #include <vector>
@@ -144,6 +145,10 @@ class Transfers : public QObject,
     // its presets are being refreshed.
     DeviceRef deviceUnlessRefreshing();
     void alertRefreshing();
+    // True when no slot of `indices` holds unsaved edits of the Editor that the operation
+    // would replace or erase. Otherwise asks, and on Continue runs `again` with the answer
+    // given (TransfersDrafts.cpp).
+    bool draftsMayGo(std::vector<std::size_t> indices, std::function<void()> again);
     // What a finished operation reports back.
     PresetTransfers::Completion transferDone();
     void transferEnded(const TransferResult& result);
@@ -153,6 +158,7 @@ class Transfers : public QObject,
     void deleteConfirmed(const std::vector<std::size_t>& asked);
     void deleteEnded(const TransferResult& result);
     void renameWritten(const QPointer<Slot>& slot, const TransferResult& result);
+    void renameSlot(const QPointer<Slot>& slot, const std::string& name);
     void beginRename(Slot* slot);
     // The shared field's rename ended: confirmed, or discarded with Escape.
     void controlTextDidEndEditing();
@@ -181,6 +187,8 @@ class Transfers : public QObject,
     QPointer<Shield> shield_;
     // Set while many slots change their selection at once: one sync follows.
     bool quiet_ = false;
+    // Set while an operation runs again after the question about unsaved edits.
+    bool draftsConfirmed_ = false;
 
     QPointer<TransfersBackground> body_;
     QPointer<TransfersTabs> tabs_;

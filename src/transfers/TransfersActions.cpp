@@ -20,10 +20,14 @@ std::vector<std::size_t> sorted(const std::set<std::size_t>& indices) {
 }  // namespace
 
 void Transfers::movePreset(std::size_t from, std::size_t to) {
+    // A draft on `from` goes along; one on the slot written over does not.
+    if (!draftsMayGo({to}, [this, from, to] { movePreset(from, to); })) return;
     transferPosted(transfers_.move(from, to, transferDone()));
 }
 
 void Transfers::copyPreset(std::size_t from, std::size_t to, bool overwrite) {
+    if (!draftsMayGo({to}, [this, from, to, overwrite] { copyPreset(from, to, overwrite); }))
+        return;
     transferPosted(transfers_.copy(from, to, overwrite, transferDone()));
 }
 
@@ -81,6 +85,7 @@ void Transfers::deletePresets() {
     if (!device()) return;
     const std::vector<std::size_t> doomed = sorted(selected_);
     if (doomed.empty()) return;
+    if (!draftsMayGo(doomed, [this] { deletePresets(); })) return;
     const QString headline =
         QStringLiteral("Deleted %1 cannot be restored. Would you like to continue?")
             .arg(doomed.size() == 1 ? QStringLiteral("preset") : QStringLiteral("presets"));
@@ -134,6 +139,7 @@ void Transfers::exportPresets() {
     beginAction();
     endRename();
     if (!deviceUnlessRefreshing()) return;
+    if (!draftsMayGo(sorted(exports_), [this] { exportPresets(); })) return;
     std::vector<PresetTransfers::StagedWrite> staged;
     for (const std::size_t index : exports_)
         if (const PresetRef& file = slots_[index]->exportPreset()) staged.push_back({index, file});

@@ -214,9 +214,13 @@ void Transfers::controlTextDidEndEditing() {
                    " kept its name: preset names hold only ASCII letters, digits and signs.");
         return;
     }
-    const PresetRef cached = slot->preset();
+    renameSlot(slot, name.toStdString());
+}
+
+void Transfers::renameSlot(const QPointer<Slot>& slot, const std::string& text) {
+    const PresetRef cached = slot ? slot->preset() : nullptr;
     if (!cached || cached->empty()) return;
-    const std::string text = name.toStdString();
+    if (!draftsMayGo({slot->index()}, [this, slot, text] { renameSlot(slot, text); })) return;
     const bool posted =
         transfers_.rename(slot->index(), text,
                           [guard = QPointer<Transfers>(this), slot](const TransferResult& result) {
@@ -227,7 +231,7 @@ void Transfers::controlTextDidEndEditing() {
         return;
     }
     // The name shows at once, as the pedal will hold it.
-    const PresetRef renamed = cached->copy();
+    const PresetRef renamed = cached->savedCopy();
     renamed->setName(text);
     slot->setPendingName(QString::fromStdString(renamed->displayName()));
 }

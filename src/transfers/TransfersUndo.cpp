@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 // The journal's entries have a field named like Qt's "slots" keyword.
 #pragma push_macro("slots")
 #undef slots
@@ -47,21 +49,35 @@ void TransfersUndo::run(bool undoing) {
     }
     const auto journal = Journal::forDevice(*device);
     if (!journal) return;
+    if (guard_) {
+        const auto entry = undoing ? journal->undoable() : journal->redoable();
+        // Undo and Redo write the slots the entry changed.
+        std::vector<std::size_t> written;
+        if (entry && entry->changed) written.assign(entry->changed->begin(), entry->changed->end());
+        QPointer<TransfersUndo> self(this);
+        if (!guard_(written, [self, undoing] {
+                if (self) self->run(undoing);
+            }))
+            return;
+    }
     busy_ = true;
     update();
     std::weak_ptr<QORUARTDevice> weak = device;
     QPointer<TransfersUndo> guard(this);
     rail(device->queue(), [weak, journal, undoing, guard] {
-        const DeviceRef pedal = weak.lock();
-        if (!pedal) return;
-        JournalUndo engine(*pedal, journal);
-        const JournalUndo::Result result = undoing ? engine.undo() : engine.redo();
+        // A pedal gone by now changes nothing; the actions are free again all the same.
+        std::optional<JournalUndo::Result> result;
+        if (const DeviceRef pedal = weak.lock()) {
+            JournalUndo engine(*pedal, journal);
+            result = undoing ? engine.undo() : engine.redo();
+        }
         rail(Rails::main(), [guard, result] {
             if (!guard) return;
             guard->busy_ = false;
             guard->update();
-            if (!result.succeeded() && result.outcome != JournalUndo::Result::Outcome::nothing)
-                guard->notice_(result.message);
+            if (result && !result->succeeded() &&
+                result->outcome != JournalUndo::Result::Outcome::nothing)
+                guard->notice_(result->message);
         });
     });
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/DeviceDelegate.h"
 
@@ -30,6 +31,11 @@ class TransfersUndo : public QObject {
 
     QAction* undoAction() const { return undo_; }
     QAction* redoAction() const { return redo_; }
+    // Asked with the slots an Undo or Redo would write before it runs: true lets it run now;
+    // false holds it, and the guard calls `again` when it may run after all.
+    using Guard =
+        std::function<bool(std::vector<std::size_t> indices, std::function<void()> again)>;
+    void setGuard(Guard guard) { guard_ = std::move(guard); }
 
     // Names and enables the actions after the journal as it stands.
     void update();
@@ -42,6 +48,7 @@ class TransfersUndo : public QObject {
 
     std::weak_ptr<QORUARTDevice> device_;
     std::function<void(const std::string&)> notice_;
+    Guard guard_;
     QPointer<QAction> undo_;
     QPointer<QAction> redo_;
     bool busy_ = false;

@@ -40,11 +40,12 @@ inline std::string hexText(const Bytes& bytes) {
     return text;
 }
 
-// A state file for the simulator: slot -> bytes.
-inline void writeState(const std::string& path, const std::map<std::size_t, Bytes>& presets) {
+// A state file for the simulator: slot -> bytes, and the slot it has selected.
+inline void writeState(const std::string& path, const std::map<std::size_t, Bytes>& presets,
+                       std::size_t selected = 0) {
     nlohmann::json stored = nlohmann::json::object();
     for (const auto& [slot, bytes] : presets) stored[std::to_string(slot)] = hexText(bytes);
-    writeText(path, nlohmann::json{{"presets", stored}}.dump());
+    writeText(path, nlohmann::json{{"presets", stored}, {"selectedPreset", selected}}.dump());
 }
 
 // What the simulator's state file holds for a slot, as hex; "" for an empty slot.

@@ -10,6 +10,7 @@
 #include "shell/Notice.h"
 #include "shell/QtMainRail.h"
 #include "shell/Shield.h"
+#include "support/QueueGate.h"
 #include "support/ShownAlerts.h"
 #include "ui/Alert.h"
 #include "ui/Animation.h"
@@ -139,6 +140,38 @@ class EditorQtTest : public QObject {
         QVERIFY(!editor.validateCommand(Screen::Command::undo));
         editor.undoPresetChanges();
         QCOMPARE(bench.cached(2)->serialized(), edited);
+    }
+
+    // Edits made between the click on Save (or Save As) and the pedal's write stay, as a
+    // draft over what was saved.
+    void editsMadeWhileSavingStayUnsaved_data() {
+        QTest::addColumn<bool>("saveAs");
+        QTest::newRow("save") << false;
+        QTest::newRow("save as") << true;
+    }
+    void editsMadeWhileSavingStayUnsaved() {
+        QFETCH(bool, saveAs);
+        test::EditorBench bench;
+        QVERIFY(bench.start(occupied(3)));
+        MIV3Editor& editor = *bench.editor;
+        editor.selectPreset(1);
+        edit(editor, "levelM1", 25);
+        const Bytes saved = bench.cached(1)->serialized();
+        const std::size_t target = saveAs ? 3 : 1;
+        {
+            test::QueueGate gate(bench.device->queue());
+            editor.performCommand(saveAs ? Screen::Command::saveAs : Screen::Command::save);
+            edit(editor, "levelP1", 75);
+        }
+        bench.settle();
+        QTRY_COMPARE(bench.stored(target), test::hexText(saved));
+        QTRY_COMPARE(editor.selectedRow(), std::optional<std::size_t>(target));
+        const auto kept = bench.cached(target);
+        QVERIFY(kept->dirty());
+        QCOMPARE(kept->clean(), saved);
+        QCOMPARE(kept->value("levelM1"), Preset::presetWithSerialized(saved)->value("levelM1"));
+        QVERIFY(kept->value("levelP1") != Preset::presetWithSerialized(saved)->value("levelP1"));
+        QVERIFY(editor.saveButton()->isEnabled());
     }
 
     // Save As takes the lowest empty slot but the edited one, selects it, and returns the

@@ -4,6 +4,7 @@
 // before its flash could start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <map>
@@ -20,11 +21,13 @@ namespace {
 using Outcome = FirmwareFlash::Outcome;
 using test::okReply;
 
-// A loader that keeps each committed page and can hold the line at one command.
+// A loader that keeps each committed page and can hold the line at one command. Once
+// rebooted, it answers the bring-up as the pedal does.
 struct Loader {
     Bytes page;
     std::map<std::uint32_t, Bytes> flash;
     std::function<void(const Bytes&)> onRequest;
+    test::ScriptedLine::Responder pedal = test::bringUpResponder("MIV3", "42.1.0");
 
     std::optional<Bytes> operator()(const Bytes& request) {
         if (onRequest) onRequest(request);
@@ -46,7 +49,7 @@ struct Loader {
             case Command::REBOOTC:
                 return std::nullopt;
             default:
-                return okReply();
+                return pedal(request);
         }
     }
 };
@@ -149,7 +152,13 @@ TEST_F(FirmwareFlashTest, ProgressThenOutcomeArriveOnTheMainRail) {
     EXPECT_TRUE(noneRunning);
     EXPECT_FALSE(flash->running());
     EXPECT_EQ(loader->flash.size(), 2u);
-    EXPECT_EQ(commandsSent().back(), Command::REBOOTC);
+    // The pedal reboots, and is brought up again before anything else reaches it.
+    railSync(queue, [] {});
+    const auto sent = commandsSent();
+    const auto reboot = std::find(sent.begin(), sent.end(), Command::REBOOTC);
+    ASSERT_GE(std::distance(reboot, sent.end()), 3);
+    EXPECT_EQ(std::vector<std::uint8_t>(reboot + 1, reboot + 3),
+              (std::vector<std::uint8_t>{Command::GET_CMDS, Command::SET_BAUD}));
 }
 
 TEST_F(FirmwareFlashTest, AStopFromAnotherThreadLetsThePageFinishThenRecovers) {
@@ -172,8 +181,10 @@ TEST_F(FirmwareFlashTest, AStopFromAnotherThreadLetsThePageFinishThenRecovers) {
 
     EXPECT_EQ(outcome, Outcome::stopped);
     const auto sent = commandsSent();
-    ASSERT_GE(sent.size(), 4u);
-    EXPECT_EQ(std::vector<std::uint8_t>(sent.end() - 4, sent.end()),
+    const auto reboot = std::find(sent.begin(), sent.end(), Command::REBOOTC);
+    ASSERT_NE(reboot, sent.end());
+    ASSERT_GE(std::distance(sent.begin(), reboot), 3);
+    EXPECT_EQ(std::vector<std::uint8_t>(reboot - 3, reboot + 1),
               (std::vector<std::uint8_t>{Command::WRITE_FLASH, Command::READ_FLASH,
                                          Command::RECOVERC, Command::REBOOTC}));
     EXPECT_EQ(loader->flash.size(), 2u);  // the page under way was finished, no later one

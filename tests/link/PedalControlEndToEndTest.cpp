@@ -177,7 +177,9 @@ TEST_F(PedalControlTest, FlashReportsPercentagesAndExitsZeroOnlyOnSuccess) {
     // the second fails on its first page.
     const auto flashed = ctl("flash", {image});
     ASSERT_EQ(flashed.status, 0) << flashed.err;
-    EXPECT_EQ(flashed.out, "0%\n42%\n85%\n100%\nFirmware written; the pedal is restarting.\n");
+    EXPECT_EQ(flashed.out,
+              "0%\n42%\n85%\n100%\nFirmware written; the pedal is restarting.\n"
+              "The pedal is back, running firmware 42.1.\n");
     const auto chip = bytesOfFile(state() + ".flash");
     ASSERT_TRUE(chip);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), chip->begin()));
@@ -189,6 +191,23 @@ TEST_F(PedalControlTest, FlashReportsPercentagesAndExitsZeroOnlyOnSuccess) {
               "harbrixctl: The firmware update failed; the pedal has been told to recover.\n");
     // The pedal restarted at its boot speed; the next session switches it again.
     EXPECT_EQ(ctl("settings", {}).status, 0);
+}
+
+// The pedal restarts at its boot speed and is brought up again on the same line, at its
+// fast speed, before the command ends.
+TEST_F(PedalControlTest, RebootWaitsForThePedalToComeBack) {
+    const std::string record = folder.file("record");
+    start("CTL0006", {"--record", record});
+    const auto rebooted = ctl("reboot", {});
+    ASSERT_EQ(rebooted.status, 0) << rebooted.err;
+    EXPECT_EQ(rebooted.out, "The pedal is back, running firmware 42.1.\n");
+    const std::string sent = readText(record);
+    const auto rebootAt = sent.find("REBOOTC");
+    ASSERT_NE(rebootAt, std::string::npos) << sent;
+    const std::string after = sent.substr(rebootAt);
+    const auto speedAt = after.find("SET_BAUD 0 2000000");
+    EXPECT_NE(speedAt, std::string::npos) << after;
+    EXPECT_NE(after.find("PRESET_INFO", speedAt), std::string::npos) << after;
 }
 
 // Ctrl-C in the middle of a flash: the page under way finishes, then the pedal is told to
@@ -210,9 +229,13 @@ TEST_F(PedalControlTest, InterruptingAFlashStopsItInOrder) {
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_NE(result.err.find("The firmware update was stopped"), std::string::npos) << result.err;
 
+    // Up to the reboot; what follows brings the pedal back.
     std::vector<std::string> lines;
     std::istringstream in(readText(record));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+        if (line == "REBOOTC 0 0") break;
+    }
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[lines.size() - 2], "RECOVERC 0 0");
     EXPECT_EQ(lines.back(), "REBOOTC 0 0");

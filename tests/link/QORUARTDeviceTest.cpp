@@ -161,6 +161,26 @@ TEST_F(DeviceTest, HistoryRecordsParsedExchangesInOrder) {
     EXPECT_TRUE(device->historyEntries().empty());
 }
 
+// A long session keeps the newest exchanges only; they keep their numbers, and navigation
+// by those numbers still finds them.
+TEST_F(DeviceTest, HistoryKeepsTheNewestTenThousandExchanges) {
+    line->setResponder([](const Bytes&) -> std::optional<Bytes> { return okReply(Bytes(104, 7)); });
+    ASSERT_TRUE(device->open());
+    device->enableHistory();
+    constexpr std::size_t kKept = 10000, kMade = kKept + 25;
+    for (std::size_t i = 0; i < kMade; ++i)
+        ASSERT_TRUE(device->execute(Command::READ_PRESET, header(Command::READ_PRESET, 0, 104, 3)));
+    const auto history = device->historyEntries();
+    ASSERT_EQ(history.size(), kKept);
+    EXPECT_EQ(history.front().index, kMade - kKept);
+    EXPECT_EQ(history.back().index, kMade - 1);
+    EXPECT_EQ(device->historicalEvent(0)->index, kMade - kKept);
+    EXPECT_EQ(device->historicalEvent(kMade - 2)->index, kMade - 2);
+    EXPECT_EQ(device->historicalEventAfterIndexIgnoringEmptyPresets(kMade - 3)->index, kMade - 2);
+    EXPECT_EQ(device->historicalEventBeforeIndexIgnoringEmptyPresets(kMade - kKept + 1)->index,
+              kMade - kKept);
+}
+
 TEST_F(DeviceTest, NewNodeIsToldToSwitchAndRemembered) {
     ASSERT_TRUE(createDirectories(deviceCacheDirectory()));
     ASSERT_TRUE(device->open());

@@ -55,12 +55,16 @@ bool noticeHidden(const Settings& screen) {
 }
 
 std::size_t received(const std::string& record, const std::string& command) {
-    std::size_t count = 0;
-    const std::string text = test::readText(record);
-    for (std::size_t at = text.find(command + " "); at != std::string::npos;
-         at = text.find(command + " ", at + 1))
-        ++count;
-    return count;
+    return test::occurrences(record, command + " ");
+}
+
+// Once the pedal has been brought up twice (a restart after its first bring-up) and the
+// window has heard it is back.
+bool backFromRestart(const std::string& record, const AppDelegate& controller) {
+    const DeviceRef device = controller.connected().empty() ? nullptr : controller.connected()[0];
+    return QTest::qWaitFor(
+        [&] { return received(record, "SET_BAUD") == 2 && device && !device->restarting(); },
+        20000);
 }
 
 }  // namespace
@@ -225,6 +229,17 @@ class FirmwareUpdateQtTest : public QObject {
         QVERIFY(chip.has_value());
         QVERIFY(chip->size() >= image.size());
         QVERIFY(std::equal(image.begin(), image.end(), chip->begin()));
+
+        // Back at its fast speed, the screen takes clicks again and they reach the pedal.
+        QVERIFY(backFromRestart(record(), *controller));
+        QTRY_VERIFY(screen->view()->isEnabled() && !screen->flashing());
+        QCOMPARE(controller->settings().get(), screen);
+        if (miv) {
+            QVERIFY(miv->midiChannelField()->isEnabled());
+            QTest::mouseClick(miv->midiChannelField(), Qt::LeftButton);
+            QTRY_COMPARE(miv->pendingWrites(), 0);
+            QVERIFY(!miv->notice()->isPosted());
+        }
     }
 
     void aFailedUpdateSaysSoAndCanBeTriedAgain() {
@@ -249,6 +264,9 @@ class FirmwareUpdateQtTest : public QObject {
         QTest::mouseClick(screen->updateButton(), Qt::LeftButton);
         QVERIFY(!screen->notice()->isPosted());
         QTRY_VERIFY_WITH_TIMEOUT(!screen->flashing(), 20000);
+        // Told to recover, the pedal restarted, and is back.
+        QVERIFY(backFromRestart(record(), *controller));
+        QTRY_VERIFY(screen->view()->isEnabled());
         QCOMPARE(screen->notice()->notice(), QString::fromLatin1(Settings::kFlashFailed));
         QVERIFY(screen->updateButton()->isEnabled());
         QVERIFY(noticeShown(*screen));

@@ -13,6 +13,7 @@
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
+#include "support/QueueGate.h"
 #include "support/ShownAlerts.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
@@ -319,6 +320,28 @@ class MIV3SettingsQtTest : public QObject {
         QCOMPARE(second->core().midiChannel, 4u);
         QCOMPARE(second->midiChannelField()->text(), QStringLiteral("5"));
         QCOMPARE(second->midiThruField()->text(), QStringLiteral("On"));
+    }
+
+    // The pedal goes while a write waits on its queue: the screen stops counting it.
+    void aWriteWhosePedalWentIsNoLongerPending() {
+        struct Host : ScreenDelegate {
+            DeviceRef device;
+            DeviceRef currentDevice() override { return device; }
+        } host;
+        test::ScriptedPedals scripted;
+        host.device = scripted.make("MIV3", "SETGONE");
+        QVERIFY(host.device);
+        auto screen = MIV3Settings::controller(&host);
+        screen->view();
+        railSync(host.device->queue(), [] {});  // the screen's first read has ended
+        test::QueueGate gate(host.device->queue());
+        screen->midiChannelButtonClicked();
+        QCOMPARE(screen->pendingWrites(), 1);
+        const std::weak_ptr<QORUARTDevice> gone = host.device;
+        host.device.reset();
+        QVERIFY(gone.expired());
+        gate.open();
+        QTRY_COMPARE(screen->pendingWrites(), 0);
     }
 
     void screenshots() {

@@ -15,6 +15,7 @@
 #include "link/QORUARTDevice.h"
 #include "settings/Settings.h"
 #include "shell/AppDelegate.h"
+#include "shell/ShellHarness.h"
 #include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TextFiles.h"
@@ -28,12 +29,6 @@ inline const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screensho
 inline bool saveShot(QWidget* widget, const QString& name) {
     QDir().mkpath(kShots);
     return widget->grab().save(kShots + "/" + name + ".png");
-}
-
-// The class of the shown screen, "Nothing" for the empty state.
-inline QString shownClass(const AppDelegate& controller) {
-    const auto& screen = controller.currentController();
-    return screen ? screen->className() : QString();
 }
 
 inline std::unique_ptr<Simulator> plug(const std::string& folder, const std::string& model,

@@ -3,6 +3,7 @@
 // choice the event loop keeps running for a while, so the screens that were let go are
 // really deleted, and the window must still show the right screen. Screens used to be
 // kept alive by their own animations and took the application down as those were deleted.
+#include <QDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "ShellHarness.h"
+#include "editor/EditorHarness.h"
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"
 #include "shell/Selector.h"
@@ -29,6 +31,7 @@ using test::shownClass;
 namespace {
 
 constexpr int kConnectMs = 20000;
+const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/shell");
 // Long enough for every slide and fade (at most 0.5 s) and the deletes that follow them.
 constexpr int kSettleMs = 2500;
 
@@ -215,6 +218,65 @@ class PlugAndChooseQtTest : public QObject {
     }
 
     // Choosing a pedal in the chooser, the current one or the other, from every screen.
+    // Two pedals of one model: the chooser tells them apart by their serials, and the editor
+    // of each shows and follows that pedal's own selection, also when it is chosen later. A
+    // pedal plugged in later does not send the first one's editor back to its selection.
+    void twoPedalsOfOneModel() {
+        test::TempDir states{"plug-states"};
+        std::map<std::size_t, Bytes> presets;
+        for (std::size_t slot = 0; slot < 4; ++slot)
+            presets[slot] = test::presetNamed("Preset " + std::to_string(slot + 1));
+        test::writeState(states.file("tb1.json"), presets, 1);
+        test::writeState(states.file("tb2.json"), presets, 2);
+        auto controller = test::launchWithDiscovery();
+        QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
+        const auto editor = [&] { return dynamic_cast<Editor*>(controller->editor().get()); };
+        auto first = plug(pedals.path(), "MIV3", "TB1", {"--state", states.file("tb1.json")});
+        QVERIFY2(first->running(), first->error().c_str());
+        QTRY_VERIFY_WITH_TIMEOUT(editor() && editor()->selectedRow() == std::size_t(1), kConnectMs);
+        QTest::mouseClick(editor()->table()->row(3), Qt::LeftButton);
+        QCOMPARE(editor()->selectedRow(), std::optional<std::size_t>(3));
+
+        auto second = plug(pedals.path(), "MIV3", "TB2", {"--state", states.file("tb2.json")});
+        QVERIFY2(second->running(), second->error().c_str());
+        const DeviceRef tb2 = [&] {
+            DeviceRef found;
+            (void)QTest::qWaitFor(
+                [&] { return (found = connectedWithSerial(*controller, "TB2")) != nullptr; },
+                kConnectMs);
+            return found;
+        }();
+        QVERIFY(tb2);
+        QTRY_VERIFY_WITH_TIMEOUT(!tb2->refreshing(), kConnectMs);
+        // The first pedal announces its selected slot again; its editor stays where it was.
+        const DeviceRef tb1 = controller->currentDevice();
+        railSync(tb1->queue(), [&] { QVERIFY(tb1->writePreset(tb1->cachedPreset(1), 1)); });
+        bool announced = false;  // the main rail runs the announcement before this
+        rail(Rails::main(), [&announced] { announced = true; });
+        QTRY_VERIFY(announced);
+        QCOMPARE(editor()->selectedRow(), std::optional<std::size_t>(3));
+
+        controller->openSelector();
+        QStringList names;
+        for (QAbstractButton* button : controller->selector()->buttons())
+            names << button->accessibleName();
+        QCOMPARE(names, (QStringList{QStringLiteral("MIV III, serial TB1"),
+                                     QStringLiteral("MIV III, serial TB2")}));
+        QDir().mkpath(kShots);
+        QTRY_VERIFY(controller->selector()->isVisible() &&
+                    controller->selector()->graphicsEffect() == nullptr);
+        QVERIFY(controller->window()->grab().save(kShots + "/selector-one-model-twice.png"));
+        controller->closeSelector();
+        QVERIFY(choose(*controller, "TB2"));
+        QTRY_VERIFY(editor() && editor()->device() == tb2);
+        QTRY_COMPARE(editor()->selectedRow(), std::optional<std::size_t>(2));
+        QVERIFY(editor()->saveAsButton()->isEnabled());
+        // Back on the first pedal, its new editor follows the slot the user chose there.
+        QVERIFY(choose(*controller, "TB1"));
+        QTRY_VERIFY(editor() && editor()->device() == tb1);
+        QTRY_COMPARE(editor()->selectedRow(), std::optional<std::size_t>(3));
+    }
+
     void choosePedal_data() {
         QTest::addColumn<QString>("screen");
         QTest::addColumn<bool>("chooseCurrent");

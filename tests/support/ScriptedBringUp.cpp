@@ -5,10 +5,8 @@
 
 namespace harbrix::test {
 
-std::shared_ptr<QORUARTDevice> scriptedDevice(const std::shared_ptr<ScriptedLine>& line,
-                                              const std::string& model, const std::string& firmware,
-                                              ScriptedLine::Responder responder) {
-    line->setResponder([model, firmware](const Bytes& request) -> std::optional<Bytes> {
+ScriptedLine::Responder bringUpResponder(const std::string& model, const std::string& firmware) {
+    return [model, firmware](const Bytes& request) -> std::optional<Bytes> {
         switch (request.at(0)) {
             case Command::WHO_RU:
                 return textReply("QOR,," + model + ",," + firmware);
@@ -21,7 +19,13 @@ std::shared_ptr<QORUARTDevice> scriptedDevice(const std::shared_ptr<ScriptedLine
             default:
                 return okReply();
         }
-    });
+    };
+}
+
+std::shared_ptr<QORUARTDevice> scriptedDevice(const std::shared_ptr<ScriptedLine>& line,
+                                              const std::string& model, const std::string& firmware,
+                                              ScriptedLine::Responder responder) {
+    line->setResponder(bringUpResponder(model, firmware));
     auto device = std::make_shared<QORUARTDevice>("cu.usbserial-SCRIPTED", model, "", line);
     if (!device->completeInitialization()) return nullptr;
     line->setResponder(std::move(responder));

@@ -11,6 +11,10 @@
 
 namespace harbrix::test {
 
+// Answers the bring-up commands as a pedal of that model and firmware does (time-outs 0),
+// and every other command with a bare acknowledgement.
+ScriptedLine::Responder bringUpResponder(const std::string& model, const std::string& firmware);
+
 // Empty when the bring-up failed.
 std::shared_ptr<QORUARTDevice> scriptedDevice(const std::shared_ptr<ScriptedLine>& line,
                                               const std::string& model, const std::string& firmware,

@@ -18,4 +18,13 @@ void writeText(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+std::size_t occurrences(const std::string& path, const std::string& part) {
+    if (part.empty()) return 0;
+    const std::string text = readText(path);
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 }  // namespace harbrix::test

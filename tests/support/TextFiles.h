@@ -1,6 +1,7 @@
 // Whole files as text, for tests that set up and inspect folders.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace harbrix::test {
@@ -9,5 +10,7 @@ namespace harbrix::test {
 std::string readText(const std::string& path);
 // Writes the bytes, creating the parent folders.
 void writeText(const std::string& path, const std::string& content);
+// How often `part` occurs in the file (a record of requests: how often one was received).
+std::size_t occurrences(const std::string& path, const std::string& part);
 
 }  // namespace harbrix::test

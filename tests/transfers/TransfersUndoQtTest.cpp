@@ -7,6 +7,8 @@
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
+#include "shell/ShellHarness.h"
+#include "support/QueueGate.h"
 
 using namespace harbrix;
 using test::Dragging;
@@ -115,6 +117,23 @@ class TransfersUndoQtTest : public QObject {
         QTRY_VERIFY(screen.notice()->isPosted());
         QVERIFY(screen.notice()->notice().contains(QStringLiteral("slot 02")));
         QCOMPARE(session.pedalNames(), (Names{{1, "Lead"}, {2, "Theirs"}, {6, "Clean"}}));
+    }
+
+    // The pedal goes while an Undo waits on its queue: the actions do not stay busy for good.
+    void undoWhosePedalWentEnds() {
+        test::ScriptedPedals scripted;
+        DeviceRef device = scripted.make("MIV3", "UNDOGONE");
+        QVERIFY(device);
+        QWidget view;
+        TransfersUndo undo(device, &view, [](const std::string&) {});
+        test::QueueGate gate(device->queue());
+        undo.undo();
+        QVERIFY(undo.busy());
+        const std::weak_ptr<QORUARTDevice> gone = device;
+        device.reset();
+        QVERIFY(gone.expired());
+        gate.open();
+        QTRY_VERIFY(!undo.busy());
     }
 };
 

@@ -31,6 +31,7 @@ struct Identity {
     std::string date = "Mar 4 2021 10:11:12";  // empty: "WHO_RU" names no date
     bool crlf = false;                         // "WHO_RU" starts with CR LF, as old firmware does
     std::array<std::uint8_t, 4> timeouts{2, 1, 2, 3};  // reboot, general, flash, recover
+    bool resetRestarts = false;  // a factory reset restarts the pedal, as some firmware does
 };
 
 struct Reply {

@@ -102,7 +102,8 @@ void addMemoryHandlers(HandlerTable& table, const Identity& identity) {
     });
 
     // All of a write is checked before any of it takes effect.
-    table.add(command::kPokeC, [base](const Request& request, PedalState& state) {
+    const bool resetRestarts = identity.resetRestarts;
+    table.add(command::kPokeC, [base, resetRestarts](const Request& request, PedalState& state) {
         const auto offset = start(request, base);
         if (!offset) return answer(error::kBadRequest);
         Bytes cells = image(words(state));
@@ -112,10 +113,13 @@ void addMemoryHandlers(HandlerTable& table, const Identity& identity) {
         Settings settings{wordAt(cells, 1), wordAt(cells, 2), wordAt(cells, 3), wordAt(cells, 4),
                           wordAt(cells, 5), wordAt(cells, 6), wordAt(cells, 7)};
         // The reset word reads 0 again once the pedal has done what it asked.
-        factoryReset(state, wordAt(cells, kResetWord), settings);
+        const std::uint32_t reset = wordAt(cells, kResetWord);
+        factoryReset(state, reset, settings);
         state.setSelectedPreset(static_cast<std::uint8_t>(selected));
         state.setSettings(settings);
-        return answer(0);
+        Reply reply = answer(0);
+        if (reset != 0 && resetRestarts) reply.speedAfter = kBootSpeed;
+        return reply;
     });
 }
 

@@ -91,7 +91,7 @@ const char* const kUsage =
     "                [--latency MS] [--pace] [--timeouts R,G,F,C] [--fail-after N]\n"
     "                [--error CMD[@ARG|#N]=E]... [--stray N] [--crlf] [--log]\n"
     "                [--record FILE] [--corrupt CMD=N]... [--silent-from CMD=N]...\n"
-    "                [--replug-ms MS] [--no-node]\n"
+    "                [--replug-ms MS] [--no-node] [--reset-restarts]\n"
     "       signals: USR1 restarts the pedal at its boot speed on the same node; USR2 unplugs\n"
     "       it for --replug-ms (2500) and plugs it back in; HUP drops every fault option\n"
     "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n"
@@ -108,9 +108,11 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
         const bool flag = option == "--qor-name" || option == "--pace" || option == "--crlf" ||
-                          option == "--log" || option == "--no-node";
+                          option == "--log" || option == "--no-node" ||
+                          option == "--reset-restarts";
         if (flag) {
             if (option == "--no-node") options.noNode = true;
+            if (option == "--reset-restarts") options.identity.resetRestarts = true;
             if (option == "--qor-name") options.qorName = true;
             if (option == "--pace") options.pace = true;
             if (option == "--crlf") options.identity.crlf = true;
