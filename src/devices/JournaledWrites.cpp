@@ -32,9 +32,11 @@ std::string JournaledWrites::problem() const {
 }
 
 JournaledWrites JournaledWrites::run(QORUARTDevice& device, const std::string& operation,
-                                     const std::vector<std::pair<std::size_t, SlotBytes>>& writes,
+                                     std::vector<std::pair<std::size_t, SlotBytes>> writes,
                                      bool verify, const std::function<void(std::size_t)>& done) {
     JournaledWrites result;
+    std::stable_partition(writes.begin(), writes.end(),
+                          [](const auto& write) { return !write.second.empty(); });
     std::vector<JournaledChange::Plan> plan;
     for (const auto& [slot, bytes] : writes) plan.push_back({slot, bytes});
     std::size_t unreadable = 0;

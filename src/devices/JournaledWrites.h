@@ -1,7 +1,8 @@
-// Writing presets into slots as one journaled action, in order, each write read back when
-// asked (or always, for the writes of a restore). The first write that fails stops the rest;
-// a write that reads back otherwise gets a "Write" entry of its own, so Undo puts back what
-// the slot held before it. Runs on the pedal's queue.
+// Writing presets into slots as one journaled action, each write read back when asked (or
+// always, for the writes of a restore). Presets are written in the order given, and slots
+// are erased only after every preset is written, so a preset is never only in the journal.
+// The first write that fails stops the rest; a write that reads back otherwise gets a "Write"
+// entry of its own, so Undo puts back what the slot held before it. Runs on the pedal's queue.
 #pragma once
 
 #include <cstddef>
@@ -37,8 +38,8 @@ struct JournaledWrites {
 
     // Writes each preset (no bytes: erases the slot). `done` hears each slot written.
     static JournaledWrites run(QORUARTDevice& device, const std::string& operation,
-                               const std::vector<std::pair<std::size_t, SlotBytes>>& writes,
-                               bool verify, const std::function<void(std::size_t)>& done = {});
+                               std::vector<std::pair<std::size_t, SlotBytes>> writes, bool verify,
+                               const std::function<void(std::size_t)>& done = {});
     // Renames the preset in the slot, journaled with the preset as the pedal holds it
     // afterwards (read back), since only the pedal knows what it makes of a name.
     static JournaledWrites rename(QORUARTDevice& device, std::size_t slot, const std::string& name);

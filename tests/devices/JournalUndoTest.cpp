@@ -152,11 +152,16 @@ TEST_F(JournalUndoTest, SlotsTheCacheDoesNotKnowAreReadBeforeTheyAreWrittenDown)
 TEST_F(JournalUndoTest, AWriteThePedalRefusesLeavesTheEntryToBeUndoneAgain) {
     move(1, 7);
     pedal.errors[Command::WRITE_PRESET] = 5;
+    const std::size_t erasures = sent(Command::ERASE_PRESET);
     JournalUndo undo(*device, journal);
     const auto refused = undo.undo();
     EXPECT_EQ(refused.outcome, Outcome::refused);
     EXPECT_EQ(refused.message, "Undo Move: the pedal did not take slot 02; stopped there.");
     EXPECT_FALSE(journal->undoable()->undone);
+    // The write back comes before the erase, as in the Move itself: the preset is still on
+    // the pedal, not only in the journal.
+    EXPECT_EQ(sent(Command::ERASE_PRESET), erasures);
+    EXPECT_EQ(pedal.presets.at(7), lead);
 
     pedal.errors.clear();
     const auto again = undo.undo();
