@@ -11,21 +11,18 @@ bool FactoryReset::restoresPresets(std::uint32_t mask) {
     return (mask & (QORUARTDevice::kRestorePresets | QORUARTDevice::kRestoreEverything)) != 0;
 }
 
-FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask) {
+FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask,
+                                       WithoutJournal without) {
     if (!restoresPresets(mask) || !device.supportsPresetEditing()) {
-        if (device.resetToFactoryDefaults(mask)) return {true, {}};
-        return {false, "The pedal did not take the factory reset."};
+        if (device.resetToFactoryDefaults(mask)) return {true, {}, {}};
+        return {false, "The pedal did not take the factory reset.", {}};
     }
     std::vector<JournaledChange::Plan> plan;
     for (std::size_t slot = 0; slot < device.presetsSchema().presets; ++slot)
         plan.push_back({slot, std::nullopt});
-    std::size_t unreadable = 0;
-    auto change = JournaledChange::begin(device, "Factory Reset", plan, &unreadable);
-    if (!change) {
-        return {false, "Slot " + slotNumbers({unreadable}) +
-                           " could not be read, so its preset could not be kept; nothing was "
-                           "reset."};
-    }
+    ChangeRefusal refusal;
+    auto change = JournaledChange::begin(device, "Factory Reset", plan, &refusal, without);
+    if (!change) return {false, refusal.message(), refusal};
     // Even a reset the pedal did not confirm may have happened: what it holds now decides.
     const bool taken = device.resetToFactoryDefaults(mask);
     std::set<std::size_t> changed;
@@ -40,8 +37,8 @@ FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask
     for (const auto& p : plan)
         if (!read.count(p.slot)) changed.insert(p.slot);
     change->finish(changed, after);
-    if (!taken) return {false, "The pedal did not take the factory reset."};
-    return {true, {}};
+    if (!taken) return {false, "The pedal did not take the factory reset.", {}};
+    return {true, {}, {}};
 }
 
 std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> FactoryReset::readBack(

@@ -7,6 +7,7 @@
 #include "link/QORUARTDevice.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/SystemError.h"
 
 namespace harbrix {
 namespace {
@@ -43,13 +44,16 @@ std::shared_ptr<Journal> Journal::forDevice(const QORUARTDevice& device) {
 Journal::Journal(std::string path, Bounds bounds) : file_(std::move(path)), bounds_(bounds) {}
 
 std::optional<std::uint64_t> Journal::begin(const std::string& operation,
-                                            std::vector<SlotChange> slots) {
+                                            std::vector<SlotChange> slots, std::string* problem) {
     std::lock_guard guard(mutex_);
-    const auto lock = file_.lock();
-    if (!lock) {
-        logFormat("journal: cannot open %s", path().c_str());
+    auto failed = [&] {
+        const std::string why = systemErrorText(file_.error());
+        logFormat("journal %s: cannot write (%s)", path().c_str(), why.c_str());
+        if (problem) *problem = why;
         return std::nullopt;
-    }
+    };
+    const auto lock = file_.lock();
+    if (!lock) return failed();
     catchUp();
     JournalEntry entry;
     entry.number = lastNumber_ + 1;
@@ -62,7 +66,9 @@ std::optional<std::uint64_t> Journal::begin(const std::string& operation,
     // once it has ended, and room for the next entry made then, so the pedal is seldom kept
     // waiting for a rewrite.
     if (file_.size() + line.size() + 1 > bounds_.bytes) trimIfNeeded(line.size() + 1);
-    if (!appendAndTakeIn(line) || !find(entry.number)) return std::nullopt;
+    if (!file_.append({line})) return failed();
+    catchUp();
+    if (!find(entry.number)) return failed();
     return entry.number;
 }
 

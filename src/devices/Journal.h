@@ -49,8 +49,9 @@ class Journal {
     const std::string& path() const { return file_.path(); }
 
     // Writes down a new entry and syncs it to disk; its number, or none when the file could
-    // not be written (said in the log).
-    std::optional<std::uint64_t> begin(const std::string& operation, std::vector<SlotChange> slots);
+    // not be written (said in the log, and in `problem`: "not a directory").
+    std::optional<std::uint64_t> begin(const std::string& operation, std::vector<SlotChange> slots,
+                                       std::string* problem = nullptr);
     // The entry ended having changed `changed`; `actualAfter` gives what slots whose bytes
     // were not known beforehand (or came out otherwise) really hold now.
     bool finish(std::uint64_t number, const std::set<std::size_t>& changed,

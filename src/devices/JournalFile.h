@@ -61,6 +61,8 @@ class JournalFile {
     bool replace(const std::vector<std::string>& lines);
     // Bytes in the file as last read or written.
     std::uint64_t size() const { return offset_; }
+    // The error number of the last lock, append or replacement that failed.
+    int error() const { return error_; }
 
   private:
     // The replacement count in the lock file, or 0 when it holds none.
@@ -73,6 +75,7 @@ class JournalFile {
     dev_t device_ = 0;
     ino_t inode_ = 0;
     bool torn_ = false;  // the file ends inside a line
+    int error_ = 0;
 };
 
 }  // namespace harbrix

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "devices/ChangeRefusal.h"
 #include "devices/JournalEntry.h"
 
 namespace harbrix {
@@ -22,7 +23,7 @@ class QORUARTDevice;
 struct JournaledWrites {
     enum class Outcome {
         written,     // every slot written (and read back as written, when verified)
-        unreadable,  // `slot` could not be read before: nothing was written
+        notStarted,  // nothing was sent: `refusal` says why
         refused,     // the pedal did not take `slot`; the ones before it were written
         unverified,  // `slot` could not be read back; stopped there
         mismatch,    // `slot` read back otherwise than written; stopped there
@@ -31,6 +32,7 @@ struct JournaledWrites {
     Outcome outcome = Outcome::written;
     std::optional<std::size_t> slot;  // the slot at fault
     std::set<std::size_t> written;    // the slots that took their preset
+    std::optional<ChangeRefusal> refusal;
 
     bool succeeded() const { return outcome == Outcome::written; }
     // One line for the user when it did not succeed: "slot 07 does not read back as written".
@@ -39,10 +41,12 @@ struct JournaledWrites {
     // Writes each preset (no bytes: erases the slot). `done` hears each slot written.
     static JournaledWrites run(QORUARTDevice& device, const std::string& operation,
                                std::vector<std::pair<std::size_t, SlotBytes>> writes, bool verify,
-                               const std::function<void(std::size_t)>& done = {});
+                               const std::function<void(std::size_t)>& done = {},
+                               WithoutJournal without = WithoutJournal::refuse);
     // Renames the preset in the slot, journaled with the preset as the pedal holds it
     // afterwards (read back), since only the pedal knows what it makes of a name.
-    static JournaledWrites rename(QORUARTDevice& device, std::size_t slot, const std::string& name);
+    static JournaledWrites rename(QORUARTDevice& device, std::size_t slot, const std::string& name,
+                                  WithoutJournal without = WithoutJournal::refuse);
 };
 
 // The bytes a slot holding `before` holds once the pedal has renamed it: the name's ASCII

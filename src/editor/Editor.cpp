@@ -301,17 +301,22 @@ void Editor::writePreset(std::size_t source, std::size_t target,
     // One journal entry, so Edit > Undo on the Transfers screen or `harbrixctl undo` can put
     // back what the slot held.
     const std::string operation = source == target ? "Save" : "Save As";
-    onPedal(
-        [snapshot, target, operation, done = std::move(done)](QORUARTDevice& device,
-                                                              QPointer<Editor> self) {
-            // A written preset is cached as a fresh, clean copy of these bytes.
-            const bool written =
-                JournaledWrites::run(device, operation, {{target, snapshot->serialized()}}, false)
-                    .succeeded();
-            rail(Rails::main(), [self, written, done] {
-                if (self) done(*self, written);
-            });
+    onPedal([snapshot, target, operation, done = std::move(done)](QORUARTDevice& device,
+                                                                  QPointer<Editor> self) {
+        // A written preset is cached as a fresh, clean copy of these bytes.
+        const auto result =
+            JournaledWrites::run(device, operation, {{target, snapshot->serialized()}}, false);
+        // Nothing was sent (the slot was changed on the pedal, or the journal cannot be
+        // written): the notice says why.
+        const std::string refused = result.refusal ? result.refusal->message() : "";
+        rail(Rails::main(), [self, written = result.succeeded(), refused, done] {
+            if (!self) return;
+            if (!refused.empty())
+                self->notice()->post(QString::fromStdString(refused));
+            else
+                done(*self, written);
         });
+    });
 }
 
 void Editor::savePreset() {

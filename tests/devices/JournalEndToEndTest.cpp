@@ -1,7 +1,8 @@
 // The journal against the simulated pedal: changes made in this process or by harbrixctl,
 // undone and redone by harbrixctl in another, checked byte for byte in the pedal's own state
 // file; a factory reset taken back; the check against slots changed since, and --force; a
-// read-back the pedal damages; and an undo that cannot write its preset back.
+// read-back the pedal damages; a journal that cannot be written; an undo that cannot write its
+// preset back; and a preset saved on the pedal itself while harbrixctl was at work.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -125,6 +126,33 @@ TEST_F(JournalEndToEnd, AWriteThatReadsBackOtherwiseStopsAndIsJournaled) {
     EXPECT_EQ(put.err, "harbrixctl: slot 06 does not read back as written\n");
 }
 
+TEST_F(JournalEndToEnd, AJournalThatCannotBeWrittenStopsWhatCouldLoseAPreset) {
+    start({{0, test::presetBytes("Lead", 1)}, {1, test::presetBytes("Clean", 2)}});
+    const json before = storedPresets();
+    breakJournal();
+    const std::string refusal =
+        "harbrixctl: the journal could not be written (not a directory): " + journalPath() +
+        "; nothing was changed (--no-journal changes the pedal without it, and Undo cannot "
+        "take that back)\n";
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"delete", "1"}, {"erase", "2"}, {"copy", "1", "2"}, {"reset", "presets"}}) {
+        const auto refused = ctl(words);
+        EXPECT_EQ(refused.status, 1) << words[0];
+        EXPECT_EQ(refused.err, refusal) << words[0];
+    }
+    EXPECT_EQ(storedPresets(), before) << "nothing was sent";
+
+    // Filling an empty slot cannot lose a preset; --no-journal is the user's choice.
+    const auto fill = ctl({"copy", "1", "5"});
+    EXPECT_EQ(fill.status, 0) << fill.err;
+    const auto forced = ctl({"delete", "--no-journal", "2"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    const json after = storedPresets();
+    EXPECT_EQ(after.size(), 2u);
+    EXPECT_EQ(after["4"], before["0"]);
+    EXPECT_EQ(after.count("1"), 0u);
+}
+
 TEST_F(JournalEndToEnd, UndoOfAMoveWritesThePresetBackBeforeItErases) {
     const Bytes lead = test::presetBytes("Lead", 1);
     start({{1, lead}});
@@ -141,6 +169,27 @@ TEST_F(JournalEndToEnd, UndoOfAMoveWritesThePresetBackBeforeItErases) {
     const auto undo = ctl({"undo"});
     ASSERT_EQ(undo.status, 0) << undo.err;
     EXPECT_EQ(storedPresets(), before);
+}
+
+TEST_F(JournalEndToEnd, APresetSavedOnThePedalMeanwhileIsShownAndNotOverwritten) {
+    const Bytes clean = test::presetBytes("Clean", 2);
+    // harbrixctl reads slots 1 and 3, then slot 3 again just before it overwrites it: the
+    // pedal's owner saves slot 3 in between.
+    start({{0, test::presetBytes("Lead", 1)}, {2, clean}}, {"--owner-edit", "READ_PRESET#3=3"});
+    const auto refused = ctl({"copy", "1", "3"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "harbrixctl: Slot 3 was changed on the pedal; the screen now shows it. Nothing was "
+              "changed.\n");
+    const json saved = storedPresets();
+    EXPECT_NE(saved["2"], hexText(clean)) << "the owner's save";
+    EXPECT_NE(saved["2"], saved["0"]) << "not overwritten";
+    EXPECT_EQ(ctl({"undo"}).out, "Nothing to undo.\n") << "nothing journaled";
+
+    // Asked again, the copy journals what the owner saved, and Undo puts it back.
+    ASSERT_EQ(ctl({"copy", "1", "3"}).status, 0);
+    ASSERT_EQ(ctl({"undo"}).status, 0);
+    EXPECT_EQ(storedPresets(), saved);
 }
 
 }  // namespace
