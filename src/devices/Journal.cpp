@@ -112,6 +112,27 @@ std::vector<JournalEntry> Journal::entries() {
     return entries_;
 }
 
+JournalTitles Journal::titles() const {
+    std::lock_guard guard(titlesMutex_);
+    return titles_;
+}
+
+void Journal::refreshIfChanged() {
+    std::lock_guard guard(mutex_);
+    if (!file_.changedOnDisk()) return;
+    if (const auto lock = file_.lock()) catchUp();
+}
+
+void Journal::publishTitles() {
+    JournalTitles titles;
+    for (auto it = entries_.rbegin(); it != entries_.rend() && titles.undo.empty(); ++it)
+        if (!it->undone) titles.undo = it->operation;
+    if (const JournalEntry* entry = redo_.empty() ? nullptr : find(redo_.back()))
+        titles.redo = entry->operation;
+    std::lock_guard guard(titlesMutex_);
+    titles_ = std::move(titles);
+}
+
 std::optional<JournalEntry> Journal::undoable() {
     std::lock_guard guard(mutex_);
     if (const auto lock = file_.lock()) catchUp();
@@ -147,6 +168,7 @@ void Journal::catchUp() {
         }
         apply(*record);
     }
+    publishTitles();
 }
 
 void Journal::apply(const JournalRecord& record) {
@@ -233,6 +255,7 @@ void Journal::trimIfNeeded(std::uint64_t room) {
     std::erase_if(redo_, [this](std::uint64_t number) { return !find(number); });
     for (const std::uint64_t number : redo_) kept.push_back(undoneLine(number));
     if (!file_.replace(kept)) logFormat("journal %s: cannot trim", path().c_str());
+    publishTitles();
 }
 
 }  // namespace harbrix

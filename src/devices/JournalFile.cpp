@@ -16,6 +16,12 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr mode_t kPrivate = 0600;
 
+std::filesystem::file_time_type modifiedTime(const std::string& path) {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(path, error);
+    return error ? std::filesystem::file_time_type{} : time;
+}
+
 int openRetrying(const std::string& path, int flags, mode_t mode = kPrivate) {
     for (;;) {
         const int fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
@@ -89,8 +95,10 @@ JournalFile::Reading JournalFile::readNew() {
         device_ = 0;
         inode_ = 0;
         torn_ = false;
+        modified_ = {};
         return reading;
     }
+    modified_ = modifiedTime(path_);
     const auto size = static_cast<std::uint64_t>(info.st_size);
     const std::uint64_t generation = readGeneration();
     if (info.st_dev != device_ || info.st_ino != inode_ || size < offset_ ||
@@ -187,7 +195,15 @@ bool JournalFile::replace(const std::vector<std::string>& lines) {
     device_ = info.st_dev;
     inode_ = info.st_ino;
     torn_ = false;
+    modified_ = modifiedTime(path_);
     return true;
+}
+
+bool JournalFile::changedOnDisk() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0) return inode_ != 0;
+    return info.st_dev != device_ || info.st_ino != inode_ ||
+           static_cast<std::uint64_t>(info.st_size) != offset_ || modifiedTime(path_) != modified_;
 }
 
 }  // namespace harbrix

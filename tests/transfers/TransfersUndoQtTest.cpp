@@ -1,11 +1,20 @@
 // Edit > Undo and Redo on the Transfers screen against a simulated pedal: a drag Move taken
-// back with Ctrl+Z and done again with Ctrl+Shift+Z, the menu naming the operation, and the
-// screen following the pedal.
+// back with Ctrl+Z and done again with Ctrl+Shift+Z, the menu naming the operation without
+// reading the journal, and the screen following the pedal.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QMenuBar>
 #include <QTest>
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
+// The journal's entries have a field named like Qt's "slots" keyword.
+#pragma push_macro("slots")
+#undef slots
+#include "devices/Journal.h"
+#pragma pop_macro("slots")
 
 using namespace harbrix;
 using test::Dragging;
@@ -95,6 +104,28 @@ class TransfersUndoQtTest : public QObject {
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Undo"));
         menu->hide();
+    }
+
+    // The menu's names are kept in memory: another program's entry shows up by itself, and
+    // naming the actions never waits for the journal's lock.
+    void theMenuNamesTheJournalWithoutReadingIt() {
+        TransfersSession session(pedals.path(), kPresets);
+        QVERIFY(session.ready());
+        Transfers& screen = session.screen();
+        const std::string path = Journal::forDevice(*session.device())->path();
+        Journal other(path);  // as harbrixctl, in another process, sees the same file
+        const auto number =
+            other.begin("Rename", {{0, presetBytes("Lead", 1), presetBytes("Solo", 1)}});
+        QVERIFY(number && other.finish(*number, {0}));
+        QTRY_COMPARE(screen.commandTitle(Screen::Command::undo), QStringLiteral("Undo Rename"));
+
+        const int holder = ::open((path + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+        QVERIFY(holder >= 0);
+        QCOMPARE(::flock(holder, LOCK_EX), 0);
+        QCOMPARE(screen.commandTitle(Screen::Command::undo), QStringLiteral("Undo Rename"));
+        QVERIFY(screen.validateCommand(Screen::Command::undo));
+        QVERIFY(!screen.validateCommand(Screen::Command::redo));
+        ::close(holder);
     }
 
     // A slot changed on the pedal since the Move: Undo leaves both alone and says which.
