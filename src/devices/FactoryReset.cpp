@@ -45,15 +45,10 @@ std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> FactoryReset::rea
     QORUARTDevice& device) {
     std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> slots;
     const auto state = device.readDeviceState();
-    const auto self = device.weak_from_this().lock();
     for (std::size_t slot = 0; slot < device.presetsSchema().presets; ++slot) {
         // The state block tells the empty slots; only the others need a read.
         if (state && !state->isOccupied(static_cast<unsigned>(slot))) {
-            const auto cached = device.cachedPreset(slot);
-            if (!cached || !cached->empty()) {
-                device.setCachedPreset(Preset::emptyPresetForDevice(&device), slot);
-                QORUARTDevice::deviceHasUpdatedPresetAtIndex(self, slot);
-            }
+            SlotContents::setEmpty(device, slot);
             slots.emplace_back(slot, SlotBytes{});
             continue;
         }

@@ -1,6 +1,7 @@
 #include "devices/JournaledChange.h"
 
 #include "devices/Journal.h"
+#include "devices/Preset.h"
 #include "devices/SlotContents.h"
 #include "link/QORUARTDevice.h"
 #include "platform/Log.h"
@@ -21,11 +22,25 @@ std::optional<JournaledChange> JournaledChange::begin(QORUARTDevice& device,
     std::set<std::size_t> planned;
     std::vector<std::size_t> changedOnPedal;
     bool onlyEmpty = true;
+    // One question for every slot's occupancy saves the reads of the empty ones: worth it
+    // where the cache expects more than one (a factory reset of a pedal with few presets).
+    std::size_t emptyExpected = 0;
+    for (const Plan& slot : plan) {
+        const auto cached = device.cachedPreset(slot.slot);
+        emptyExpected += !cached || cached->empty();
+    }
+    const auto state = emptyExpected > 1 ? device.readDeviceState() : std::nullopt;
     for (const Plan& slot : plan) {
         if (!planned.insert(slot.slot).second) continue;
         // A read that finds other bytes replaces the cached object; the same bytes keep it.
         const auto shown = device.cachedPreset(slot.slot);
-        const auto held = SlotContents::read(device, slot.slot);
+        std::optional<SlotBytes> held;
+        if (state && !state->isOccupied(static_cast<unsigned>(slot.slot))) {
+            SlotContents::setEmpty(device, slot.slot);
+            held = SlotBytes{};
+        } else {
+            held = SlotContents::read(device, slot.slot);
+        }
         if (!held) return refuse({ChangeRefusal::Reason::unreadable, {slot.slot}, {}, {}});
         if (shown && device.cachedPreset(slot.slot) != shown) changedOnPedal.push_back(slot.slot);
         onlyEmpty = onlyEmpty && held->empty();

@@ -8,8 +8,9 @@
 //     ...the writes and erasures...
 //     change->finish(changedSlots);
 //
-// `begin` reads every slot the action will change from the pedal, just before the action:
-// the cache knows nothing of a preset saved on the pedal itself since it was read. A slot that
+// `begin` reads every slot the action will change from the pedal, just before the action,
+// since the cache knows nothing of a preset saved on the pedal itself since it was read (the
+// pedal's state block answers for the empty slots when the cache expects several). A slot that
 // reads otherwise than the cache held stops the action (the read has put it in the cache, and
 // the screens show it), since the user chose it for what they saw. Otherwise what was read is
 // written down with what the action means to put there, on disk before `begin` returns, so
