@@ -1,12 +1,15 @@
 // Edit > Undo and Redo on the Transfers screen against a simulated pedal: a drag Move taken
 // back with Ctrl+Z and done again with Ctrl+Shift+Z, the menu naming the operation without
-// reading the journal, and the screen following the pedal.
+// reading the journal, the screen following the pedal, and the notice of a change that sent
+// nothing: a slot saved on the pedal itself, a journal that cannot be written.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <QMenuBar>
 #include <QTest>
+
+#include <filesystem>
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
@@ -15,6 +18,7 @@
 #undef slots
 #include "devices/Journal.h"
 #pragma pop_macro("slots")
+#include "platform/Paths.h"
 
 using namespace harbrix;
 using test::Dragging;
@@ -145,6 +149,39 @@ class TransfersUndoQtTest : public QObject {
         QTRY_VERIFY(screen.notice()->isPosted());
         QVERIFY(screen.notice()->notice().contains(QStringLiteral("slot 02")));
         QCOMPARE(session.pedalNames(), (Names{{1, "Lead"}, {2, "Theirs"}, {6, "Clean"}}));
+    }
+
+    // Until the window asks whether to go on, a change the journal cannot take is refused.
+    void aRefusedChangeSaysWhyAndSendsNothing() {
+        test::TempDir owner;
+        const std::string saves = owner.file("saves");
+        TransfersSession session(pedals.path(), kPresets, {"--owner-file", saves});
+        QVERIFY(session.ready());
+        Transfers& screen = session.screen();
+        // The pedal's owner saves slot 6 on the pedal itself; it lands before the Move's reads.
+        test::writeText(saves + ".new", "6\n");
+        std::filesystem::rename(saves + ".new", saves);
+        screen.movePreset(0, 5);
+        QTRY_VERIFY(screen.notice()->isPosted());
+        QCOMPARE(screen.notice()->notice(),
+                 QStringLiteral("Slot 6 was changed on the pedal; the screen now shows it. "
+                                "Nothing was changed."));
+        const Names saved = {{1, "Lead"}, {2, "Clean"}, {6, "Saved on pedal"}};
+        QCOMPARE(session.pedalNames(), saved);
+        QTRY_COMPARE(session.shownNames(), saved);
+
+        const std::string folder = journalDirectory();
+        std::filesystem::create_directories(folder);
+        std::filesystem::rename(folder, folder + ".away");
+        test::writeText(folder, "not a folder");
+        screen.movePreset(0, 6);
+        QTRY_COMPARE(screen.notice()->notice(),
+                     QStringLiteral("Undo is not available: the journal could not be written (not "
+                                    "a directory). Nothing was changed."));
+        QVERIFY(test::saveShot(session.windowShot(), QStringLiteral("journal-refused")));
+        std::filesystem::remove(folder);
+        std::filesystem::rename(folder + ".away", folder);
+        QCOMPARE(session.pedalNames(), saved);
     }
 };
 
