@@ -71,7 +71,6 @@ int paramsCommand(const CommandLine& line) {
     if (!changes) return usageError(error);
     int status = 0;
     return onPedal(*session, line, [&](QORUARTDevice& device) {
-        if (const int refused = checkSlot(device, *slot)) return refused;
         const auto cached = readSlot(device, *slot, status);
         if (!cached) return status;
         if (cached->empty()) return fail(kBadInput, "slot " + slotLabel(*slot) + " is empty");
