@@ -15,9 +15,9 @@ int eraseCommand(const CommandLine& line) {
     if (!slot) return badSlot(session->arguments()[0]);
     return onPedal(*session, line, [&](QORUARTDevice& device) {
         if (const int refused = checkSlot(device, *slot)) return refused;
-        const auto erased = JournaledWrites::run(device, "Delete", {{*slot, SlotBytes{}}}, false);
-        if (erased.outcome == JournaledWrites::Outcome::unreadable)
-            return fail(kPedalFailed, erased.problem());
+        const auto erased = JournaledWrites::run(device, "Delete", {{*slot, SlotBytes{}}}, false,
+                                                 {}, withoutJournal(line));
+        if (erased.refusal) return refused(*erased.refusal);
         if (!erased.succeeded()) {
             return fail(kPedalFailed, "slot " + slotLabel(*slot) + " was not erased");
         }

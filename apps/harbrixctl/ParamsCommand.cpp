@@ -69,17 +69,19 @@ int paramsCommand(const CommandLine& line) {
                                          session->arguments().end());
     const auto changes = parseChanges(words, error);
     if (!changes) return usageError(error);
+    int status = 0;
     return onPedal(*session, line, [&](QORUARTDevice& device) {
-        if (const int refused = checkSlot(device, *slot)) return refused;
-        const auto preset = device.preset(*slot);
-        if (!preset) return fail(kPedalFailed, "slot " + slotLabel(*slot) + " could not be read");
-        if (preset->empty()) return fail(kBadInput, "slot " + slotLabel(*slot) + " is empty");
+        const auto cached = readSlot(device, *slot, status);
+        if (!cached) return status;
+        if (cached->empty()) return fail(kBadInput, "slot " + slotLabel(*slot) + " is empty");
+        const auto preset = cached->copy();
         if (!changes->empty()) {
             for (const Change& change : *changes)
                 parameters::applyEdit(*preset, change.parameter->key, change.value, *slot);
             // Journaled as the editor's Save, so `harbrixctl undo` puts the old values back.
-            const auto written =
-                JournaledWrites::run(device, "Save", {{*slot, preset->serialized()}}, false);
+            const auto written = JournaledWrites::run(
+                device, "Save", {{*slot, preset->serialized()}}, false, {}, withoutJournal(line));
+            if (written.refusal) return refused(*written.refusal);
             if (!written.succeeded()) return fail(kPedalFailed, written.problem());
         }
         print(*preset);

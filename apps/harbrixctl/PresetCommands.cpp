@@ -72,6 +72,26 @@ std::size_t presetSize(const QORUARTDevice& device) {
     return elementSizeForCode(device.presetsSchema().stride) * device.presetsSchema().parameters;
 }
 
+WithoutJournal withoutJournal(const CommandLine& line) {
+    return line.flag("no-journal") ? WithoutJournal::proceed : WithoutJournal::refuse;
+}
+
+int refused(const ChangeRefusal& refusal) {
+    if (refusal.reason != ChangeRefusal::Reason::noJournal)
+        return fail(kPedalFailed, refusal.message());
+    const std::string where = refusal.journalPath.empty() ? "" : ": " + refusal.journalPath;
+    return fail(kPedalFailed, "the journal could not be written (" + refusal.problem + ")" + where +
+                                  "; nothing was changed (--no-journal changes the pedal without "
+                                  "it, and Undo cannot take that back)");
+}
+
+PresetRef readSlot(QORUARTDevice& device, std::size_t slot, int& status) {
+    if ((status = checkSlot(device, slot)) != 0) return nullptr;
+    PresetRef preset = device.refreshSlot(slot) ? device.cachedPreset(slot) : nullptr;
+    if (!preset) status = fail(kPedalFailed, "slot " + slotLabel(slot) + " could not be read");
+    return preset;
+}
+
 std::shared_ptr<DeviceSession> presetSession(const CommandLine& line, std::size_t own,
                                              int& status) {
     std::string error;

@@ -11,9 +11,13 @@
 
 #include "CommandLine.h"
 #include "DeviceSession.h"
+#include "devices/ChangeRefusal.h"
+#include "devices/Preset.h"
 #include "link/QORUARTDevice.h"
 
 namespace harbrix::ctl {
+
+using PresetRef = std::shared_ptr<Preset>;
 
 // Exit statuses: bad input (a file, a slot, a missing pedal) and a pedal that failed.
 inline constexpr int kBadInput = 2;
@@ -44,6 +48,17 @@ int checkSlot(const QORUARTDevice& device, std::size_t slot);
 std::optional<std::vector<std::size_t>> occupiedSlots(QORUARTDevice& device);
 // The exact preset size the pedal takes.
 std::size_t presetSize(const QORUARTDevice& device);
+
+// Whether the line lets a change go on when its journal entry cannot be written
+// (--no-journal).
+WithoutJournal withoutJournal(const CommandLine& line);
+// Says why a change sent nothing ("harbrixctl: ...", naming the journal's path when it could
+// not be written) and returns the pedal-failed status.
+int refused(const ChangeRefusal& refusal);
+// The slot read from the pedal into the cache, so that a change made from it is checked
+// against what the pedal holds just before it; none, after saying why, when it could not be
+// read.
+PresetRef readSlot(QORUARTDevice& device, std::size_t slot, int& status);
 
 // A bar on standard error while it is a terminal; nothing otherwise.
 class ProgressBar {

@@ -26,8 +26,10 @@ int putCommand(const CommandLine& line) {
                                        "-byte preset; the " + device.name() + " takes " +
                                        std::to_string(presetSize(device)));
         }
-        const auto written = JournaledWrites::run(
-            device, "Export", {{*slot, read.preset->serialized()}}, line.flag("verify"));
+        const auto written =
+            JournaledWrites::run(device, "Export", {{*slot, read.preset->serialized()}},
+                                 line.flag("verify"), {}, withoutJournal(line));
+        if (written.refusal) return refused(*written.refusal);
         if (!written.succeeded()) return fail(kPedalFailed, written.problem());
         std::printf("%s  %s <- %s\n", slotLabel(*slot).c_str(),
                     printableName(read.preset->displayName()).c_str(), file.c_str());

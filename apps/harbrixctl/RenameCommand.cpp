@@ -22,7 +22,8 @@ int renameCommand(const CommandLine& line) {
     }
     return onPedal(*session, line, [&](QORUARTDevice& device) {
         if (const int refused = checkSlot(device, *slot)) return refused;
-        const auto renamed = JournaledWrites::rename(device, *slot, name);
+        const auto renamed = JournaledWrites::rename(device, *slot, name, withoutJournal(line));
+        if (renamed.refusal) return refused(*renamed.refusal);
         using Outcome = JournaledWrites::Outcome;
         if (renamed.outcome == Outcome::refused)
             return fail(kPedalFailed, "slot " + slotLabel(*slot) + " was not renamed");

@@ -56,7 +56,8 @@ int resetCommand(const CommandLine& line) {
     if (!mask) return usageError(error);
     return runBroughtUp(*session, line, [&](QORUARTDevice& device) {
         if (const int refused = needsMemoryMap(device, "factory reset")) return refused;
-        const auto reset = FactoryReset::run(device, *mask);
+        const auto reset = FactoryReset::run(device, *mask, withoutJournal(line));
+        if (reset.refusal) return refused(*reset.refusal);
         if (!reset.succeeded) {
             // A sentence for the window; a clause after "harbrixctl: " here.
             std::string message = reset.message;

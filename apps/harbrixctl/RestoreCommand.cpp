@@ -41,9 +41,11 @@ int restoreCommand(const CommandLine& line) {
             presets.emplace_back(entry.slot, read.preset->serialized());
         }
         ProgressBar bar("restore", presets.size());
-        const auto written = JournaledWrites::run(device, "Restore", presets, true,
-                                                  [&](std::size_t) { bar.advance(); });
+        const auto written = JournaledWrites::run(
+            device, "Restore", presets, true, [&](std::size_t) { bar.advance(); },
+            withoutJournal(line));
         bar.clear();
+        if (written.refusal) return refused(*written.refusal);
         if (!written.succeeded()) return fail(kPedalFailed, written.problem());
         std::printf("%zu preset(s) restored to the %s\n", presets.size(), device.name().c_str());
         return 0;

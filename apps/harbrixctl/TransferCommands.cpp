@@ -2,7 +2,8 @@
 // operations on a terminal, run by the same code. Each reads the slots it touches from the
 // pedal first, so it works on what the pedal holds now, and refuses what would lose a preset
 // without being asked to: a move onto an occupied slot, a swap with an empty one. Each is
-// journaled, so undo takes it back; --verify on move, copy and swap reads the slots back.
+// journaled, so undo takes it back, and sends nothing when its journal entry cannot be written
+// unless --no-journal; --verify on move, copy and swap reads the slots back.
 #include <algorithm>
 #include <cstdio>
 
@@ -18,15 +19,6 @@ std::string shown(const PresetRef& preset) {
     return printableName(preset->displayName());
 }
 
-// The pedal's preset in the slot (an empty one for an unoccupied slot), after saying why
-// when it could not be read.
-PresetRef readSlot(QORUARTDevice& device, std::size_t slot, int& status) {
-    if ((status = checkSlot(device, slot)) != 0) return nullptr;
-    PresetRef preset = device.preset(slot);
-    if (!preset) status = fail(kPedalFailed, "slot " + slotLabel(slot) + " could not be read");
-    return preset;
-}
-
 // Both slots of an operation, read; false after saying why one could not be.
 bool readBoth(QORUARTDevice& device, std::size_t a, std::size_t b, PresetRef& presetA,
               PresetRef& presetB, int& status) {
@@ -38,6 +30,7 @@ bool readBoth(QORUARTDevice& device, std::size_t a, std::size_t b, PresetRef& pr
 
 int finished(const TransferResult& result) {
     if (result.succeeded()) return 0;
+    if (result.refusal) return refused(*result.refusal);
     return fail(kPedalFailed, result.notice);
 }
 
@@ -77,8 +70,8 @@ int moveCommand(const CommandLine& line) {
             return fail(kBadInput, "slot " + slotLabel(to) + " holds \"" + shown(target) +
                                        "\"; swap them, or copy onto it to overwrite it");
         }
-        const TransferResult result =
-            JournaledTransfers::move(device, source, from, to, line.flag("verify"));
+        const TransferResult result = JournaledTransfers::move(
+            device, source, from, to, line.flag("verify"), withoutJournal(line));
         if (!result.done.empty()) {
             std::printf("%s  %s -> %s%s\n", slotLabel(from).c_str(), shown(source).c_str(),
                         slotLabel(to).c_str(), result.succeeded() ? "" : " (copied only)");
@@ -97,8 +90,8 @@ int copyCommand(const CommandLine& line) {
         if (!readBoth(device, from, to, source, target, status)) return status;
         if (source->empty()) return fail(kBadInput, "slot " + slotLabel(from) + " is empty");
         const bool overwrite = !target->empty();
-        const TransferResult result =
-            JournaledTransfers::copy(device, source, from, to, overwrite, line.flag("verify"));
+        const TransferResult result = JournaledTransfers::copy(
+            device, source, from, to, overwrite, line.flag("verify"), withoutJournal(line));
         if (result.succeeded()) {
             std::printf("%s  %s => %s%s\n", slotLabel(from).c_str(), shown(source).c_str(),
                         slotLabel(to).c_str(),
@@ -122,8 +115,8 @@ int swapCommand(const CommandLine& line) {
                                            " is empty; move the other preset there instead");
             }
         }
-        const TransferResult result =
-            JournaledTransfers::swap(device, presetA, presetB, a, b, line.flag("verify"));
+        const TransferResult result = JournaledTransfers::swap(
+            device, presetA, presetB, a, b, line.flag("verify"), withoutJournal(line));
         if (result.succeeded()) {
             std::printf("%s  %s <-> %s  %s\n", slotLabel(a).c_str(), shown(presetA).c_str(),
                         slotLabel(b).c_str(), shown(presetB).c_str());
@@ -149,7 +142,8 @@ int deleteCommand(const CommandLine& line) {
             if (const int refused = checkSlot(device, slot)) return refused;
         const TransferResult result = JournaledTransfers::erase(
             device, slots,
-            [](std::size_t slot) { std::printf("%s  erased\n", slotLabel(slot).c_str()); });
+            [](std::size_t slot) { std::printf("%s  erased\n", slotLabel(slot).c_str()); },
+            withoutJournal(line));
         return finished(result);
     });
 }

@@ -39,17 +39,18 @@ const std::vector<Command> kCommands = {
     {"presets", "PEDAL", "list the slots: number, name, empty ones marked", presetsCommand},
     {"get", "PEDAL SLOT FILE",
      "copy a preset into a .qorpreset file (into a folder: named after it)", getCommand},
-    {"put", "PEDAL FILE SLOT [--verify]",
+    {"put", "PEDAL FILE SLOT [--verify] [--no-journal]",
      "write a .qorpreset file into a slot; --verify reads it back", putCommand},
-    {"erase", "PEDAL SLOT", "empty a slot", eraseCommand},
-    {"rename", "PEDAL SLOT NAME", "rename the preset in a slot", renameCommand},
-    {"move", "PEDAL A B [--verify]", "move the preset in slot A into empty slot B", moveCommand},
-    {"copy", "PEDAL A B [--verify]", "copy the preset in slot A into slot B, over what B holds",
-     copyCommand},
-    {"swap", "PEDAL A B [--verify]",
+    {"erase", "PEDAL SLOT [--no-journal]", "empty a slot", eraseCommand},
+    {"rename", "PEDAL SLOT NAME [--no-journal]", "rename the preset in a slot", renameCommand},
+    {"move", "PEDAL A B [--verify] [--no-journal]", "move the preset in slot A into empty slot B",
+     moveCommand},
+    {"copy", "PEDAL A B [--verify] [--no-journal]",
+     "copy the preset in slot A into slot B, over what B holds", copyCommand},
+    {"swap", "PEDAL A B [--verify] [--no-journal]",
      "swap the presets in slots A and B; --verify reads the slots back", swapCommand},
-    {"delete", "PEDAL SLOT...", "erase the presets in the slots", deleteCommand},
-    {"params", "PEDAL SLOT [KEY=VALUE...]",
+    {"delete", "PEDAL SLOT... [--no-journal]", "erase the presets in the slots", deleteCommand},
+    {"params", "PEDAL SLOT [KEY=VALUE...] [--no-journal]",
      "show the parameters of a slot's preset by key, or set levels (0-127) and switches (on, "
      "off) and write the preset back",
      paramsCommand},
@@ -57,14 +58,14 @@ const std::vector<Command> kCommands = {
      selectCommand},
     {"backup", "PEDAL DIR", "every occupied slot into its own file in DIR, with a manifest",
      backupCommand},
-    {"restore", "PEDAL DIR",
+    {"restore", "PEDAL DIR [--no-journal]",
      "the presets of a backup back into the slots they came from, each read back", restoreCommand},
     {"settings", "[NODE MODEL] [KEY=VALUE...]",
      "show the global settings, or set midi-channel (1-16, omni), midi-thru, midi-keyboard, "
      "name-crawl (on, off), contrast (0-10) or homeview (0-4) and show the result",
      settingsCommand},
-    {"reset", "[NODE MODEL] presets,expression,midi,display|all", "restore factory settings",
-     resetCommand},
+    {"reset", "[NODE MODEL] presets,expression,midi,display|all [--no-journal]",
+     "restore factory settings", resetCommand},
     {"flash", "[NODE MODEL] FILE",
      "write a raw or LDR firmware image into the pedal (Ctrl-C stops it after the current page "
      "and has the pedal recover)",
@@ -87,9 +88,12 @@ constexpr const char* kNotes =
     "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
     "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
     "--log shows the WRITE:/READ: traffic on standard error.\n"
-    "Every command that changes slots (put, erase, rename, move, copy, swap, delete, restore,\n"
-    "reset with presets) is journaled per pedal in $XDG_DATA_HOME/com.qor.wharvel/journal, so\n"
-    "it can be undone.\n";
+    "Every command that changes slots (put, erase, rename, move, copy, swap, delete, params,\n"
+    "restore, reset with presets) is journaled per pedal in "
+    "$XDG_DATA_HOME/com.qor.wharvel/journal,\n"
+    "so it can be undone. When the journal cannot be written, a command that would erase or\n"
+    "overwrite a preset changes nothing and exits with 1; --no-journal changes the pedal anyway,\n"
+    "and Undo cannot take that back. Filling empty slots needs no journal.\n";
 
 int usage(FILE* to, int status) {
     std::fputs(usageText(kCommands, kNotes).c_str(), to);

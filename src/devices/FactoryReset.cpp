@@ -12,23 +12,20 @@ bool FactoryReset::restoresPresets(std::uint32_t mask) {
     return (mask & (QORUARTDevice::kRestorePresets | QORUARTDevice::kRestoreEverything)) != 0;
 }
 
-FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask) {
+FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask,
+                                       WithoutJournal without) {
     if (!restoresPresets(mask) || !device.supportsPresetEditing()) {
         const bool taken = device.resetToFactoryDefaults(mask);
         PedalRestart(device).answersOrComesBack();
-        if (taken) return {true, {}};
-        return {false, "The pedal did not take the factory reset."};
+        if (taken) return {true, {}, {}};
+        return {false, "The pedal did not take the factory reset.", {}};
     }
     std::vector<JournaledChange::Plan> plan;
     for (std::size_t slot = 0; slot < device.presetsSchema().presets; ++slot)
         plan.push_back({slot, std::nullopt});
-    std::size_t unreadable = 0;
-    auto change = JournaledChange::begin(device, "Factory Reset", plan, &unreadable);
-    if (!change) {
-        return {false, "Slot " + slotNumbers({unreadable}) +
-                           " could not be read, so its preset could not be kept; nothing was "
-                           "reset."};
-    }
+    ChangeRefusal refusal;
+    auto change = JournaledChange::begin(device, "Factory Reset", plan, &refusal, without);
+    if (!change) return {false, refusal.message(), refusal};
     // Even a reset the pedal did not confirm may have happened: what it holds now decides.
     const bool taken = device.resetToFactoryDefaults(mask);
     // Some firmware restarts to reset; it is brought back before its slots are read.
@@ -45,23 +42,18 @@ FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask
     for (const auto& p : plan)
         if (!read.count(p.slot)) changed.insert(p.slot);
     change->finish(changed, after);
-    if (!taken) return {false, "The pedal did not take the factory reset."};
-    return {true, {}};
+    if (!taken) return {false, "The pedal did not take the factory reset.", {}};
+    return {true, {}, {}};
 }
 
 std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> FactoryReset::readBack(
     QORUARTDevice& device) {
     std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> slots;
     const auto state = device.readDeviceState();
-    const auto self = device.weak_from_this().lock();
     for (std::size_t slot = 0; slot < device.presetsSchema().presets; ++slot) {
         // The state block tells the empty slots; only the others need a read.
         if (state && !state->isOccupied(static_cast<unsigned>(slot))) {
-            const auto cached = device.cachedPreset(slot);
-            if (!cached || !cached->empty()) {
-                device.setCachedPreset(Preset::emptyPresetForDevice(&device), slot);
-                QORUARTDevice::deviceHasUpdatedPresetAtIndex(self, slot);
-            }
+            SlotContents::setEmpty(device, slot);
             slots.emplace_back(slot, SlotBytes{});
             continue;
         }

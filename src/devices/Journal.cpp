@@ -7,6 +7,7 @@
 #include "link/QORUARTDevice.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/SystemError.h"
 
 namespace harbrix {
 namespace {
@@ -43,13 +44,16 @@ std::shared_ptr<Journal> Journal::forDevice(const QORUARTDevice& device) {
 Journal::Journal(std::string path, Bounds bounds) : file_(std::move(path)), bounds_(bounds) {}
 
 std::optional<std::uint64_t> Journal::begin(const std::string& operation,
-                                            std::vector<SlotChange> slots) {
+                                            std::vector<SlotChange> slots, std::string* problem) {
     std::lock_guard guard(mutex_);
-    const auto lock = file_.lock();
-    if (!lock) {
-        logFormat("journal: cannot open %s", path().c_str());
+    auto failed = [&] {
+        const std::string why = systemErrorText(file_.error());
+        logFormat("journal %s: cannot write (%s)", path().c_str(), why.c_str());
+        if (problem) *problem = why;
         return std::nullopt;
-    }
+    };
+    const auto lock = file_.lock();
+    if (!lock) return failed();
     catchUp();
     JournalEntry entry;
     entry.number = lastNumber_ + 1;
@@ -62,7 +66,9 @@ std::optional<std::uint64_t> Journal::begin(const std::string& operation,
     // once it has ended, and room for the next entry made then, so the pedal is seldom kept
     // waiting for a rewrite.
     if (file_.size() + line.size() + 1 > bounds_.bytes) trimIfNeeded(line.size() + 1);
-    if (!appendAndTakeIn(line) || !find(entry.number)) return std::nullopt;
+    if (!file_.append({line})) return failed();
+    catchUp();
+    if (!find(entry.number)) return failed();
     return entry.number;
 }
 
@@ -106,6 +112,27 @@ std::vector<JournalEntry> Journal::entries() {
     return entries_;
 }
 
+JournalTitles Journal::titles() const {
+    std::lock_guard guard(titlesMutex_);
+    return titles_;
+}
+
+void Journal::refreshIfChanged() {
+    std::lock_guard guard(mutex_);
+    if (!file_.changedOnDisk()) return;
+    if (const auto lock = file_.lock()) catchUp();
+}
+
+void Journal::publishTitles() {
+    JournalTitles titles;
+    for (auto it = entries_.rbegin(); it != entries_.rend() && titles.undo.empty(); ++it)
+        if (!it->undone) titles.undo = it->operation;
+    if (const JournalEntry* entry = redo_.empty() ? nullptr : find(redo_.back()))
+        titles.redo = entry->operation;
+    std::lock_guard guard(titlesMutex_);
+    titles_ = std::move(titles);
+}
+
 std::optional<JournalEntry> Journal::undoable() {
     std::lock_guard guard(mutex_);
     if (const auto lock = file_.lock()) catchUp();
@@ -141,6 +168,7 @@ void Journal::catchUp() {
         }
         apply(*record);
     }
+    publishTitles();
 }
 
 void Journal::apply(const JournalRecord& record) {
@@ -227,6 +255,7 @@ void Journal::trimIfNeeded(std::uint64_t room) {
     std::erase_if(redo_, [this](std::uint64_t number) { return !find(number); });
     for (const std::uint64_t number : redo_) kept.push_back(undoneLine(number));
     if (!file_.replace(kept)) logFormat("journal %s: cannot trim", path().c_str());
+    publishTitles();
 }
 
 }  // namespace harbrix

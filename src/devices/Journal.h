@@ -10,6 +10,9 @@
 //
 // Entries are undone newest first. Undoing pushes an entry on the redo stack and doing it
 // again pops it; a new entry empties the stack, as in any editor.
+//
+// What Undo and Redo would take is also kept in memory, current as of the last reading, so
+// that a menu can be named without touching the file.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +29,13 @@
 namespace harbrix {
 
 class QORUARTDevice;
+
+// The operations Undo and Redo would take ("Move"); empty when there is none.
+struct JournalTitles {
+    std::string undo;
+    std::string redo;
+    bool operator==(const JournalTitles&) const = default;
+};
 
 // How much a journal file keeps: the newest entries up to both bounds.
 struct JournalBounds {
@@ -49,8 +59,9 @@ class Journal {
     const std::string& path() const { return file_.path(); }
 
     // Writes down a new entry and syncs it to disk; its number, or none when the file could
-    // not be written (said in the log).
-    std::optional<std::uint64_t> begin(const std::string& operation, std::vector<SlotChange> slots);
+    // not be written (said in the log, and in `problem`: "not a directory").
+    std::optional<std::uint64_t> begin(const std::string& operation, std::vector<SlotChange> slots,
+                                       std::string* problem = nullptr);
     // The entry ended having changed `changed`; `actualAfter` gives what slots whose bytes
     // were not known beforehand (or came out otherwise) really hold now.
     bool finish(std::uint64_t number, const std::set<std::size_t>& changed,
@@ -64,6 +75,13 @@ class Journal {
     std::optional<JournalEntry> undoable();
     std::optional<JournalEntry> redoable();
 
+    // As of the last reading in this process; reads no file and never waits for the file's
+    // lock, so any thread may ask at any time.
+    JournalTitles titles() const;
+    // Takes in what another process wrote, when the file changed since the last reading;
+    // one look at the file otherwise.
+    void refreshIfChanged();
+
   private:
     // With the file's lock held.
     void catchUp();
@@ -71,6 +89,7 @@ class Journal {
     JournalEntry* find(std::uint64_t number);
     bool appendAndTakeIn(const std::string& line);
     void trimIfNeeded(std::uint64_t room = 0);
+    void publishTitles();
 
     std::mutex mutex_;
     JournalFile file_;
@@ -79,6 +98,8 @@ class Journal {
     std::vector<std::uint64_t> redo_;    // top last
     std::uint64_t lastNumber_ = 0;
     std::uint64_t largestEntry_ = 0;  // the longest entry line this process has written
+    mutable std::mutex titlesMutex_;  // held only to copy the titles in or out
+    JournalTitles titles_;
 };
 
 }  // namespace harbrix

@@ -16,16 +16,10 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr mode_t kPrivate = 0600;
 
-// Writes everything, finishing partial writes and retrying interrupted ones.
-bool writeAll(int fd, const std::string& text) {
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
+std::filesystem::file_time_type modifiedTime(const std::string& path) {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(path, error);
+    return error ? std::filesystem::file_time_type{} : time;
 }
 
 int openRetrying(const std::string& path, int flags, mode_t mode = kPrivate) {
@@ -64,11 +58,24 @@ std::uint64_t JournalFile::readGeneration() const {
 
 std::optional<JournalFile::Lock> JournalFile::lock() {
     const auto folder = std::filesystem::path(path_).parent_path().string();
-    if (!folder.empty() && !createDirectories(folder)) return std::nullopt;
+    if (!folder.empty()) {
+        std::error_code made;
+        std::filesystem::create_directories(folder, made);
+        std::error_code looked;
+        if (!std::filesystem::is_directory(folder, looked)) {
+            // A plain file where the folder should be says "file exists", which misleads.
+            error_ = !made || made.value() == EEXIST ? ENOTDIR : made.value();
+            return std::nullopt;
+        }
+    }
     const int fd = openRetrying(path_ + ".lock", O_RDWR | O_CREAT);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) {
+        error_ = errno;
+        return std::nullopt;
+    }
     while (::flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) {
+            error_ = errno;
             ::close(fd);
             return std::nullopt;
         }
@@ -88,8 +95,10 @@ JournalFile::Reading JournalFile::readNew() {
         device_ = 0;
         inode_ = 0;
         torn_ = false;
+        modified_ = {};
         return reading;
     }
+    modified_ = modifiedTime(path_);
     const auto size = static_cast<std::uint64_t>(info.st_size);
     const std::uint64_t generation = readGeneration();
     if (info.st_dev != device_ || info.st_ino != inode_ || size < offset_ ||
@@ -143,10 +152,14 @@ bool JournalFile::append(const std::vector<std::string>& lines) {
     std::string text = torn_ ? "\n" : "";  // ends the cut-off line, so ours stay whole
     for (const std::string& line : lines) text += line + '\n';
     const int fd = openRetrying(path_, O_WRONLY | O_CREAT | O_APPEND);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        error_ = errno;
+        return false;
+    }
     struct stat info {};
     const bool fresh = ::fstat(fd, &info) == 0 && info.st_size == 0;
-    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    const bool written = writeAndSync(fd, text);
+    if (!written) error_ = errno;
     ::close(fd);
     if (fresh) syncFolder(path_);
     // The next reading takes these lines in like anybody else's.
@@ -158,8 +171,12 @@ bool JournalFile::replace(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) text += line + '\n';
     const std::string temporary = path_ + ".new";
     const int fd = openRetrying(temporary, O_WRONLY | O_CREAT | O_TRUNC);
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    if (fd < 0) {
+        error_ = errno;
+        return false;
+    }
+    const bool written = writeAndSync(fd, text);
+    if (!written) error_ = errno;
     struct stat info {};
     const bool known = ::fstat(fd, &info) == 0;
     ::close(fd);
@@ -178,7 +195,15 @@ bool JournalFile::replace(const std::vector<std::string>& lines) {
     device_ = info.st_dev;
     inode_ = info.st_ino;
     torn_ = false;
+    modified_ = modifiedTime(path_);
     return true;
+}
+
+bool JournalFile::changedOnDisk() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0) return inode_ != 0;
+    return info.st_dev != device_ || info.st_ino != inode_ ||
+           static_cast<std::uint64_t>(info.st_size) != offset_ || modifiedTime(path_) != modified_;
 }
 
 }  // namespace harbrix

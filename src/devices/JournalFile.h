@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,6 +62,11 @@ class JournalFile {
     bool replace(const std::vector<std::string>& lines);
     // Bytes in the file as last read or written.
     std::uint64_t size() const { return offset_; }
+    // Whether the file on disk is no longer the one last read or written (another process
+    // added to it or replaced it). Needs no lock: one look at the file.
+    bool changedOnDisk() const;
+    // The error number of the last lock, append or replacement that failed.
+    int error() const { return error_; }
 
   private:
     // The replacement count in the lock file, or 0 when it holds none.
@@ -73,6 +79,8 @@ class JournalFile {
     dev_t device_ = 0;
     ino_t inode_ = 0;
     bool torn_ = false;  // the file ends inside a line
+    std::filesystem::file_time_type modified_{};
+    int error_ = 0;
 };
 
 }  // namespace harbrix

@@ -1,5 +1,7 @@
 #include "devices/JournalUndo.h"
 
+#include <algorithm>
+
 #include "devices/Journal.h"
 #include "devices/JournaledChange.h"
 #include "devices/SlotContents.h"
@@ -97,6 +99,10 @@ JournalUndo::Result JournalUndo::run(Direction direction, bool force) {
                         " changed since; nothing was changed.");
     }
 
+    // Presets are written before any slot is erased, as a Move does: when a write fails, the
+    // preset it would have put back is still on the pedal, not only in the journal.
+    std::stable_partition(steps.begin(), steps.end(),
+                          [](const Step& step) { return !step.target.empty(); });
     for (const Step& step : steps) {
         const auto written = SlotContents::writeVerified(device_, step.slot, step.target);
         switch (written.outcome) {

@@ -6,8 +6,9 @@
 // left there was changed since (on the pedal, or by another program), and then nothing is
 // written at all unless forced, since putting back only some slots of a Swap or a Move could
 // lose the preset the others hold. A slot that already holds what it should is left as it is,
-// so an undo cut short can be run again. Every write is read back; a slot that reads back
-// otherwise stops the undo and is written down as a "Write" entry of its own.
+// so an undo cut short can be run again. Presets are written first and slots erased last, so a
+// write that fails never leaves a preset only in the journal. Every write is read back; a slot
+// that reads back otherwise stops the undo and is written down as a "Write" entry of its own.
 //
 // Runs on the pedal's queue; the cache and the announcements follow every read and write.
 #pragma once

@@ -1,6 +1,7 @@
 #include "devices/JournaledChange.h"
 
 #include "devices/Journal.h"
+#include "devices/Preset.h"
 #include "devices/SlotContents.h"
 #include "link/QORUARTDevice.h"
 #include "platform/Log.h"
@@ -10,28 +11,57 @@ namespace harbrix {
 std::optional<JournaledChange> JournaledChange::begin(QORUARTDevice& device,
                                                       const std::string& operation,
                                                       const std::vector<Plan>& plan,
-                                                      std::size_t* unreadable) {
+                                                      ChangeRefusal* refusal,
+                                                      WithoutJournal without) {
+    auto refuse = [&](ChangeRefusal why) {
+        logFormat("%s: nothing sent: %s", operation.c_str(), why.message().c_str());
+        if (refusal) *refusal = std::move(why);
+        return std::nullopt;
+    };
     JournaledChange change;
     std::set<std::size_t> planned;
+    std::vector<std::size_t> changedOnPedal;
+    bool onlyEmpty = true;
+    // One question for every slot's occupancy saves the reads of the empty ones: worth it
+    // where the cache expects more than one (a factory reset of a pedal with few presets).
+    std::size_t emptyExpected = 0;
+    for (const Plan& slot : plan) {
+        const auto cached = device.cachedPreset(slot.slot);
+        emptyExpected += !cached || cached->empty();
+    }
+    const auto state = emptyExpected > 1 ? device.readDeviceState() : std::nullopt;
     for (const Plan& slot : plan) {
         if (!planned.insert(slot.slot).second) continue;
-        const auto before = SlotContents::known(device, slot.slot);
-        if (!before) {
-            logFormat("%s: slot %zu could not be read before it changed", operation.c_str(),
-                      slot.slot + 1);
-            if (unreadable) *unreadable = slot.slot;
-            return std::nullopt;
+        // A read that finds other bytes replaces the cached object; the same bytes keep it.
+        const auto shown = device.cachedPreset(slot.slot);
+        std::optional<SlotBytes> held;
+        if (state && !state->isOccupied(static_cast<unsigned>(slot.slot))) {
+            SlotContents::setEmpty(device, slot.slot);
+            held = SlotBytes{};
+        } else {
+            held = SlotContents::read(device, slot.slot);
         }
-        change.slots_.push_back({slot.slot, *before, slot.after});
+        if (!held) return refuse({ChangeRefusal::Reason::unreadable, {slot.slot}, {}, {}});
+        if (shown && device.cachedPreset(slot.slot) != shown) changedOnPedal.push_back(slot.slot);
+        onlyEmpty = onlyEmpty && held->empty();
+        change.slots_.push_back({slot.slot, *held, slot.after});
     }
+    if (!changedOnPedal.empty())
+        return refuse({ChangeRefusal::Reason::changedOnPedal, changedOnPedal, {}, {}});
     if (change.slots_.empty()) return change;
     change.journal_ = Journal::forDevice(device);
-    if (!change.journal_) {
-        logFormat("%s: not journaled, the %s has no serial number", operation.c_str(),
-                  device.name().c_str());
-        return change;
+    std::string problem = "the " + device.name() + " has no serial number to name its journal by";
+    if (change.journal_)
+        change.number_ = change.journal_->begin(operation, change.slots_, &problem);
+    if (change.number_) return change;
+    if (!onlyEmpty && without == WithoutJournal::refuse) {
+        return refuse({ChangeRefusal::Reason::noJournal,
+                       {},
+                       problem,
+                       change.journal_ ? change.journal_->path() : std::string()});
     }
-    change.number_ = change.journal_->begin(operation, change.slots_);
+    logFormat("%s: not journaled (%s); Undo cannot take it back", operation.c_str(),
+              problem.c_str());
     return change;
 }
 

@@ -1,15 +1,24 @@
 // The journal's side of one user action that changes preset slots. The action's block on the
 // pedal's queue wraps its work in it:
 //
-//     auto change = JournaledChange::begin(device, "Move", {{to, bytes}, {from, SlotBytes{}}});
-//     if (!change) return;  // a slot could not be read: nothing is sent
+//     ChangeRefusal refusal;
+//     auto change = JournaledChange::begin(device, "Move", {{to, bytes}, {from, SlotBytes{}}},
+//                                          &refusal);
+//     if (!change) return;  // nothing is sent; `refusal` says why
 //     ...the writes and erasures...
 //     change->finish(changedSlots);
 //
-// `begin` notes what each slot holds now (from the cache, reading the slots it does not know)
-// and what the action means to put there, and has it on disk before it returns, so before the
-// action's first request leaves. An action that never reaches `finish` (the program stopped)
-// stays in the journal as unfinished, and can still be undone.
+// `begin` reads every slot the action will change from the pedal, just before the action,
+// since the cache knows nothing of a preset saved on the pedal itself since it was read (the
+// pedal's state block answers for the empty slots when the cache expects several). A slot that
+// reads otherwise than the cache held stops the action (the read has put it in the cache, and
+// the screens show it), since the user chose it for what they saw. Otherwise what was read is
+// written down with what the action means to put there, on disk before `begin` returns, so
+// before the action's first request leaves. An action that never reaches `finish` (the program
+// stopped) stays in the journal as unfinished, and can still be undone.
+//
+// When the entry cannot be written, the action goes on only where it cannot lose a preset
+// (every slot it changes is empty) or when the user chose to change the pedal without Undo.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/ChangeRefusal.h"
 #include "devices/JournalEntry.h"
 
 namespace harbrix {
@@ -35,15 +45,15 @@ class JournaledChange {
         // pedal knows (a factory reset), to be given to finish.
         std::optional<SlotBytes> after;
     };
-    // On the pedal's queue. None when a slot the cache does not know could not be read (then
-    // `unreadable` names it): the action must not go on, since what it would overwrite could
-    // not be kept.
+    // On the pedal's queue. None, with `refusal` saying why, when the action must not go on:
+    // a slot could not be read, a slot was changed on the pedal, or the entry could not be
+    // written and `without` does not let it go on.
     static std::optional<JournaledChange> begin(QORUARTDevice& device, const std::string& operation,
                                                 const std::vector<Plan>& plan,
-                                                std::size_t* unreadable = nullptr);
+                                                ChangeRefusal* refusal = nullptr,
+                                                WithoutJournal without = WithoutJournal::refuse);
 
-    // Whether the entry is on disk. False when the pedal has no journal (no serial number)
-    // or the file could not be written; the action goes on, and the log says why.
+    // Whether the entry is on disk. False when the action goes on without it (see begin).
     bool journaled() const { return number_.has_value(); }
     // What the slot held before the action (one of the planned slots).
     const SlotBytes& before(std::size_t slot) const;

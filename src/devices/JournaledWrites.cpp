@@ -9,16 +9,25 @@
 #include "link/StringPad.h"
 
 namespace harbrix {
+namespace {
+
+JournaledWrites refused(ChangeRefusal refusal) {
+    JournaledWrites result;
+    result.outcome = JournaledWrites::Outcome::notStarted;
+    if (!refusal.indices.empty()) result.slot = refusal.indices.front();
+    result.refusal = std::move(refusal);
+    return result;
+}
+
+}  // namespace
 
 std::string JournaledWrites::problem() const {
     const std::string where = slot ? "slot " + slotNumbers({*slot}) : "a slot";
     switch (outcome) {
         case Outcome::written:
             return {};
-        case Outcome::unreadable:
-            return where +
-                   " could not be read, so what it holds could not be kept; nothing was "
-                   "written";
+        case Outcome::notStarted:
+            return refusal ? refusal->message() : where + " was not changed";
         case Outcome::refused:
             return "the pedal did not take the preset for " + where;
         case Outcome::unverified:
@@ -32,18 +41,17 @@ std::string JournaledWrites::problem() const {
 }
 
 JournaledWrites JournaledWrites::run(QORUARTDevice& device, const std::string& operation,
-                                     const std::vector<std::pair<std::size_t, SlotBytes>>& writes,
-                                     bool verify, const std::function<void(std::size_t)>& done) {
+                                     std::vector<std::pair<std::size_t, SlotBytes>> writes,
+                                     bool verify, const std::function<void(std::size_t)>& done,
+                                     WithoutJournal without) {
     JournaledWrites result;
+    std::stable_partition(writes.begin(), writes.end(),
+                          [](const auto& write) { return !write.second.empty(); });
     std::vector<JournaledChange::Plan> plan;
     for (const auto& [slot, bytes] : writes) plan.push_back({slot, bytes});
-    std::size_t unreadable = 0;
-    auto change = JournaledChange::begin(device, operation, plan, &unreadable);
-    if (!change) {
-        result.outcome = Outcome::unreadable;
-        result.slot = unreadable;
-        return result;
-    }
+    ChangeRefusal refusal;
+    auto change = JournaledChange::begin(device, operation, plan, &refusal, without);
+    if (!change) return refused(std::move(refusal));
     for (const auto& [slot, bytes] : writes) {
         if (!verify) {
             if (!SlotContents::write(device, slot, bytes)) {
@@ -73,21 +81,21 @@ JournaledWrites JournaledWrites::run(QORUARTDevice& device, const std::string& o
 }
 
 JournaledWrites JournaledWrites::rename(QORUARTDevice& device, std::size_t slot,
-                                        const std::string& name) {
+                                        const std::string& name, WithoutJournal without) {
     JournaledWrites result;
     result.slot = slot;
     const auto before = SlotContents::known(device, slot);
-    if (before && before->empty()) {
+    if (!before) return refused({ChangeRefusal::Reason::unreadable, {slot}, {}, {}});
+    if (before->empty()) {
         result.outcome = Outcome::emptySlot;
         return result;
     }
-    auto change = before ? JournaledChange::begin(device, "Rename",
-                                                  {{slot, renamedPresetBytes(*before, name)}})
-                         : std::nullopt;
-    if (!change) {
-        result.outcome = Outcome::unreadable;
-        return result;
-    }
+    // Reads the slot again: a name typed for what the screen showed is not given to a preset
+    // saved on the pedal since.
+    ChangeRefusal refusal;
+    auto change = JournaledChange::begin(
+        device, "Rename", {{slot, renamedPresetBytes(*before, name)}}, &refusal, without);
+    if (!change) return refused(std::move(refusal));
     if (!device.setPresetName(name, slot)) {
         change->finish({});
         result.outcome = Outcome::refused;

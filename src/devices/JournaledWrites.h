@@ -1,7 +1,8 @@
-// Writing presets into slots as one journaled action, in order, each write read back when
-// asked (or always, for the writes of a restore). The first write that fails stops the rest;
-// a write that reads back otherwise gets a "Write" entry of its own, so Undo puts back what
-// the slot held before it. Runs on the pedal's queue.
+// Writing presets into slots as one journaled action, each write read back when asked (or
+// always, for the writes of a restore). Presets are written in the order given, and slots
+// are erased only after every preset is written, so a preset is never only in the journal.
+// The first write that fails stops the rest; a write that reads back otherwise gets a "Write"
+// entry of its own, so Undo puts back what the slot held before it. Runs on the pedal's queue.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "devices/ChangeRefusal.h"
 #include "devices/JournalEntry.h"
 
 namespace harbrix {
@@ -21,7 +23,7 @@ class QORUARTDevice;
 struct JournaledWrites {
     enum class Outcome {
         written,     // every slot written (and read back as written, when verified)
-        unreadable,  // `slot` could not be read before: nothing was written
+        notStarted,  // nothing was sent: `refusal` says why
         refused,     // the pedal did not take `slot`; the ones before it were written
         unverified,  // `slot` could not be read back; stopped there
         mismatch,    // `slot` read back otherwise than written; stopped there
@@ -30,6 +32,7 @@ struct JournaledWrites {
     Outcome outcome = Outcome::written;
     std::optional<std::size_t> slot;  // the slot at fault
     std::set<std::size_t> written;    // the slots that took their preset
+    std::optional<ChangeRefusal> refusal;
 
     bool succeeded() const { return outcome == Outcome::written; }
     // One line for the user when it did not succeed: "slot 07 does not read back as written".
@@ -37,11 +40,13 @@ struct JournaledWrites {
 
     // Writes each preset (no bytes: erases the slot). `done` hears each slot written.
     static JournaledWrites run(QORUARTDevice& device, const std::string& operation,
-                               const std::vector<std::pair<std::size_t, SlotBytes>>& writes,
-                               bool verify, const std::function<void(std::size_t)>& done = {});
+                               std::vector<std::pair<std::size_t, SlotBytes>> writes, bool verify,
+                               const std::function<void(std::size_t)>& done = {},
+                               WithoutJournal without = WithoutJournal::refuse);
     // Renames the preset in the slot, journaled with the preset as the pedal holds it
     // afterwards (read back), since only the pedal knows what it makes of a name.
-    static JournaledWrites rename(QORUARTDevice& device, std::size_t slot, const std::string& name);
+    static JournaledWrites rename(QORUARTDevice& device, std::size_t slot, const std::string& name,
+                                  WithoutJournal without = WithoutJournal::refuse);
 };
 
 // The bytes a slot holding `before` holds once the pedal has renamed it: the name's ASCII

@@ -120,25 +120,29 @@ std::optional<std::string> writePresetFileInFolder(const std::string& folder,
                                                    const std::string& basename,
                                                    const Bytes& fileBytes) {
     if (folder.empty() || basename.empty()) return std::nullopt;
-    // The bytes go to a temporary file first; a hard link then gives it its name only where
-    // no file of that name exists, so a file appearing meanwhile is never replaced.
+    // The bytes go to a hidden file in the folder first, which then takes the first free
+    // name. No hard link: USB sticks and network shares refuse them.
     std::string temporary = folder + "/.preset-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return std::nullopt;
+    const bool complete = writeAndSync(fd, std::string(fileBytes.begin(), fileBytes.end()));
+    int error = errno;
+    ::fchmod(fd, 0644);
     ::close(fd);
-    const bool complete = writePresetFile(temporary, fileBytes);
     std::optional<std::string> path;
     for (int suffix = 1; complete && suffix <= kMaxSuffix; ++suffix) {
         const std::string candidate = folder + "/" + basename +
                                       (suffix == 1 ? "" : "-" + std::to_string(suffix)) + "." +
                                       kPresetFileExtension;
-        if (::link(temporary.c_str(), candidate.c_str()) == 0) {
+        error = renameToFreeName(temporary, candidate);
+        if (error == 0) {
             path = candidate;
             break;
         }
-        if (errno != EEXIST) break;
+        if (error != EEXIST) break;
     }
-    ::unlink(temporary.c_str());
+    if (!path) ::unlink(temporary.c_str());
+    errno = error;
     return path;
 }
 

@@ -39,7 +39,7 @@ std::string presetFileBasename(const std::string& presetName);
 // Replaces whatever is at `path`, atomically.
 bool writePresetFile(const std::string& path, const Bytes& fileBytes);
 // Writes "FOLDER/BASENAME.qorpreset", or BASENAME-2, -3, ... when the name is taken; never
-// replaces a file. The path written, or none.
+// replaces a file, and needs no hard link. The path written, or none with errno saying why.
 std::optional<std::string> writePresetFileInFolder(const std::string& folder,
                                                    const std::string& basename,
                                                    const Bytes& fileBytes);

@@ -20,6 +20,13 @@ std::optional<SlotBytes> known(QORUARTDevice& device, std::size_t slot) {
     return read(device, slot);
 }
 
+void setEmpty(QORUARTDevice& device, std::size_t slot) {
+    const auto cached = device.cachedPreset(slot);
+    if (cached && cached->empty()) return;
+    device.setCachedPreset(Preset::emptyPresetForDevice(&device), slot);
+    QORUARTDevice::deviceHasUpdatedPresetAtIndex(device.weak_from_this().lock(), slot);
+}
+
 bool write(QORUARTDevice& device, std::size_t slot, const SlotBytes& bytes) {
     if (bytes.empty()) return device.erasePreset(slot);
     const auto preset = Preset::presetWithSerialized(bytes);

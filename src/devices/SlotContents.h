@@ -22,6 +22,9 @@ SlotBytes of(const Preset& preset);
 std::optional<SlotBytes> read(QORUARTDevice& device, std::size_t slot);
 // What the cache knows of the slot, read from the pedal when it knows nothing.
 std::optional<SlotBytes> known(QORUARTDevice& device, std::size_t slot);
+// The slot is empty, as the pedal's state block says: the cache holds an empty preset there,
+// announced when it held anything else.
+void setEmpty(QORUARTDevice& device, std::size_t slot);
 // Writes the preset, or erases the slot for no bytes; false when the pedal refused.
 bool write(QORUARTDevice& device, std::size_t slot, const SlotBytes& bytes);
 

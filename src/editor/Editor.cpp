@@ -300,11 +300,18 @@ void Editor::writePreset(std::size_t source, std::size_t target,
     onPedal([snapshot, edited, target, operation, done = std::move(done)](QORUARTDevice& device,
                                                                           QPointer<Editor> self) {
         // A written preset is cached as a fresh, clean copy of these bytes.
-        const bool written =
-            JournaledWrites::run(device, operation, {{target, snapshot->serialized()}}, false)
-                .succeeded();
-        rail(Rails::main(), [self, written, done, edited, snapshot, target] {
+        const auto result =
+            JournaledWrites::run(device, operation, {{target, snapshot->serialized()}}, false);
+        // Nothing was sent (the slot was changed on the pedal, or the journal cannot be
+        // written): the notice says why.
+        const std::string refused = result.refusal ? result.refusal->message() : "";
+        rail(Rails::main(), [self, written = result.succeeded(), refused, done, edited, snapshot,
+                             target] {
             if (!self) return;
+            if (!refused.empty()) {
+                self->notice()->post(QString::fromStdString(refused));
+                return;
+            }
             // Taken before `done`, which leaves Save As's source slot as it was saved.
             const Bytes editedNow = edited->serialized();
             done(*self, written);

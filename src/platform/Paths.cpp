@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/RenameNoReplace.h"
+
 namespace harbrix {
 
 std::string homeDirectory() {
@@ -61,14 +63,7 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    const bool complete = written == content.size() && ::fsync(fd) == 0;
+    const bool complete = writeAndSync(fd, content);
     ::fchmod(fd, 0644);
     ::close(fd);
     if (!complete || ::rename(temporary.c_str(), path.c_str()) != 0) {
@@ -76,6 +71,34 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
         return false;
     }
     return true;
+}
+
+bool writeAndSync(int fd, const std::string& content) {
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
+        if (n <= 0) return false;
+        written += static_cast<std::size_t>(n);
+    }
+    return ::fsync(fd) == 0;
+}
+
+int renameToFreeName(const std::string& from, const std::string& to) {
+    const int renamed = renameNoReplace(from, to);
+    if (renamed != EINVAL && renamed != ENOSYS && renamed != ENOTSUP && renamed != EOPNOTSUPP)
+        return renamed;
+    int fd = -1;
+    do {
+        fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return errno;
+    ::close(fd);
+    if (::rename(from.c_str(), to.c_str()) == 0) return 0;
+    const int error = errno;
+    ::unlink(to.c_str());
+    return error;
 }
 
 }  // namespace harbrix

@@ -23,5 +23,14 @@ bool createDirectories(const std::string& path);
 bool fileExists(const std::string& path);
 // Writes the whole content to a temporary file beside `path`, then renames it into place.
 bool writeFileAtomically(const std::string& path, const std::string& content);
+// Writes the whole content to the open file, finishing partial writes and retrying interrupted
+// ones, and syncs it to disk; false (errno set) when any of it failed.
+bool writeAndSync(int fd, const std::string& content);
+// Gives the file at `from` the name `to` unless a file has that name already: 0 when renamed,
+// EEXIST when the name is taken, another error number when it failed. Never replaces a file
+// and needs no hard link: where the file system cannot refuse to replace in the rename
+// itself, the name is first reserved with an exclusive create and the file renamed over its
+// own reservation.
+int renameToFreeName(const std::string& from, const std::string& to);
 
 }  // namespace harbrix

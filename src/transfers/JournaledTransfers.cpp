@@ -36,17 +36,17 @@ std::string JournaledTransfers::operationName(TransferResult::Kind kind) {
 
 TransferResult JournaledTransfers::run(QORUARTDevice& device, TransferResult::Kind kind,
                                        const std::vector<JournaledChange::Plan>& plan, bool verify,
+                                       WithoutJournal without,
                                        const std::function<TransferResult()>& work) {
-    std::size_t unreadable = 0;
-    auto change = JournaledChange::begin(device, operationName(kind), plan, &unreadable);
+    ChangeRefusal refusal;
+    auto change = JournaledChange::begin(device, operationName(kind), plan, &refusal, without);
     if (!change) {
         TransferResult refused;
         refused.kind = kind;
         for (const auto& slot : plan) refused.touched.push_back(slot.slot);
-        refused.failed = {unreadable};
-        refused.notice = slotName(unreadable) +
-                         " could not be read, so what it holds could not be kept; nothing was "
-                         "changed.";
+        if (refusal.reason == ChangeRefusal::Reason::unreadable) refused.failed = refusal.indices;
+        refused.notice = refusal.message();
+        refused.refusal = std::move(refusal);
         return refused;
     }
     TransferResult result = work();
@@ -86,47 +86,54 @@ TransferResult JournaledTransfers::run(QORUARTDevice& device, TransferResult::Ki
 }
 
 TransferResult JournaledTransfers::move(QORUARTDevice& device, const PresetRef& snapshot,
-                                        std::size_t from, std::size_t to, bool verify) {
+                                        std::size_t from, std::size_t to, bool verify,
+                                        WithoutJournal without) {
     return run(device, TransferResult::Kind::move, {{to, bytesOf(snapshot)}, {from, SlotBytes{}}},
-               verify, [&] { return PresetTransfers::runMove(device, snapshot, from, to); });
+               verify, without,
+               [&] { return PresetTransfers::runMove(device, snapshot, from, to); });
 }
 
 TransferResult JournaledTransfers::copy(QORUARTDevice& device, const PresetRef& snapshot,
                                         std::size_t from, std::size_t to, bool overwrite,
-                                        bool verify) {
+                                        bool verify, WithoutJournal without) {
     using Kind = TransferResult::Kind;
     return run(device, overwrite ? Kind::overwrite : Kind::copy, {{to, bytesOf(snapshot)}}, verify,
+               without,
                [&] { return PresetTransfers::runCopy(device, snapshot, from, to, overwrite); });
 }
 
 TransferResult JournaledTransfers::swap(QORUARTDevice& device, const PresetRef& a,
                                         const PresetRef& b, std::size_t slotA, std::size_t slotB,
-                                        bool verify) {
+                                        bool verify, WithoutJournal without) {
     return run(device, TransferResult::Kind::swap, {{slotB, bytesOf(a)}, {slotA, bytesOf(b)}},
-               verify, [&] { return PresetTransfers::runSwap(device, a, b, slotA, slotB); });
+               verify, without,
+               [&] { return PresetTransfers::runSwap(device, a, b, slotA, slotB); });
 }
 
 TransferResult JournaledTransfers::erase(QORUARTDevice& device,
                                          const std::vector<std::size_t>& slots,
-                                         const PresetTransfers::SlotDone& erased) {
+                                         const PresetTransfers::SlotDone& erased,
+                                         WithoutJournal without) {
     std::vector<JournaledChange::Plan> plan;
     for (const std::size_t slot : slots) plan.push_back({slot, SlotBytes{}});
-    return run(device, TransferResult::Kind::erase, plan, false,
+    return run(device, TransferResult::Kind::erase, plan, false, without,
                [&] { return PresetTransfers::runErase(device, slots, erased); });
 }
 
 TransferResult JournaledTransfers::write(QORUARTDevice& device,
                                          const std::vector<PresetTransfers::StagedWrite>& staged,
-                                         const PresetTransfers::SlotDone& written) {
+                                         const PresetTransfers::SlotDone& written,
+                                         WithoutJournal without) {
     std::vector<JournaledChange::Plan> plan;
     for (const auto& write : staged) plan.push_back({write.slot, bytesOf(write.preset)});
-    return run(device, TransferResult::Kind::write, plan, false,
+    return run(device, TransferResult::Kind::write, plan, false, without,
                [&] { return PresetTransfers::runWrite(device, staged, written); });
 }
 
 TransferResult JournaledTransfers::rename(QORUARTDevice& device, const PresetRef& renamed,
-                                          std::size_t slot, const std::string& oldName) {
-    return run(device, TransferResult::Kind::rename, {{slot, bytesOf(renamed)}}, false,
+                                          std::size_t slot, const std::string& oldName,
+                                          WithoutJournal without) {
+    return run(device, TransferResult::Kind::rename, {{slot, bytesOf(renamed)}}, false, without,
                [&] { return PresetTransfers::runRename(device, renamed, slot, oldName); });
 }
 

@@ -1,8 +1,11 @@
-// The transfer operations as the user's actions: each one written down in the pedal's journal
-// before its first request (what every slot it touches holds, and what it means to put
-// there) and ended with the slots it really changed, so Undo can take it back. The Transfers
-// screen and harbrixctl run the operations through here, on the pedal's queue; the
-// operations themselves are those of PresetTransfers.
+// The transfer operations as the user's actions: each one reads the slots it touches from the
+// pedal and writes down in the pedal's journal what they hold and what it means to put there
+// before its first request, and ends with the slots it really changed, so Undo can take it
+// back. Nothing is sent when a slot was changed on the pedal itself, or when the entry cannot
+// be written and the operation could lose a preset, unless `without` lets it go on (the
+// result's `refusal` says which; see JournaledChange::begin). The Transfers screen and
+// harbrixctl run the operations through here, on the pedal's queue; the operations themselves
+// are those of PresetTransfers.
 //
 // With `verify`, every slot the operation changed is read back afterwards; a slot that reads
 // back otherwise stops there, is named in the notice and gets a "Write" entry of its own.
@@ -22,20 +25,26 @@ namespace harbrix {
 class JournaledTransfers {
   public:
     static TransferResult move(QORUARTDevice& device, const PresetRef& snapshot, std::size_t from,
-                               std::size_t to, bool verify = false);
+                               std::size_t to, bool verify = false,
+                               WithoutJournal without = WithoutJournal::refuse);
     static TransferResult copy(QORUARTDevice& device, const PresetRef& snapshot, std::size_t from,
-                               std::size_t to, bool overwrite, bool verify = false);
+                               std::size_t to, bool overwrite, bool verify = false,
+                               WithoutJournal without = WithoutJournal::refuse);
     static TransferResult swap(QORUARTDevice& device, const PresetRef& a, const PresetRef& b,
-                               std::size_t slotA, std::size_t slotB, bool verify = false);
+                               std::size_t slotA, std::size_t slotB, bool verify = false,
+                               WithoutJournal without = WithoutJournal::refuse);
     // A delete of any number of slots is one entry.
     static TransferResult erase(QORUARTDevice& device, const std::vector<std::size_t>& slots,
-                                const PresetTransfers::SlotDone& erased = {});
+                                const PresetTransfers::SlotDone& erased = {},
+                                WithoutJournal without = WithoutJournal::refuse);
     // Staged files written into their slots: one "Export" entry.
     static TransferResult write(QORUARTDevice& device,
                                 const std::vector<PresetTransfers::StagedWrite>& staged,
-                                const PresetTransfers::SlotDone& written = {});
+                                const PresetTransfers::SlotDone& written = {},
+                                WithoutJournal without = WithoutJournal::refuse);
     static TransferResult rename(QORUARTDevice& device, const PresetRef& renamed, std::size_t slot,
-                                 const std::string& oldName);
+                                 const std::string& oldName,
+                                 WithoutJournal without = WithoutJournal::refuse);
 
     // The journal's name of an operation: "Move", "Copy", "Overwrite", "Swap", "Delete",
     // "Export", "Rename".
@@ -44,7 +53,7 @@ class JournaledTransfers {
   private:
     static TransferResult run(QORUARTDevice& device, TransferResult::Kind kind,
                               const std::vector<JournaledChange::Plan>& plan, bool verify,
-                              const std::function<TransferResult()>& work);
+                              WithoutJournal without, const std::function<TransferResult()>& work);
 };
 
 }  // namespace harbrix

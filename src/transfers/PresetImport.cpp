@@ -5,21 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "devices/Preset.h"
 #include "devices/PresetFile.h"
 #include "link/Rails.h"
+#include "platform/SystemError.h"
 #include "transfers/PresetTransfers.h"
 
 namespace harbrix {
 namespace {
-
-std::string lowercaseFirst(std::string text) {
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-        text[0] = static_cast<char>(text[0] + 32);
-    return text;
-}
 
 bool isFolder(const std::string& path) {
     struct stat info {};
@@ -91,7 +85,7 @@ ImportReport PresetImport::write(const std::string& folder,
         }
         const int error = errno;
         report.failures.emplace_back(
-            file, error != 0 ? lowercaseFirst(std::strerror(error)) : "it could not be written");
+            file, error != 0 ? systemErrorText(error) : "it could not be written");
     }
     return report;
 }

@@ -16,17 +16,6 @@ std::string quoted(const PresetRef& preset) {
     return "\"" + (preset ? preset->displayName() : std::string()) + "\"";
 }
 
-// "Slot 3", "Slots 3 and 7", "Slots 3, 7 and 9".
-std::string slotList(const std::vector<std::size_t>& slots) {
-    if (slots.size() == 1) return slotName(slots[0]);
-    std::string text = "Slots ";
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        if (i > 0) text += i + 1 == slots.size() ? " and " : ", ";
-        text += std::to_string(slots[i] + 1);
-    }
-    return text;
-}
-
 // What a refused operation did not do: "the swap" ... "nothing was swapped".
 struct Wording {
     const char* noun;
@@ -60,10 +49,6 @@ TransferResult started(Kind kind, std::vector<std::size_t> slots) {
 }
 
 }  // namespace
-
-std::string slotName(std::size_t slot) {
-    return "Slot " + std::to_string(slot + 1);
-}
 
 TransferResult PresetTransfers::runMove(QORUARTDevice& device, const PresetRef& snapshot,
                                         std::size_t from, std::size_t to) {
@@ -296,7 +281,8 @@ PresetTransfers::SlotDone onMainRail(PresetTransfers::SlotDone done) {
 
 }  // namespace
 
-bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
+bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done,
+                           WithoutJournal without) {
     const DeviceRef device = device_.lock();
     if (!device) return refuse({});
     if (std::string why = targetRefusal(*device, Kind::move, from, to, false); !why.empty())
@@ -306,15 +292,17 @@ bool PresetTransfers::move(std::size_t from, std::size_t to, Completion done) {
     const PresetRef snapshot = source->savedCopy();
     return post(
         Kind::move, {from, to},
-        [source, snapshot, from, to](QORUARTDevice& pedal) {
-            TransferResult result = JournaledTransfers::move(pedal, snapshot, from, to);
+        [source, snapshot, from, to, without](QORUARTDevice& pedal) {
+            TransferResult result =
+                JournaledTransfers::move(pedal, snapshot, from, to, false, without);
             carryDrafts(pedal, {{source, from, to}});
             return result;
         },
         std::move(done));
 }
 
-bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Completion done) {
+bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Completion done,
+                           WithoutJournal without) {
     const DeviceRef device = device_.lock();
     if (!device) return refuse({});
     const Kind kind = overwrite ? Kind::overwrite : Kind::copy;
@@ -325,13 +313,13 @@ bool PresetTransfers::copy(std::size_t from, std::size_t to, bool overwrite, Com
     const PresetRef snapshot = source->savedCopy();
     return post(
         kind, {from, to},
-        [snapshot, from, to, overwrite](QORUARTDevice& pedal) {
-            return JournaledTransfers::copy(pedal, snapshot, from, to, overwrite);
+        [snapshot, from, to, overwrite, without](QORUARTDevice& pedal) {
+            return JournaledTransfers::copy(pedal, snapshot, from, to, overwrite, false, without);
         },
         std::move(done));
 }
 
-bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done) {
+bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done, WithoutJournal without) {
     const DeviceRef device = device_.lock();
     if (!device) return refuse({});
     if (a == b) return refuse(slotName(a) + " cannot swap with itself" + nothingWas(Kind::swap));
@@ -342,25 +330,28 @@ bool PresetTransfers::swap(std::size_t a, std::size_t b, Completion done) {
     const PresetRef snapshotB = presetB->savedCopy();
     return post(
         Kind::swap, {a, b},
-        [presetA, presetB, snapshotA, snapshotB, a, b](QORUARTDevice& pedal) {
-            TransferResult result = JournaledTransfers::swap(pedal, snapshotA, snapshotB, a, b);
+        [presetA, presetB, snapshotA, snapshotB, a, b, without](QORUARTDevice& pedal) {
+            TransferResult result =
+                JournaledTransfers::swap(pedal, snapshotA, snapshotB, a, b, false, without);
             carryDrafts(pedal, {{presetA, a, b}, {presetB, b, a}});
             return result;
         },
         std::move(done));
 }
 
-bool PresetTransfers::erase(std::vector<std::size_t> slots, SlotDone erased, Completion done) {
+bool PresetTransfers::erase(std::vector<std::size_t> slots, SlotDone erased, Completion done,
+                            WithoutJournal without) {
     if (slots.empty()) return refuse({});
     return post(
         Kind::erase, slots,
-        [slots, erased = onMainRail(std::move(erased))](QORUARTDevice& pedal) {
-            return JournaledTransfers::erase(pedal, slots, erased);
+        [slots, erased = onMainRail(std::move(erased)), without](QORUARTDevice& pedal) {
+            return JournaledTransfers::erase(pedal, slots, erased, without);
         },
         std::move(done));
 }
 
-bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, Completion done) {
+bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, Completion done,
+                            WithoutJournal without) {
     const DeviceRef device = device_.lock();
     if (!device) return refuse({});
     if (staged.empty()) return refuse("No file is staged" + nothingWas(Kind::write));
@@ -374,13 +365,14 @@ bool PresetTransfers::write(std::vector<StagedWrite> staged, SlotDone written, C
     }
     return post(
         Kind::write, touched,
-        [staged, written = onMainRail(std::move(written))](QORUARTDevice& pedal) {
-            return JournaledTransfers::write(pedal, staged, written);
+        [staged, written = onMainRail(std::move(written)), without](QORUARTDevice& pedal) {
+            return JournaledTransfers::write(pedal, staged, written, without);
         },
         std::move(done));
 }
 
-bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completion done) {
+bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completion done,
+                             WithoutJournal without) {
     const DeviceRef device = device_.lock();
     if (!device) return refuse({});
     const PresetRef cached = occupied(*device, slot);
@@ -394,8 +386,8 @@ bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completi
     if (renamed->name() == oldName) return refuse({});
     return post(
         Kind::rename, {slot},
-        [renamed, slot, oldName](QORUARTDevice& pedal) {
-            return JournaledTransfers::rename(pedal, renamed, slot, oldName);
+        [renamed, slot, oldName, without](QORUARTDevice& pedal) {
+            return JournaledTransfers::rename(pedal, renamed, slot, oldName, without);
         },
         std::move(done));
 }

@@ -22,10 +22,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "devices/ChangeRefusal.h"
 #include "devices/Preset.h"
+#include "devices/SlotNames.h"
 #include "link/QORUARTDevice.h"
 
 namespace harbrix {
@@ -45,6 +48,10 @@ struct TransferResult {
     std::vector<std::size_t> failed;
     // One line for the user saying what did not happen; empty when everything did.
     std::string notice;
+    // Set when nothing was sent because of what the journaled change found (a slot changed
+    // on the pedal, or a journal that cannot be written: the caller may ask the user and run
+    // the operation again without the journal).
+    std::optional<ChangeRefusal> refusal;
 
     bool succeeded() const { return notice.empty(); }
 };
@@ -83,22 +90,29 @@ class PresetTransfers {
                                     std::size_t slot, const std::string& oldName);
 
     // ---- From the main thread
+    // Each takes `without`: whether it may go on when its journal entry cannot be written.
     explicit PresetTransfers(std::weak_ptr<QORUARTDevice> device);
 
     // Onto a known empty slot.
-    bool move(std::size_t from, std::size_t to, Completion done);
+    bool move(std::size_t from, std::size_t to, Completion done,
+              WithoutJournal without = WithoutJournal::refuse);
     // Onto a known empty slot, or with `overwrite` onto any known slot.
-    bool copy(std::size_t from, std::size_t to, bool overwrite, Completion done);
+    bool copy(std::size_t from, std::size_t to, bool overwrite, Completion done,
+              WithoutJournal without = WithoutJournal::refuse);
     // Two occupied slots.
-    bool swap(std::size_t a, std::size_t b, Completion done);
+    bool swap(std::size_t a, std::size_t b, Completion done,
+              WithoutJournal without = WithoutJournal::refuse);
     // `erased` runs on the main rail for each slot erased, before the completion.
-    bool erase(std::vector<std::size_t> indices, SlotDone erased, Completion done);
+    bool erase(std::vector<std::size_t> indices, SlotDone erased, Completion done,
+               WithoutJournal without = WithoutJournal::refuse);
     // `written` runs on the main rail for each slot written, before the completion.
-    bool write(std::vector<StagedWrite> staged, SlotDone written, Completion done);
+    bool write(std::vector<StagedWrite> staged, SlotDone written, Completion done,
+               WithoutJournal without = WithoutJournal::refuse);
     // Gives the cached preset the name (as Preset::setName takes it) and writes it back.
     // False, sending nothing, when the slot holds no preset or the name it would end up with
     // is the name it has.
-    bool rename(std::size_t slot, const std::string& name, Completion done);
+    bool rename(std::size_t slot, const std::string& name, Completion done,
+                WithoutJournal without = WithoutJournal::refuse);
     // Why the last of these operations posted nothing, as one line for the user ("Slot 5 is
     // no longer empty; nothing was moved."); empty after one that posted, and when there is
     // nothing to say (the pedal has gone, the name is the one it has).
@@ -116,8 +130,5 @@ class PresetTransfers {
     std::weak_ptr<QORUARTDevice> device_;
     std::string refusal_;
 };
-
-// "Slot 12": a slot as notices name it.
-std::string slotName(std::size_t slot);
 
 }  // namespace harbrix

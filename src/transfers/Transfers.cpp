@@ -191,8 +191,8 @@ void Transfers::keyDown(int key) {
     cancelTransfer();
 }
 
-// Edit > Undo and Redo: the pedal's journal, named after its newest entries. Another program
-// (harbrixctl) may have changed the journal since, so each question reads it again.
+// Edit > Undo and Redo: the pedal's journal, named after its newest entries as kept in memory
+// (another program's changes are taken in on the pedal's queue), so asking reads no file.
 bool Transfers::validateCommand(Command command) {
     if (!undo_ || (command != Command::undo && command != Command::redo)) return false;
     undo_->update();

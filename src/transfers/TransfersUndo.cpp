@@ -9,6 +9,7 @@
 #undef slots
 #include "devices/Journal.h"
 #include "devices/JournalUndo.h"
+#include "devices/JournalWatch.h"
 #pragma pop_macro("slots")
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
@@ -22,22 +23,26 @@ TransfersUndo::TransfersUndo(std::weak_ptr<QORUARTDevice> device, QWidget* view,
     redo_ = new QAction(QStringLiteral("Redo"), view);
     connect(undo_, &QAction::triggered, this, [this] { undo(); });
     connect(redo_, &QAction::triggered, this, [this] { redo(); });
+    QPointer<TransfersUndo> guard(this);
+    watch_ = JournalWatch::start(device_.lock(), [guard] {
+        rail(Rails::main(), [guard] {
+            if (guard) guard->update();
+        });
+    });
     update();
 }
 
 void TransfersUndo::update() {
-    const DeviceRef device = device_.lock();
-    const auto journal = device ? Journal::forDevice(*device) : nullptr;
-    const auto undoable = journal && !busy_ ? journal->undoable() : std::nullopt;
-    const auto redoable = journal && !busy_ ? journal->redoable() : std::nullopt;
-    undo_->setText(undoable
-                       ? QStringLiteral("Undo %1").arg(QString::fromStdString(undoable->operation))
-                       : QStringLiteral("Undo"));
-    redo_->setText(redoable
-                       ? QStringLiteral("Redo %1").arg(QString::fromStdString(redoable->operation))
-                       : QStringLiteral("Redo"));
-    undo_->setEnabled(undoable.has_value());
-    redo_->setEnabled(redoable.has_value());
+    const JournalTitles titles = watch_ && !busy_ ? watch_->titles() : JournalTitles{};
+    const auto name = [](const char* verb, const std::string& operation) {
+        return operation.empty() ? QString::fromLatin1(verb)
+                                 : QStringLiteral("%1 %2").arg(QString::fromLatin1(verb),
+                                                               QString::fromStdString(operation));
+    };
+    undo_->setText(name("Undo", titles.undo));
+    redo_->setText(name("Redo", titles.redo));
+    undo_->setEnabled(!titles.undo.empty());
+    redo_->setEnabled(!titles.redo.empty());
 }
 
 void TransfersUndo::run(bool undoing) {

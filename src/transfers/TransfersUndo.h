@@ -1,5 +1,6 @@
 // Edit > Undo and Redo on the Transfers screen: the pedal's journal taken back from the window.
-// The two actions are named after the journal's newest entries ("Undo Swap", "Redo Move"); the
+// The two actions are named after the journal's newest entries ("Undo Swap", "Redo Move"), as
+// a JournalWatch keeps them in memory: naming them touches no file on this thread. The
 // window's Edit menu and its Ctrl+Z and Ctrl+Shift+Z reach them while the screen is shown, so
 // the Editor keeps its own Undo. The work runs on the pedal's queue; the slots it changes are
 // redrawn by the pedal's announcements, and what it could not do is one line for the screen's
@@ -20,6 +21,7 @@
 
 namespace harbrix {
 
+class JournalWatch;
 class QORUARTDevice;
 
 class TransfersUndo : public QObject {
@@ -37,7 +39,7 @@ class TransfersUndo : public QObject {
         std::function<bool(std::vector<std::size_t> indices, std::function<void()> again)>;
     void setGuard(Guard guard) { guard_ = std::move(guard); }
 
-    // Names and enables the actions after the journal as it stands.
+    // Names and enables the actions after the journal as last read.
     void update();
     void undo() { run(true); }
     void redo() { run(false); }
@@ -47,6 +49,7 @@ class TransfersUndo : public QObject {
     void run(bool undoing);
 
     std::weak_ptr<QORUARTDevice> device_;
+    std::shared_ptr<JournalWatch> watch_;
     std::function<void(const std::string&)> notice_;
     Guard guard_;
     QPointer<QAction> undo_;

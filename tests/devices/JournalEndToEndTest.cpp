@@ -1,89 +1,22 @@
 // The journal against the simulated pedal: changes made in this process or by harbrixctl,
 // undone and redone by harbrixctl in another, checked byte for byte in the pedal's own state
 // file; a factory reset taken back; the check against slots changed since, and --force; a
-// read-back the pedal damages; and a long random run of changes undone to the last byte.
+// read-back the pedal damages; a journal that cannot be written; an undo that cannot write its
+// preset back; and a preset saved on the pedal itself while harbrixctl was at work.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <functional>
 #include <nlohmann/json.hpp>
-#include <random>
 
-#include "devices/Journal.h"
-#include "devices/JournalUndo.h"
-#include "devices/JournaledWrites.h"
-#include "devices/Preset.h"
 #include "devices/SlotContents.h"
-#include "link/Rails.h"
-#include "support/JournaledOperations.h"
-#include "support/Paths.h"
-#include "support/PresetEvents.h"
-#include "support/Program.h"
+#include "support/JournaledPedal.h"
 #include "support/ScriptedPedal.h"
-#include "support/Simulator.h"
-#include "support/TempDir.h"
-#include "support/TextFiles.h"
 
 namespace harbrix {
 namespace {
 
 using nlohmann::json;
 
-class JournalEndToEnd : public ::testing::Test {
-  protected:
-    // This process and harbrixctl share the pedal's cache file, so that whichever opens the
-    // line second knows the pedal already runs at its fast speed.
-    void SetUp() override {
-        setenv("XDG_DATA_HOME", data.path().c_str(), 1);
-        setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("XDG_CACHE_HOME");
-    }
-
-    // A simulated MIV3 whose slots hold `presets` (0-based slot -> bytes).
-    void start(const std::map<std::size_t, Bytes>& presets, std::vector<std::string> extra = {}) {
-        json slots = json::object();
-        for (const auto& [slot, bytes] : presets) slots[std::to_string(slot)] = hexText(bytes);
-        test::writeText(statePath(), json{{"presets", slots}}.dump());
-        pedal = std::make_unique<test::Simulator>(arguments(extra));
-        ASSERT_TRUE(pedal->running()) << pedal->error();
-    }
-    std::vector<std::string> arguments(const std::vector<std::string>& extra) const {
-        std::vector<std::string> all = {"--model", "MIV3",    "--serial",
-                                        "JRN001",  "--state", statePath()};
-        all.insert(all.end(), extra.begin(), extra.end());
-        return all;
-    }
-    std::string statePath() const { return files.file("state.json"); }
-    json storedPresets() const { return json::parse(test::readText(statePath()))["presets"]; }
-
-    test::ProgramResult ctl(std::vector<std::string> words) {
-        words.insert(words.begin() + 1, {pedal->path(), "MIV3"});
-        return test::runProgram(test::binPath("harbrixctl"), words,
-                                {{"XDG_CACHE_HOME", cache.path()},
-                                 {"XDG_DATA_HOME", data.path()},
-                                 {"HARBRIX_LINK_FRAMING", "fast"}});
-    }
-    // Brings the pedal up in this process for `work`, and lets it go again so that
-    // harbrixctl can open it.
-    void onPedal(const std::function<void(QORUARTDevice&)>& work) {
-        auto device = std::make_shared<QORUARTDevice>(pedal->nodeName(), "MIV3", "JRN001");
-        device->setDeviceRoot(pedal->dir());
-        device->setFraming(Framing::fast);
-        ASSERT_TRUE(device->loadCache());
-        ASSERT_TRUE(device->completeInitialization()) << device->failureReason();
-        work(*device);
-        railSync(Rails::disk(), [] {});  // the cache file is on disk before harbrixctl runs
-    }
-
-    test::TempDir files;
-    test::TempDir cache;
-    test::TempDir data;
-    test::MainLoopThread mainLoop;
-    std::unique_ptr<test::Simulator> pedal;
-};
+using JournalEndToEnd = test::JournaledPedal;
 
 TEST_F(JournalEndToEnd, ADeleteOfThreeSlotsIsUndoneByAnotherProgram) {
     start({{0, test::presetBytes("Lead", 1)},
@@ -193,70 +126,69 @@ TEST_F(JournalEndToEnd, AWriteThatReadsBackOtherwiseStopsAndIsJournaled) {
     EXPECT_EQ(put.err, "harbrixctl: slot 06 does not read back as written\n");
 }
 
-// Two hundred random changes, each journaled as the screens journal theirs, then two hundred
-// undos: the pedal must end exactly as it began.
-TEST_F(JournalEndToEnd, TwoHundredRandomChangesUndoneLeaveThePedalAsItWas) {
-    std::map<std::size_t, Bytes> presets;
-    for (std::size_t slot = 0; slot < 6; ++slot)
-        presets[slot] =
-            test::presetBytes("Start " + std::to_string(slot), static_cast<std::uint8_t>(slot));
-    start(presets);
+TEST_F(JournalEndToEnd, AJournalThatCannotBeWrittenStopsWhatCouldLoseAPreset) {
+    start({{0, test::presetBytes("Lead", 1)}, {1, test::presetBytes("Clean", 2)}});
     const json before = storedPresets();
-    constexpr std::size_t kSlots = 12;
-    constexpr int kChanges = 200;
+    breakJournal();
+    const std::string refusal =
+        "harbrixctl: the journal could not be written (not a directory): " + journalPath() +
+        "; nothing was changed (--no-journal changes the pedal without it, and Undo cannot "
+        "take that back)\n";
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"delete", "1"}, {"erase", "2"}, {"copy", "1", "2"}, {"reset", "presets"}}) {
+        const auto refused = ctl(words);
+        EXPECT_EQ(refused.status, 1) << words[0];
+        EXPECT_EQ(refused.err, refusal) << words[0];
+    }
+    EXPECT_EQ(storedPresets(), before) << "nothing was sent";
 
-    onPedal([&](QORUARTDevice& device) {
-        device.refreshPresets({0, kSlots}, true);
-        std::mt19937 random(17);
-        auto pick = [&](std::size_t n) {
-            return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
-        };
-        auto occupied = [&] {
-            std::vector<std::size_t> slots;
-            for (std::size_t slot = 0; slot < kSlots; ++slot)
-                if (!device.cachedPreset(slot)->empty()) slots.push_back(slot);
-            return slots;
-        };
-        int made = 0;
-        while (made < kChanges) {
-            const auto full = occupied();
-            const std::size_t a = full.empty() ? 0 : full[pick(full.size())];
-            std::size_t b = pick(kSlots);
-            if (b == a) b = (b + 1) % kSlots;
-            bool ok = false;
-            switch (full.empty() ? 5 : pick(6)) {
-                case 0:
-                    ok = test::journaledMove(device, a, b);
-                    break;
-                case 1:
-                    ok = test::journaledCopy(device, a, b);
-                    break;
-                case 2:
-                    ok = test::journaledSwap(device, a, b);
-                    break;
-                case 3:
-                    ok = test::journaledDelete(device, {a, b});
-                    break;
-                case 4:
-                    ok = test::journaledRename(device, a, "Renamed " + std::to_string(made));
-                    break;
-                default: {
-                    const Bytes bytes = test::presetBytes("New " + std::to_string(made),
-                                                          static_cast<std::uint8_t>(made));
-                    ok = JournaledWrites::run(device, "Export", {{b, bytes}}, false).succeeded();
-                }
-            }
-            ASSERT_TRUE(ok) << "change " << made;
-            ++made;
-        }
-        const auto journal = Journal::forDevice(device);
-        JournalUndo undo(device, journal);
-        for (int i = 0; i < kChanges; ++i) {
-            const auto result = undo.undo();
-            ASSERT_TRUE(result.succeeded()) << i << ": " << result.message;
-        }
-    });
+    // Filling an empty slot cannot lose a preset; --no-journal is the user's choice.
+    const auto fill = ctl({"copy", "1", "5"});
+    EXPECT_EQ(fill.status, 0) << fill.err;
+    const auto forced = ctl({"delete", "--no-journal", "2"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    const json after = storedPresets();
+    EXPECT_EQ(after.size(), 2u);
+    EXPECT_EQ(after["4"], before["0"]);
+    EXPECT_EQ(after.count("1"), 0u);
+}
+
+TEST_F(JournalEndToEnd, UndoOfAMoveWritesThePresetBackBeforeItErases) {
+    const Bytes lead = test::presetBytes("Lead", 1);
+    // The Move's write is the first; the undo's write back, the second, is refused.
+    start({{1, lead}}, {"--error", "WRITE_PRESET#2=5"});
+    const json before = storedPresets();
+    ASSERT_EQ(ctl({"move", "2", "8"}).status, 0);
+    const auto refused = ctl({"undo"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "harbrixctl: Undo Move: the pedal did not take slot 02; stopped there.\n");
+    EXPECT_EQ(storedPresets()["7"], hexText(lead)) << "still on the pedal, not only in the journal";
+
+    const auto undo = ctl({"undo"});
+    ASSERT_EQ(undo.status, 0) << undo.err;
     EXPECT_EQ(storedPresets(), before);
+}
+
+TEST_F(JournalEndToEnd, APresetSavedOnThePedalMeanwhileIsShownAndNotOverwritten) {
+    const Bytes clean = test::presetBytes("Clean", 2);
+    // harbrixctl reads slots 1 and 3, then slot 3 again just before it overwrites it: the
+    // pedal's owner saves slot 3 in between.
+    start({{0, test::presetBytes("Lead", 1)}, {2, clean}}, {"--owner-edit", "READ_PRESET#3=3"});
+    const auto refused = ctl({"copy", "1", "3"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "harbrixctl: Slot 3 was changed on the pedal; the screen now shows it. Nothing was "
+              "changed.\n");
+    const json saved = storedPresets();
+    EXPECT_NE(saved["2"], hexText(clean)) << "the owner's save";
+    EXPECT_NE(saved["2"], saved["0"]) << "not overwritten";
+    EXPECT_EQ(ctl({"undo"}).out, "Nothing to undo.\n") << "nothing journaled";
+
+    // Asked again, the copy journals what the owner saved, and Undo puts it back.
+    ASSERT_EQ(ctl({"copy", "1", "3"}).status, 0);
+    ASSERT_EQ(ctl({"undo"}).status, 0);
+    EXPECT_EQ(storedPresets(), saved);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The journal file: what survives a reopen, what a damaged or cut-off line costs, the bounds,
-// the undo and redo order, and two processes writing to one pedal's journal at once.
+// the undo and redo order, two processes writing to one pedal's journal at once, and the
+// titles a menu reads without touching the file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -220,6 +223,33 @@ TEST_F(JournalTest, TwoProcessesAppendingAtOnceNeitherInterleaveNorShareNumbers)
         EXPECT_EQ(entries[i].number, 2 * kPerProcess - 150 + 1 + i);
         EXPECT_TRUE(entries[i].finished()) << entries[i].number;
     }
+}
+
+TEST_F(JournalTest, TitlesComeFromMemoryAndFollowAnotherWriterOnlyWhenTheFileChanged) {
+    Journal ours(path());
+    Journal theirs(path());  // as another process sees the same file
+    EXPECT_EQ(ours.titles(), JournalTitles{}) << "nothing read yet";
+    finishedEntry(ours, "Swap", 1);
+    ASSERT_TRUE(ours.markUndone(1));
+    finishedEntry(ours, "Move", 2);
+    EXPECT_EQ(ours.titles(), (JournalTitles{"Move", ""})) << "a new entry ends Redo";
+    ASSERT_TRUE(ours.markUndone(2));
+    EXPECT_EQ(ours.titles(), (JournalTitles{"", "Move"}));
+
+    finishedEntry(theirs, "Copy", 3);
+    EXPECT_EQ(ours.titles(), (JournalTitles{"", "Move"})) << "not read again by itself";
+
+    // While another process holds the file's lock (a long trim, harbrixctl), the titles come
+    // at once, and a file that has not changed is not read, so not waited for either.
+    const int holder = ::open((path() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_EQ(ours.titles(), (JournalTitles{"", "Move"}));
+    theirs.refreshIfChanged();
+    ::close(holder);
+
+    ours.refreshIfChanged();
+    EXPECT_EQ(ours.titles(), (JournalTitles{"Copy", ""}));
 }
 
 TEST_F(JournalTest, OnlyASerialThatCanNameAFileGetsAJournal) {

@@ -1,20 +1,27 @@
 // Undo and Redo against a scripted pedal: slots put back byte for byte, the check that keeps
-// Undo off a slot changed since, an entry the program never ended, slots read before they
-// are written down, and a pedal that refuses the write.
+// Undo off a slot changed since, an entry the program never ended, and a pedal that refuses
+// the write. And the checks every journaled change makes before it sends anything: each slot
+// read first and compared with the cache, and an entry that must be on disk.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "devices/FactoryReset.h"
 #include "devices/Journal.h"
 #include "devices/JournalUndo.h"
 #include "devices/JournaledChange.h"
+#include "devices/JournaledWrites.h"
 #include "devices/Preset.h"
 #include "devices/SlotContents.h"
 #include "link/Commands.h"
+#include "platform/Paths.h"
 #include "support/JournaledOperations.h"
 #include "support/PresetEvents.h"
 #include "support/ScriptedPedal.h"
 #include "support/TempDir.h"
+#include "support/TextFiles.h"
+#include "transfers/JournaledTransfers.h"
 
 namespace harbrix {
 namespace {
@@ -130,8 +137,8 @@ TEST_F(JournalUndoTest, AnEntryCutShortIsUndoneAsFarAsItGot) {
     EXPECT_EQ(pedal.presets.at(5), pad);
 }
 
-TEST_F(JournalUndoTest, SlotsTheCacheDoesNotKnowAreReadBeforeTheyAreWrittenDown) {
-    // A device whose cache knows nothing yet.
+TEST_F(JournalUndoTest, EverySlotIsReadFirstAndOneChangedOnThePedalStopsTheChange) {
+    // A device whose cache knows nothing yet journals what it reads.
     auto fresh =
         std::make_shared<QORUARTDevice>("cu.usbserial-UNDO01", "MIV3", "UNDO01", pedal.line());
     ASSERT_TRUE(fresh->completeInitialization());
@@ -141,22 +148,93 @@ TEST_F(JournalUndoTest, SlotsTheCacheDoesNotKnowAreReadBeforeTheyAreWrittenDown)
     EXPECT_EQ(sent(Command::READ_PRESET), reads + 1);
     EXPECT_EQ(change->before(2), bass) << "not taken for empty";
 
-    pedal.unreadable = {5};
-    std::size_t unreadable = 0;
+    // Saved on the pedal itself since the cache read it: the overwrite and the move that
+    // would erase it send nothing, and the cache shows what the pedal holds.
+    pedal.presets[2] = pad;
+    pedal.presets[7] = lead;
+    const std::size_t before = writesAndErasures();
     const std::size_t entries = journal->entries().size();
-    EXPECT_FALSE(JournaledChange::begin(*fresh, "Copy", {{5, lead}}, &unreadable));
-    EXPECT_EQ(unreadable, 5u);
-    EXPECT_EQ(journal->entries().size(), entries) << "nothing written down, nothing sent";
+    const TransferResult refused = JournaledTransfers::move(*device, device->cachedPreset(5), 5, 7);
+    EXPECT_EQ(refused.notice,
+              "Slot 8 was changed on the pedal; the screen now shows it. Nothing was changed.");
+    const TransferResult both =
+        JournaledTransfers::copy(*device, device->cachedPreset(1), 1, 2, true);
+    EXPECT_EQ(both.notice,
+              "Slot 3 was changed on the pedal; the screen now shows it. Nothing was changed.");
+    ASSERT_TRUE(both.refusal);
+    EXPECT_EQ(both.refusal->reason, ChangeRefusal::Reason::changedOnPedal);
+    EXPECT_EQ(writesAndErasures(), before);
+    EXPECT_EQ(journal->entries().size(), entries);
+    EXPECT_EQ(SlotContents::of(*device->cachedPreset(2)), pad);
+    EXPECT_EQ(SlotContents::of(*device->cachedPreset(7)), lead);
+    EXPECT_GE(test::presetAnnouncements(delegate, *device)[2], 1);
+
+    // Asked again, the overwrite keeps what the pedal held, and Undo puts that back.
+    ASSERT_TRUE(JournaledTransfers::copy(*device, device->cachedPreset(1), 1, 2, true).succeeded());
+    EXPECT_EQ(journal->undoable()->slots[0].before, pad);
+    ASSERT_TRUE(JournalUndo(*device, journal).undo().succeeded());
+    EXPECT_EQ(pedal.presets.at(2), pad);
+
+    pedal.unreadable = {5};
+    ChangeRefusal unreadable;
+    EXPECT_FALSE(JournaledChange::begin(*device, "Copy", {{5, lead}}, &unreadable));
+    EXPECT_EQ(unreadable.reason, ChangeRefusal::Reason::unreadable);
+    EXPECT_EQ(unreadable.indices, std::vector<std::size_t>{5});
+}
+
+TEST_F(JournalUndoTest, WithoutAJournalOnlyWhatCannotLoseAPresetGoesAhead) {
+    // The journal's folder is a plain file: nothing can be written there.
+    const std::string folder = journalDirectory();
+    std::filesystem::create_directories(std::filesystem::path(folder).parent_path());
+    std::filesystem::remove_all(folder);
+    test::writeText(folder, "not a folder");
+    const std::size_t before = writesAndErasures();
+    const std::size_t pokes = sent(Command::POKEC);
+    const std::string journalLine =
+        "Undo is not available: the journal could not be written (not a directory). Nothing "
+        "was changed.";
+
+    const TransferResult erase = JournaledTransfers::erase(*device, {1});
+    EXPECT_EQ(erase.notice, journalLine);
+    ASSERT_TRUE(erase.refusal);
+    EXPECT_EQ(erase.refusal->journalPath, journal->path());
+    const auto save = JournaledWrites::run(*device, "Save", {{2, pad}}, false);
+    EXPECT_EQ(save.problem(), journalLine);
+    const auto reset = FactoryReset::run(*device, QORUARTDevice::kRestorePresets);
+    EXPECT_EQ(reset.message, journalLine);
+    EXPECT_EQ(writesAndErasures(), before) << "nothing that could lose a preset was sent";
+    EXPECT_EQ(sent(Command::POKEC), pokes) << "no reset either";
+
+    // Filling empty slots cannot lose anything; the user may also choose to go on.
+    EXPECT_TRUE(
+        JournaledTransfers::copy(*device, device->cachedPreset(1), 1, 7, false).succeeded());
+    EXPECT_TRUE(JournaledTransfers::erase(*device, {2}, {}, WithoutJournal::proceed).succeeded());
+    EXPECT_EQ(pedal.presets.at(7), lead);
+    EXPECT_EQ(pedal.presets.count(2), 0u);
+
+    // A pedal without a serial number has no journal at all.
+    auto nameless =
+        std::make_shared<QORUARTDevice>("cu.usbserial-UNDO01", "MIV3", "", pedal.line());
+    ASSERT_TRUE(nameless->completeInitialization());
+    EXPECT_EQ(JournaledWrites::run(*nameless, "Delete", {{5, SlotBytes{}}}, false).problem(),
+              "Undo is not available: the journal could not be written (the MIV3 has no serial "
+              "number to name its journal by). Nothing was changed.");
+    EXPECT_EQ(pedal.presets.count(5), 1u);
 }
 
 TEST_F(JournalUndoTest, AWriteThePedalRefusesLeavesTheEntryToBeUndoneAgain) {
     move(1, 7);
     pedal.errors[Command::WRITE_PRESET] = 5;
+    const std::size_t erasures = sent(Command::ERASE_PRESET);
     JournalUndo undo(*device, journal);
     const auto refused = undo.undo();
     EXPECT_EQ(refused.outcome, Outcome::refused);
     EXPECT_EQ(refused.message, "Undo Move: the pedal did not take slot 02; stopped there.");
     EXPECT_FALSE(journal->undoable()->undone);
+    // The write back comes before the erase, as in the Move itself: the preset is still on
+    // the pedal, not only in the journal.
+    EXPECT_EQ(sent(Command::ERASE_PRESET), erasures);
+    EXPECT_EQ(pedal.presets.at(7), lead);
 
     pedal.errors.clear();
     const auto again = undo.undo();

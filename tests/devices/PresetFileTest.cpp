@@ -1,7 +1,14 @@
 // Preset files: the prefix that ties a file to a model, the refusals of the reader, file
-// names made from preset names, and writes that never replace a file.
+// names made from preset names, and writes that never replace a file, also where the file
+// system refuses hard links (FAT, exFAT, network shares).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +18,32 @@
 #include "link/QORUARTDevice.h"
 #include "support/ScriptedPedal.h"
 #include "support/TempDir.h"
+
+#ifdef __linux__
+// The system calls that give a file its name, as this test binary sees them: a file system
+// that refuses hard links, and, when asked, one whose rename cannot refuse to replace.
+namespace {
+std::atomic<bool> linksRefused{false};
+std::atomic<bool> noReplaceUnsupported{false};
+}  // namespace
+
+extern "C" int link(const char* from, const char* to) noexcept {
+    if (linksRefused) {
+        errno = EPERM;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_linkat, AT_FDCWD, from, AT_FDCWD, to, 0));
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+                         unsigned int flags) noexcept {
+    if (noReplaceUnsupported && (flags & RENAME_NOREPLACE) != 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_renameat2, fromFolder, from, toFolder, to, flags));
+}
+#endif
 
 namespace harbrix {
 namespace {
@@ -155,6 +188,28 @@ TEST(PresetFileTest, WritingInAFolderNeverReplacesAFile) {
     const auto entries = std::distance(std::filesystem::directory_iterator(folder.path()), {});
     EXPECT_EQ(entries, 5);
 }
+
+#ifdef __linux__
+TEST(PresetFileTest, WritingInAFolderNeedsNoHardLink) {
+    linksRefused = true;
+    for (const bool noReplace : {true, false}) {
+        SCOPED_TRACE(noReplace ? "rename without replacing" : "name reserved first");
+        noReplaceUnsupported = !noReplace;
+        test::TempDir folder;
+        writeBytes(folder.file("Lead.qorpreset"), {1});
+        const Bytes bytes = fileOf(kPedalVendorId, 0x601, test::presetBytes("Lead"));
+        EXPECT_EQ(writePresetFileInFolder(folder.path(), "Lead", bytes),
+                  folder.file("Lead-2.qorpreset"));
+        EXPECT_EQ(writePresetFileInFolder(folder.path(), "Lead", bytes),
+                  folder.file("Lead-3.qorpreset"));
+        EXPECT_EQ(contentOf(folder.file("Lead.qorpreset")), Bytes{1});
+        EXPECT_EQ(contentOf(folder.file("Lead-3.qorpreset")), bytes);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);
+    }
+    linksRefused = false;
+    noReplaceUnsupported = false;
+}
+#endif
 
 }  // namespace
 }  // namespace harbrix

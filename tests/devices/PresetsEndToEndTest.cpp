@@ -1,6 +1,8 @@
 // The preset librarian against the simulated pedal: harbrixctl's backup, erase and restore
-// round trip, its refusals of bad input, and a refresh that meets a slot it cannot read.
+// round trip, its refusals of bad input, files written to a FAT drive, and a refresh that
+// meets a slot it cannot read.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -189,6 +191,37 @@ TEST_F(PresetsEndToEnd, SinglePresetsMoveBetweenPedalAndFiles) {
     EXPECT_EQ(state["selectedPreset"], 49);
     Bytes renamed = test::presetBytes("Fifth-Up", 1);
     EXPECT_EQ(state["presets"]["49"], hex(renamed)) << "name changed, parameters as written";
+}
+
+// A FAT drive (a USB stick) refuses hard links. The test needs the tools to make one and the
+// right to mount it, and is skipped where the machine has neither.
+TEST_F(PresetsEndToEnd, PresetFilesLandOnAFatDrive) {
+    std::string mkfs;
+    for (const char* tool : {"/usr/sbin/mkfs.fat", "/sbin/mkfs.fat", "/usr/sbin/mkfs.vfat"})
+        if (mkfs.empty() && ::access(tool, X_OK) == 0) mkfs = tool;
+    if (mkfs.empty()) GTEST_SKIP() << "no mkfs.fat to make a FAT image";
+    const std::string image = files.file("stick.img");
+    std::ofstream(image).close();
+    std::filesystem::resize_file(image, 8u << 20);
+    const std::string drive = files.file("stick");
+    std::filesystem::create_directories(drive);
+    if (test::runProgram(mkfs, {image}).status != 0) GTEST_SKIP() << "mkfs.fat failed";
+    const auto mounted = test::runProgram("/bin/mount", {"-o", "loop", image, drive});
+    if (mounted.status != 0) GTEST_SKIP() << "a FAT image cannot be mounted here: " << mounted.err;
+    struct Unmount {
+        std::string drive;
+        ~Unmount() { test::runProgram("/bin/umount", {drive}); }
+    } unmount{drive};
+
+    start({{0, test::presetBytes("Lead", 1)}, {1, test::presetBytes("Clean", 2)}});
+    for (const char* name : {"Lead.qorpreset", "Lead-2.qorpreset"}) {
+        const auto get = ctl({"get", "1", drive});
+        ASSERT_EQ(get.status, 0) << get.err;
+        EXPECT_EQ(readText(drive + "/" + name).size(), 112u) << name;
+    }
+    const auto backup = ctl({"backup", drive + "/backup"});
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    EXPECT_TRUE(std::filesystem::exists(drive + "/backup/Clean.qorpreset"));
 }
 
 TEST_F(PresetsEndToEnd, RefreshKeepsTheCachedPresetsAfterASlotThatFailsToRead) {

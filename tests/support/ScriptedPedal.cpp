@@ -36,8 +36,8 @@ ScriptedPedal::ScriptedPedal(std::string model) : model_(std::move(model)) {
     line_->setResponder([this](const Bytes& request) { return answer(request); });
 }
 
-std::shared_ptr<QORUARTDevice> ScriptedPedal::bringUp() {
-    auto device = std::make_shared<QORUARTDevice>("cu.usbserial-SCRIPTED", model_, "", line_);
+std::shared_ptr<QORUARTDevice> ScriptedPedal::bringUp(const std::string& serial) {
+    auto device = std::make_shared<QORUARTDevice>("cu.usbserial-SCRIPTED", model_, serial, line_);
     return device->completeInitialization() ? device : nullptr;
 }
 

@@ -23,8 +23,9 @@ class ScriptedPedal {
     explicit ScriptedPedal(std::string model = "MIV3");
 
     // A device brought up against this pedal on a fresh scripted line; empty when bring-up
-    // failed. The device has no queue and no serial (so no cache file) unless given.
-    std::shared_ptr<QORUARTDevice> bringUp();
+    // failed. The device has no queue unless given, and no serial unless `serial` names one
+    // (a serial gives it a journal).
+    std::shared_ptr<QORUARTDevice> bringUp(const std::string& serial = "");
     const std::shared_ptr<ScriptedLine>& line() const { return line_; }
 
     // What the pedal holds and how it misbehaves; change them only while no exchange runs.

@@ -32,7 +32,7 @@ class PresetTransfersTest : public ::testing::Test {
         QORUARTDevice::setDelegate(&delegate);
         pedal.presets[2] = presetBytes("Lead", 2);
         pedal.presets[4] = presetBytes("Clean", 4);
-        device = pedal.bringUp();
+        device = pedal.bringUp("SCRIPTED");
         ASSERT_TRUE(device);
         device->setQueue(railsQueue("transfers-test"));
         for (std::size_t slot = 0; slot < 10; ++slot)

@@ -1,14 +1,27 @@
 // Edit > Undo and Redo on the Transfers screen against a simulated pedal: a drag Move taken
-// back with Ctrl+Z and done again with Ctrl+Shift+Z, the menu naming the operation, and the
-// screen following the pedal.
+// back with Ctrl+Z and done again with Ctrl+Shift+Z, the menu naming the operation without
+// reading the journal, the screen following the pedal, and the notice of a change that sent
+// nothing: a slot saved on the pedal itself, a journal that cannot be written.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QMenuBar>
 #include <QPainter>
 #include <QTest>
+
+#include <filesystem>
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
 #include "shell/ShellHarness.h"
 #include "support/QueueGate.h"
+// The journal's entries have a field named like Qt's "slots" keyword.
+#pragma push_macro("slots")
+#undef slots
+#include "devices/Journal.h"
+#pragma pop_macro("slots")
+#include "platform/Paths.h"
 
 using namespace harbrix;
 using test::Dragging;
@@ -100,6 +113,28 @@ class TransfersUndoQtTest : public QObject {
         menu->hide();
     }
 
+    // The menu's names are kept in memory: another program's entry shows up by itself, and
+    // naming the actions never waits for the journal's lock.
+    void theMenuNamesTheJournalWithoutReadingIt() {
+        TransfersSession session(pedals.path(), kPresets);
+        QVERIFY(session.ready());
+        Transfers& screen = session.screen();
+        const std::string path = Journal::forDevice(*session.device())->path();
+        Journal other(path);  // as harbrixctl, in another process, sees the same file
+        const auto number =
+            other.begin("Rename", {{0, presetBytes("Lead", 1), presetBytes("Solo", 1)}});
+        QVERIFY(number && other.finish(*number, {0}));
+        QTRY_COMPARE(screen.commandTitle(Screen::Command::undo), QStringLiteral("Undo Rename"));
+
+        const int holder = ::open((path + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+        QVERIFY(holder >= 0);
+        QCOMPARE(::flock(holder, LOCK_EX), 0);
+        QCOMPARE(screen.commandTitle(Screen::Command::undo), QStringLiteral("Undo Rename"));
+        QVERIFY(screen.validateCommand(Screen::Command::undo));
+        QVERIFY(!screen.validateCommand(Screen::Command::redo));
+        ::close(holder);
+    }
+
     // A slot changed on the pedal since the Move: Undo leaves both alone and says which.
     void undoLeavesASlotChangedSince() {
         TransfersSession session(pedals.path(), kPresets);
@@ -134,6 +169,39 @@ class TransfersUndoQtTest : public QObject {
         QVERIFY(gone.expired());
         gate.open();
         QTRY_VERIFY(!undo.busy());
+    }
+
+    // Until the window asks whether to go on, a change the journal cannot take is refused.
+    void aRefusedChangeSaysWhyAndSendsNothing() {
+        test::TempDir owner;
+        const std::string saves = owner.file("saves");
+        TransfersSession session(pedals.path(), kPresets, {"--owner-file", saves});
+        QVERIFY(session.ready());
+        Transfers& screen = session.screen();
+        // The pedal's owner saves slot 6 on the pedal itself; it lands before the Move's reads.
+        test::writeText(saves + ".new", "6\n");
+        std::filesystem::rename(saves + ".new", saves);
+        screen.movePreset(0, 5);
+        QTRY_VERIFY(screen.notice()->isPosted());
+        QCOMPARE(screen.notice()->notice(),
+                 QStringLiteral("Slot 6 was changed on the pedal; the screen now shows it. "
+                                "Nothing was changed."));
+        const Names saved = {{1, "Lead"}, {2, "Clean"}, {6, "Saved on pedal"}};
+        QCOMPARE(session.pedalNames(), saved);
+        QTRY_COMPARE(session.shownNames(), saved);
+
+        const std::string folder = journalDirectory();
+        std::filesystem::create_directories(folder);
+        std::filesystem::rename(folder, folder + ".away");
+        test::writeText(folder, "not a folder");
+        screen.movePreset(0, 6);
+        QTRY_COMPARE(screen.notice()->notice(),
+                     QStringLiteral("Undo is not available: the journal could not be written (not "
+                                    "a directory). Nothing was changed."));
+        QVERIFY(test::saveShot(session.windowShot(), QStringLiteral("journal-refused")));
+        std::filesystem::remove(folder);
+        std::filesystem::rename(folder + ".away", folder);
+        QCOMPARE(session.pedalNames(), saved);
     }
 };
 

@@ -79,6 +79,20 @@ bool parseNth(std::string_view text, std::map<std::uint8_t, std::uint64_t>& into
     return true;
 }
 
+// "CMD#N=SLOT" with N from 1 and SLOT from 1 to 100.
+bool parseOwnerEdit(std::string_view text, OwnerPlan& owner) {
+    const std::size_t hash = text.find('#');
+    const std::size_t equals = text.find('=');
+    if (hash == std::string_view::npos || equals == std::string_view::npos || equals < hash)
+        return false;
+    const auto command = parseCommand(text.substr(0, hash));
+    const auto nth = parseUnsigned<std::uint64_t>(text.substr(hash + 1, equals - hash - 1));
+    const auto slot = parseUnsigned<std::size_t>(text.substr(equals + 1));
+    if (!command || !nth || *nth == 0 || !slot || *slot == 0 || *slot > kSlotCount) return false;
+    owner.edits[{*command, *nth}] = *slot - 1;
+    return true;
+}
+
 bool validSerial(const std::string& serial) {
     return !serial.empty() && serial.find('/') == std::string::npos;
 }
@@ -92,8 +106,12 @@ const char* const kUsage =
     "                [--error CMD[@ARG|#N]=E]... [--stray N] [--crlf] [--log]\n"
     "                [--record FILE] [--corrupt CMD=N]... [--silent-from CMD=N]...\n"
     "                [--replug-ms MS] [--no-node] [--reset-restarts]\n"
+    "                [--owner-edit CMD#N=SLOT]... [--owner-file FILE]\n"
     "       signals: USR1 restarts the pedal at its boot speed on the same node; USR2 unplugs\n"
     "       it for --replug-ms (2500) and plugs it back in; HUP drops every fault option\n"
+    "       the owner saves SLOT on the pedal itself (master volume one step up; an empty slot\n"
+    "       gets \"Saved on pedal\") before the Nth CMD is answered, or the slots listed in FILE\n"
+    "       (1-100, one a line) before the next request; FILE goes once they are saved\n"
     "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n"
     "       pedalsim --help | --version\n";
 
@@ -120,9 +138,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
             continue;
         }
         static const std::set<std::string> valued = {
-            "--model", "--serial",  "--dir",       "--firmware",    "--date",
-            "--state", "--latency", "--replug-ms", "--timeouts",    "--fail-after",
-            "--error", "--record",  "--corrupt",   "--silent-from", "--stray"};
+            "--model",   "--serial",      "--dir",      "--firmware",   "--date",      "--state",
+            "--latency", "--replug-ms",   "--timeouts", "--fail-after", "--error",     "--record",
+            "--corrupt", "--silent-from", "--stray",    "--owner-edit", "--owner-file"};
         if (valued.count(option) == 0) {
             error = option.rfind("--", 0) == 0 ? "unknown option " + option : "unknown " + option;
             return std::nullopt;
@@ -176,6 +194,11 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
             good = parseNth(value, options.faults.corrupt);
         } else if (option == "--silent-from") {
             good = parseNth(value, options.faults.silentFrom);
+        } else if (option == "--owner-edit") {
+            good = parseOwnerEdit(value, options.owner);
+        } else if (option == "--owner-file") {
+            options.owner.file = value;
+            good = !value.empty();
         } else if (option == "--stray") {
             const auto stray = parseUnsigned<std::uint16_t>(value);
             good = stray.has_value();

@@ -8,6 +8,7 @@
 
 #include "Faults.h"
 #include "Handlers.h"
+#include "Owner.h"
 
 namespace harbrix::pedalsim {
 
@@ -25,6 +26,7 @@ struct Options {
     // How long the pedal stays unplugged after SIGUSR2.
     std::chrono::milliseconds replugPause{2500};
     FaultPlan faults;
+    OwnerPlan owner;
 
     std::string nodeName() const;
 };

@@ -35,6 +35,7 @@ Server::Server(const Options& options, PedalState state, std::optional<StateFile
       stateFile_(std::move(stateFile)),
       line_(std::move(line)),
       faults_(options.faults),
+      owner_(options.owner),
       handlers_(options.identity),
       assembler_(kFrameTimeout),
       plug_(std::move(plug)),
@@ -119,6 +120,14 @@ void Server::serve(const Request& request) {
                      request.count, request.argument, value.c_str());
         std::fflush(record_.get());
     }
+    // The owner's saves land before the pedal answers, whatever it then answers.
+    const std::vector<std::size_t> saves = owner_.due(request.command);
+    for (const std::size_t slot : saves) {
+        saveOnPedal(state_, slot);
+        if (log_) std::fprintf(stderr, "pedalsim: slot %zu saved on the pedal\n", slot + 1);
+    }
+    if (state_.takeChanged()) save();
+    owner_.settle();
     if (!faults_.admit(request.command)) {
         if (log_) std::fprintf(stderr, "pedalsim: (no answer)\n");
         return;

@@ -11,6 +11,7 @@
 #include "Faults.h"
 #include "Handlers.h"
 #include "Options.h"
+#include "Owner.h"
 #include "PedalState.h"
 #include "PtyLine.h"
 #include "Request.h"
@@ -44,6 +45,7 @@ class Server {
     std::optional<StateFile> stateFile_;
     std::unique_ptr<PtyLine> line_;
     Faults faults_;
+    Owner owner_;
     HandlerTable handlers_;
     RequestAssembler assembler_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> record_{nullptr, &std::fclose};
