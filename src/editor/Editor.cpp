@@ -14,6 +14,7 @@
 #include "link/Rails.h"
 #include "platform/Log.h"
 #include "shell/Notice.h"
+#include "transfers/PresetTransfers.h"
 #include "ui/Alert.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageCatalog.h"
@@ -305,19 +306,19 @@ void Editor::writePreset(std::size_t source, std::size_t target,
         // Nothing was sent (the slot was changed on the pedal, or the journal cannot be
         // written): the notice says why.
         const std::string refused = result.refusal ? result.refusal->message() : "";
-        rail(Rails::main(), [self, written = result.succeeded(), refused, done, edited, snapshot,
-                             target] {
-            if (!self) return;
-            if (!refused.empty()) {
-                self->notice()->post(QString::fromStdString(refused));
-                return;
-            }
-            // Taken before `done`, which leaves Save As's source slot as it was saved.
-            const Bytes editedNow = edited->serialized();
-            done(*self, written);
-            if (self && written)
-                self->keepEditsMadeWhileSaving(editedNow, snapshot->serialized(), target);
-        });
+        rail(Rails::main(),
+             [self, written = result.succeeded(), refused, done, edited, snapshot, target] {
+                 if (!self) return;
+                 if (!refused.empty()) {
+                     self->notice()->post(QString::fromStdString(refused));
+                     return;
+                 }
+                 // Taken before `done`, which leaves Save As's source slot as it was saved.
+                 const Bytes editedNow = edited->serialized();
+                 done(*self, written);
+                 if (self && written)
+                     self->keepEditsMadeWhileSaving(editedNow, snapshot->serialized(), target);
+             });
     });
 }
 
@@ -421,13 +422,20 @@ void Editor::deleteConfirmed() {
     const auto row = selectedRow();
     if (!row) return;
     const std::size_t slot = *row;
-    onPedal([slot](QORUARTDevice& device, QPointer<Editor> self) {
-        if (device.erasePreset(slot)) return;  // the pedal's announcement redraws the row
-        rail(Rails::main(), [self, slot] {
-            if (self)
-                self->notice()->post(presetLabel(slot) + QStringLiteral(" could not be deleted."));
+    // Journaled as the Transfers screen's delete is, so Edit > Undo there (or `harbrixctl
+    // undo`) puts the preset back. The pedal's announcement redraws the row.
+    PresetTransfers transfers(device);
+    const bool posted = transfers.erase(
+        {slot}, {}, [self = QPointer<Editor>(this), slot](const TransferResult& result) {
+            if (!self || result.succeeded()) return;
+            // Refused before anything was sent: the refusal says why.
+            self->notice()->post(result.failed.empty()
+                                     ? QString::fromStdString(result.notice)
+                                     : presetLabel(slot) +
+                                           QStringLiteral(" could not be deleted."));
         });
-    });
+    if (!posted && !transfers.refusal().empty())
+        notice()->post(QString::fromStdString(transfers.refusal()));
 }
 
 void Editor::revertPreset() {

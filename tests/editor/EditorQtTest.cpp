@@ -12,6 +12,7 @@
 #include "shell/Shield.h"
 #include "support/QueueGate.h"
 #include "support/ShownAlerts.h"
+#include "transfers/TransfersUndo.h"
 #include "ui/Alert.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
@@ -52,8 +53,11 @@ bool refusedForRefresh() {
 class EditorQtTest : public QObject {
     Q_OBJECT
 
+    test::TempDir journals{"editor-journal"};
+
   private slots:
     void initTestCase() {
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(journals.path()));
         ui::fonts::install();
         ui::animation::setInstant(true);
         bindMainRailToQt();
@@ -320,6 +324,13 @@ class EditorQtTest : public QObject {
         QCOMPARE(bench.stored(1), std::string());
         QTRY_COMPARE(editor.table()->row(1)->accessibleName(), QStringLiteral("Preset 02, Empty"));
         QVERIFY(!editor.deleteButton()->isEnabled());
+        // The delete is in the pedal's journal: the Transfers screen's Undo puts it back.
+        QWidget transfersView;
+        TransfersUndo undo(bench.device, &transfersView, [](const std::string&) {});
+        QTRY_COMPARE(undo.undoAction()->text(), QStringLiteral("Undo Delete"));
+        undo.undo();
+        QTRY_COMPARE(bench.stored(1), test::hexText(occupied(3)[1]));
+        QTRY_COMPARE(editor.table()->row(1)->accessibleName(), QStringLiteral("Preset 02, P02"));
     }
 
     void revertUndoAndRedo() {
