@@ -22,6 +22,14 @@ inline QString presetLabel(std::size_t slot) {
     return QStringLiteral("Preset %1").arg(slot + 1, 2, 10, QLatin1Char('0'));
 }
 
+// A count with its noun: "1 preset", "6 presets" (`noun` takes an "s" for any other number).
+inline QString counted(std::size_t count, const char* noun) {
+    return QStringLiteral("%1 %2%3")
+        .arg(count)
+        .arg(QLatin1String(noun))
+        .arg(count == 1 ? QString() : QStringLiteral("s"));
+}
+
 // The application controller as the screens see it.
 class ScreenDelegate {
   public:

@@ -4,8 +4,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <filesystem>
+
 #include "EditorHarness.h"
 #include "editor/Light.h"
+#include "platform/Paths.h"
 #include "shell/MIV3Status.h"
 #include "shell/Notice.h"
 #include "shell/QtMainRail.h"
@@ -313,8 +316,9 @@ class EditorQtTest : public QObject {
         QTest::mouseClick(editor.deleteButton(), Qt::LeftButton);
         const ui::Alert* question = test::waitForAlert();
         QVERIFY(question != nullptr);
-        QCOMPARE(question->headline(),
-                 QStringLiteral("Deleted preset cannot be restored. Would you like to continue?"));
+        // Worded as the Transfers screen's delete question.
+        QCOMPARE(question->headline(), QStringLiteral("Delete 1 preset from the pedal?"));
+        QCOMPARE(question->finePrint(), QStringLiteral("Edit > Undo puts it back."));
         QVERIFY(test::pressOnAlert(Qt::Key_Escape));
         bench.settle();
         QVERIFY(!bench.stored(1).empty());
@@ -402,6 +406,45 @@ class EditorQtTest : public QObject {
         railSync(bench.device->queue(), [&] { bench.device->refreshPreset(2); });
         QTRY_COMPARE(editor.table()->row(2)->accessibleName(), QStringLiteral("Preset 03, P03"));
         QTRY_COMPARE(editor.status()->title()->text(), QStringLiteral("03 P03"));
+    }
+
+    // Last, as it leaves the journal's last problem behind: a save or delete the journal
+    // cannot take asks first, and changes the pedal only on Continue.
+    void withoutTheJournalTheUserChooses() {
+        test::EditorBench bench;
+        QVERIFY(bench.start(occupied(3)));
+        MIV3Editor& editor = *bench.editor;
+        const std::string folder = journalDirectory();
+        std::filesystem::create_directories(folder);
+        std::filesystem::rename(folder, folder + ".away");
+        test::writeText(folder, "not a folder");
+        editor.selectPreset(1);
+        edit(editor, "levelDry", 90);
+        const Bytes edited = bench.cached(1)->serialized();
+        const QString headline = QStringLiteral(
+            "Undo is not available: the journal could not be written (not a directory). Change "
+            "the pedal anyway?");
+        editor.savePreset();
+        const ui::Alert* question = test::waitForAlert();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->headline(), headline);
+        QVERIFY(test::answerAlert(ui::Alert::kCancel));
+        bench.settle();
+        QCOMPARE(bench.stored(1), test::hexText(occupied(3)[1]));
+        QVERIFY(bench.cached(1)->dirty());
+        editor.savePreset();
+        QVERIFY(test::answerAlert(QStringLiteral("Continue")));
+        QTRY_COMPARE(bench.stored(1), test::hexText(edited));
+        QTRY_VERIFY(!bench.cached(1)->dirty());
+        // The delete question is the journal's from the start.
+        editor.deletePreset();
+        question = test::waitForAlert();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->headline(), headline);
+        QVERIFY(test::answerAlert(QStringLiteral("Continue")));
+        QTRY_COMPARE(bench.stored(1), std::string());
+        std::filesystem::remove(folder);
+        std::filesystem::rename(folder + ".away", folder);
     }
 };
 

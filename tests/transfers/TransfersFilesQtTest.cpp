@@ -62,10 +62,8 @@ class TransfersFilesQtTest : public QObject {
             QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
             const ui::Alert* alert = test::waitForAlert();
             QVERIFY(alert != nullptr);
-            QCOMPARE(
-                alert->headline(),
-                QStringLiteral("Deleted preset cannot be restored. Would you like to continue?"));
-            QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts the preset back."));
+            QCOMPARE(alert->headline(), QStringLiteral("Delete 1 preset from the pedal?"));
+            QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts it back."));
             QCOMPARE(alert->buttonTitles(), (QStringList{"Yes", "No"}));
             QVERIFY(escape ? test::pressOnAlert(Qt::Key_Escape)
                            : test::answerAlert(ui::Alert::kNo));
@@ -82,9 +80,8 @@ class TransfersFilesQtTest : public QObject {
         QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
         const ui::Alert* alert = test::waitForAlert();
         QVERIFY(alert != nullptr);
-        QCOMPARE(alert->headline(),
-                 QStringLiteral("Deleted presets cannot be restored. Would you like to continue?"));
-        QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts the presets back."));
+        QCOMPARE(alert->headline(), QStringLiteral("Delete 3 presets from the pedal?"));
+        QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts them back."));
         QVERIFY(test::saveShot(test::windowWithAlert(session.window(), test::shownAlert()),
                                QStringLiteral("delete-confirmation")));
         QVERIFY(test::answerAlert(ui::Alert::kYes));
