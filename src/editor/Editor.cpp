@@ -23,13 +23,6 @@
 #include "ui_Editor.h"
 
 namespace harbrix {
-namespace {
-
-const QString kRefreshingHeadline = QStringLiteral("Hang on while presets are being refreshed");
-const QString kRefreshingFinePrint =
-    QStringLiteral("The pedal's presets are being read. Try again once that has finished.");
-
-}  // namespace
 
 std::unique_ptr<Editor> Editor::controller(std::string_view className, const DeviceRef& device,
                                            ScreenDelegate* delegate) {
@@ -273,7 +266,8 @@ void Editor::effectFootswitchClicked() {
 bool Editor::mayChangeSlots(const DeviceRef& device) {
     if (!device) return false;
     if (!device->refreshing()) return true;
-    ui::Alert::informLater(view(), kRefreshingHeadline, kRefreshingFinePrint);
+    ui::Alert::informLater(view(), QString::fromLatin1(kRefreshingHeadline),
+                           QString::fromLatin1(kRefreshingFinePrint));
     return false;
 }
 
@@ -408,6 +402,8 @@ void Editor::saveAsNewPreset() {
         editor.table()->selectRow(slot);
         editor.table()->scrollRowToVisible(slot);
         editor.sync();
+        // After the selection, which clears the notice of an earlier action.
+        editor.notice()->post(QStringLiteral("Saved as %1.").arg(presetLabel(slot)));
     });
 }
 

@@ -57,15 +57,14 @@ void JournalQuestion::askDelete(QWidget* parent, const QORUARTDevice& device, st
             [confirmed] { confirmed(WithoutJournal::proceed); });
         return;
     }
-    ui::Alert::askLater(parent,
-                        QStringLiteral("Delete %1 from the pedal?").arg(counted(count, "preset")),
-                        count == 1 ? QStringLiteral("Edit > Undo puts it back.")
-                                   : QStringLiteral("Edit > Undo puts them back."),
-                        [alive = QPointer<QWidget>(parent),
-                         confirmed = std::move(confirmed)](const QString& answer) {
-                            if (alive && answer == ui::Alert::kYes)
-                                confirmed(WithoutJournal::refuse);
-                        });
+    ui::Alert::askLater(
+        parent, QStringLiteral("Delete %1 from the pedal?").arg(countedText(count, "preset")),
+        count == 1 ? QStringLiteral("Edit > Undo puts it back.")
+                   : QStringLiteral("Edit > Undo puts them back."),
+        [alive = QPointer<QWidget>(parent),
+         confirmed = std::move(confirmed)](const QString& answer) {
+            if (alive && answer == ui::Alert::kYes) confirmed(WithoutJournal::refuse);
+        });
 }
 
 }  // namespace harbrix

@@ -36,9 +36,6 @@ class Transfers : public QObject,
                   public TransfersBackgroundDelegate {
     Q_OBJECT
   public:
-    static constexpr const char* kRefreshingHeadline = "Hang on while presets are being refreshed";
-    static constexpr const char* kRefreshingFinePrint =
-        "The pedal's presets are still being read. Try again once they are all in.";
     static constexpr std::size_t kSlotCount = 100;
 
     // The screen for the pedal; none without one.

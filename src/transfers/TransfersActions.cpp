@@ -248,7 +248,7 @@ void Transfers::importPresets() {
                 if (!guard) return;
                 guard->importing_ = false;
                 guard->sync(true);
-                guard->postNotice(report.notice());
+                guard->postNotice(report.summary());
             });
         });
 }

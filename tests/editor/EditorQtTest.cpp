@@ -15,6 +15,7 @@
 #include "shell/Shield.h"
 #include "support/QueueGate.h"
 #include "support/ShownAlerts.h"
+#include "transfers/Transfers.h"
 #include "transfers/TransfersUndo.h"
 #include "ui/Alert.h"
 #include "ui/Animation.h"
@@ -48,6 +49,7 @@ bool refusedForRefresh() {
     const ui::Alert* notice = test::waitForAlert();
     return notice != nullptr &&
            notice->headline() == QLatin1String("Hang on while presets are being refreshed") &&
+           notice->finePrint() == QLatin1String(Transfers::kRefreshingFinePrint) &&
            test::answerAlert(ui::Alert::kOK);
 }
 
@@ -200,6 +202,7 @@ class EditorQtTest : public QObject {
         QCOMPARE(bench.cached(3)->serialized(), saved);
         QVERIFY(!bench.cached(3)->dirty());
         QCOMPARE(editor.table()->row(6)->accessibleName(), QStringLiteral("Preset 07, P04"));
+        QCOMPARE(editor.notice()->notice(), QStringLiteral("Saved as Preset 07."));
         bench.settle();
         QCOMPARE(bench.pedalSelection(), std::optional<std::uint8_t>(6));
 

@@ -158,7 +158,7 @@ class TransfersFilesQtTest : public QObject {
                  QStringLiteral("3 presets are ready for transfer."));
         QVERIFY(screen.statusWarning()->isVisible());
         QCOMPARE(screen.statusMessage2()->text(),
-                 QStringLiteral("1 files will overwrite existing presets on the device."));
+                 QStringLiteral("1 file will overwrite an existing preset on the device."));
         QVERIFY(screen.cancelButton()->isVisible() && !screen.selectAllButton()->isVisible());
         QVERIFY(screen.exportButton()->isEnabled());
         Slot* overwritten = session.slot(1);
@@ -268,7 +268,8 @@ class TransfersFilesQtTest : public QObject {
         const std::string lead = test::readText(folder.file("Lead-3.qorpreset"));
         QCOMPARE(lead.size(), std::size_t(112));
         QCOMPARE(lead.substr(4, 4), std::string("\x01\x06\x00\x00", 4));
-        QVERIFY(!screen.notice()->isPosted());
+        QCOMPARE(screen.notice()->notice(),
+                 QStringLiteral("Wrote 3 files to %1.").arg(QString::fromStdString(folder.path())));
 
         // A folder that is gone by the time the files are written: said so. The files wait
         // behind the test's own work on the disk rail while the folder goes.

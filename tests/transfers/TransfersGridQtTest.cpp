@@ -128,7 +128,7 @@ class TransfersGridQtTest : public QObject {
 
         QTest::mouseClick(screen.selectAllButton(), Qt::LeftButton);
         QCOMPARE(screen.selected(), (std::set<std::size_t>{0, 1, 6, 40, 45}));
-        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  5 preset selected."));
+        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  5 presets selected."));
 
         // An empty slot, or one not read: the selection is cleared and nothing is selected.
         for (Slot* slot : {session.slot(2), unknown}) {
@@ -147,7 +147,7 @@ class TransfersGridQtTest : public QObject {
         QCOMPARE(screen.selected(), (std::set<std::size_t>{1, 6, 40, 45}));
         screen.slotShiftSelected(session.slot(6));
         QCOMPARE(screen.selected(), (std::set<std::size_t>{1, 6}));
-        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  2 preset selected."));
+        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  2 presets selected."));
     }
 
     void renamingInPlace() {
