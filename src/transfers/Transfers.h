@@ -188,6 +188,7 @@ class Transfers : public QObject,
     std::size_t shiftSelected_ = 0;
     QPointer<Slot> renaming_;
     QPointer<Shield> shield_;
+    std::shared_ptr<void> deleteOperation_;  // while a delete runs
     // Set while many slots change their selection at once: one sync follows.
     bool quiet_ = false;
     // Set while an operation runs again after the question about unsaved edits.

@@ -2,6 +2,7 @@
 // writing staged files, cancelling them, import to files and staging a file on a slot.
 #include "link/QORUARTDevice.h"
 #include "shell/JournalQuestion.h"
+#include "shell/LongOperation.h"
 #include "shell/Notice.h"
 #include "shell/Shield.h"
 #include "transfers/FileChooser.h"
@@ -124,6 +125,8 @@ void Transfers::deleteConfirmed(const std::vector<std::size_t>& asked, WithoutJo
 void Transfers::eraseSlots(const std::vector<std::size_t>& doomed, WithoutJournal without) {
     shield_ = Shield::beginShieldedModalForWindow(view()->window());
     deleting_ = true;
+    // Quitting waits for the delete to end.
+    deleteOperation_ = LongOperation::begin(QStringLiteral("delete"));
     quiet_ = true;
     for (const std::size_t index : doomed) slots_[index]->setSelected(false);
     quiet_ = false;
@@ -145,6 +148,7 @@ void Transfers::eraseSlots(const std::vector<std::size_t>& doomed, WithoutJourna
 void Transfers::deleteEnded(const TransferResult& result) {
     // Every slot of the list is redrawn, erased or not: one sync does them all.
     deleting_ = false;
+    deleteOperation_.reset();
     sync(true);
     if (shield_) shield_->end();
     shield_ = nullptr;
@@ -225,6 +229,7 @@ void Transfers::stage(Slot* slot, const QString& path) {
     }
     slot->setExport(staged.preset);
     slotAddedExport(slot, staged.preset);
+    if (!staged.notice.empty()) postNotice(staged.notice);
 }
 
 void Transfers::importPresets() {

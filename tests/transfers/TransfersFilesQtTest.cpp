@@ -12,6 +12,7 @@
 #include "link/Model.h"
 #include "shell/Application.h"
 #include "shell/Shield.h"
+#include "support/QueueGate.h"
 #include "support/ShownAlerts.h"
 #include "ui/Alert.h"
 
@@ -97,6 +98,26 @@ class TransfersFilesQtTest : public QObject {
         QCOMPARE(session.shownNames(), session.pedalNames());
         QCOMPARE(screen.notice()->notice(),
                  QStringLiteral("Slot 5 could not be erased; the pedal kept its preset."));
+    }
+
+    // Quit while a delete runs: the window says that Harbrix quits when it ends, then does.
+    void quitWaitsForTheDelete() {
+        TransfersSession session(pedals.path(), kPresets);
+        QVERIFY(session.ready());
+        Transfers& screen = session.screen();
+        QTest::mouseClick(screen.selectAllButton(), Qt::LeftButton);
+        QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
+        test::QueueGate gate(session.device()->queue());
+        QVERIFY(test::answerAlert(ui::Alert::kYes));
+        QVERIFY(screen.deleting());
+        QTest::keyClick(session.window(), Qt::Key_Q, Qt::ControlModifier);
+        const ui::Alert* notice = test::waitForAlert();
+        QVERIFY(notice != nullptr);
+        QCOMPARE(notice->headline(), QStringLiteral("Harbrix quits when the delete ends."));
+        QVERIFY(session.window()->isVisible());
+        gate.open();
+        QTRY_VERIFY(!session.window()->isVisible());
+        QCOMPARE(session.pedalNames(), Names{});
     }
 
     void refusedWhileThePresetsAreRefreshed() {
@@ -243,6 +264,19 @@ class TransfersFilesQtTest : public QObject {
         QTest::mouseClick(session.slot(2)->addButton(), Qt::LeftButton);
         QVERIFY(test::answerFileDialog(QString()));
         QVERIFY(!screen.notice()->isPosted());
+
+        // A name the pedal cannot store is staged as the name it will store, and said so.
+        Bytes cafe = presetBytes("Caf", 6);
+        cafe[3] = 0xC3;
+        cafe[4] = 0xA9;
+        QTest::mouseClick(session.slot(2)->addButton(), Qt::LeftButton);
+        QVERIFY(test::answerFileDialog(writeFile(files, "Cafe.qorpreset", fileBytes(0x601, cafe))));
+        QCOMPARE(screen.notice()->notice(),
+                 QStringLiteral("Staged Cafe.qorpreset as \"Caf\": a preset name holds only ASCII "
+                                "letters, digits and signs."));
+        QCOMPARE(session.slot(2)->accessibleName(), QStringLiteral("Slot 3, Empty, staged: Caf"));
+        QTest::mouseClick(screen.exportButton(), Qt::LeftButton);
+        QTRY_COMPARE(session.pedalNames()[3], std::string("Caf"));
     }
 
     void importNeverReplacesAFile() {
