@@ -2,7 +2,9 @@
 # Installs the Fira Sans fonts (SIL Open Font License) from the font family's npm package
 # into build/npm, and copies the four weights the screens use, with the licence, into the
 # bundle's Resources/Fonts. Without npm or the registry the program falls back to the
-# system sans-serif, so a failure here does not fail the build.
+# system sans-serif, so a failure here does not fail the build. The copies get a glyph for
+# U+F888, the character preset names show "~" with (scripts/add-tilde-glyph.py, with
+# Debian's python3-fonttools); without it such names show a box.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 package="@expo-google-fonts/fira-sans"
@@ -35,3 +37,9 @@ for pair in 400Regular:Regular 500Medium:Medium 500Medium_Italic:MediumItalic 70
     install -m 0644 "$source/$folder/FiraSans_$folder.ttf" "$dest/FiraSans-$weight.ttf"
 done
 install -m 0644 "$source/LICENSE_FONT" "$dest/OFL.txt"
+if /usr/bin/python3 -c "import fontTools" 2>/dev/null; then
+    /usr/bin/python3 "$here/scripts/add-tilde-glyph.py" "$dest"/FiraSans-*.ttf ||
+        echo "fonts: U+F888 could not be added; names with \"~\" will show a box" >&2
+else
+    echo "fonts: python3-fonttools not found; names with \"~\" will show a box" >&2
+fi

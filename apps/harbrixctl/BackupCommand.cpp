@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "PresetCommands.h"
 #include "devices/PresetFile.h"
+#include "devices/SlotNames.h"
 #include "platform/Paths.h"
 
 namespace harbrix::ctl {
@@ -53,7 +54,7 @@ int backupCommand(const CommandLine& line) {
         }
         if (!writeManifest(folder, manifest))
             return fail(kPedalFailed, "cannot write the manifest in " + folder);
-        std::printf("%zu preset(s) of the %s backed up in %s\n", presets.size(),
+        std::printf("%s of the %s backed up in %s\n", counted(presets.size(), "preset").c_str(),
                     device.name().c_str(), folder.c_str());
         return 0;
     });

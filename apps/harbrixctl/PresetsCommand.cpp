@@ -6,6 +6,7 @@
 #include "Commands.h"
 #include "PresetCommands.h"
 #include "devices/Preset.h"
+#include "devices/SlotNames.h"
 
 namespace harbrix::ctl {
 
@@ -37,7 +38,7 @@ int presetsCommand(const CommandLine& line) {
             std::printf("%s  %s\n", slotLabel(slot).c_str(), shown);
         }
         if (unreadable.empty()) return 0;
-        return fail(kPedalFailed, std::to_string(unreadable.size()) + " slot(s) could not be read");
+        return fail(kPedalFailed, counted(unreadable.size(), "slot") + " could not be read");
     });
 }
 

@@ -10,6 +10,7 @@
 #include "PresetCommands.h"
 #include "devices/JournaledWrites.h"
 #include "devices/PresetFile.h"
+#include "devices/SlotNames.h"
 
 namespace harbrix::ctl {
 
@@ -47,7 +48,8 @@ int restoreCommand(const CommandLine& line) {
         bar.clear();
         if (written.refusal) return refused(*written.refusal);
         if (!written.succeeded()) return fail(kPedalFailed, written.problem());
-        std::printf("%zu preset(s) restored to the %s\n", presets.size(), device.name().c_str());
+        std::printf("%s restored to the %s\n", counted(presets.size(), "preset").c_str(),
+                    device.name().c_str());
         return 0;
     });
 }

@@ -50,6 +50,8 @@ std::optional<std::uint64_t> Journal::begin(const std::string& operation,
         const std::string why = systemErrorText(file_.error());
         logFormat("journal %s: cannot write (%s)", path().c_str(), why.c_str());
         if (problem) *problem = why;
+        std::lock_guard titles(titlesMutex_);
+        lastProblem_ = why;
         return std::nullopt;
     };
     const auto lock = file_.lock();
@@ -69,6 +71,8 @@ std::optional<std::uint64_t> Journal::begin(const std::string& operation,
     if (!file_.append({line})) return failed();
     catchUp();
     if (!find(entry.number)) return failed();
+    std::lock_guard titles(titlesMutex_);
+    lastProblem_.clear();
     return entry.number;
 }
 
@@ -115,6 +119,11 @@ std::vector<JournalEntry> Journal::entries() {
 JournalTitles Journal::titles() const {
     std::lock_guard guard(titlesMutex_);
     return titles_;
+}
+
+std::string Journal::lastProblem() const {
+    std::lock_guard guard(titlesMutex_);
+    return lastProblem_;
 }
 
 void Journal::refreshIfChanged() {

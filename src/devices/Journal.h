@@ -78,6 +78,9 @@ class Journal {
     // As of the last reading in this process; reads no file and never waits for the file's
     // lock, so any thread may ask at any time.
     JournalTitles titles() const;
+    // Why the last entry this process tried to write could not be written ("not a
+    // directory"); empty when it was written, or before the first. Reads no file either.
+    std::string lastProblem() const;
     // Takes in what another process wrote, when the file changed since the last reading;
     // one look at the file otherwise.
     void refreshIfChanged();
@@ -100,6 +103,7 @@ class Journal {
     std::uint64_t largestEntry_ = 0;  // the longest entry line this process has written
     mutable std::mutex titlesMutex_;  // held only to copy the titles in or out
     JournalTitles titles_;
+    std::string lastProblem_;  // guarded by titlesMutex_
 };
 
 }  // namespace harbrix

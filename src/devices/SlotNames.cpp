@@ -16,4 +16,8 @@ std::string slotList(const std::vector<std::size_t>& slots) {
     return text;
 }
 
+std::string counted(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 }  // namespace harbrix

@@ -13,7 +13,9 @@
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "platform/Log.h"
+#include "shell/JournalQuestion.h"
 #include "shell/Notice.h"
+#include "transfers/PresetTransfers.h"
 #include "ui/Alert.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageCatalog.h"
@@ -21,15 +23,6 @@
 #include "ui_Editor.h"
 
 namespace harbrix {
-namespace {
-
-const QString kRefreshingHeadline = QStringLiteral("Hang on while presets are being refreshed");
-const QString kRefreshingFinePrint =
-    QStringLiteral("The pedal's presets are being read. Try again once that has finished.");
-const QString kDeleteHeadline =
-    QStringLiteral("Deleted preset cannot be restored. Would you like to continue?");
-
-}  // namespace
 
 std::unique_ptr<Editor> Editor::controller(std::string_view className, const DeviceRef& device,
                                            ScreenDelegate* delegate) {
@@ -273,7 +266,8 @@ void Editor::effectFootswitchClicked() {
 bool Editor::mayChangeSlots(const DeviceRef& device) {
     if (!device) return false;
     if (!device->refreshing()) return true;
-    ui::Alert::informLater(view(), kRefreshingHeadline, kRefreshingFinePrint);
+    ui::Alert::informLater(view(), QString::fromLatin1(kRefreshingHeadline),
+                           QString::fromLatin1(kRefreshingFinePrint));
     return false;
 }
 
@@ -288,7 +282,7 @@ void Editor::onPedal(std::function<void(QORUARTDevice&, QPointer<Editor>)> work)
 }
 
 void Editor::writePreset(std::size_t source, std::size_t target,
-                         std::function<void(Editor&, bool written)> done) {
+                         std::function<void(Editor&, bool written)> done, WithoutJournal without) {
     const DeviceRef device = this->device();
     const auto edited = device ? device->cachedPreset(source) : nullptr;
     if (!edited) return;
@@ -297,19 +291,24 @@ void Editor::writePreset(std::size_t source, std::size_t target,
     // One journal entry, so Edit > Undo on the Transfers screen or `harbrixctl undo` can put
     // back what the slot held.
     const std::string operation = source == target ? "Save" : "Save As";
-    onPedal([snapshot, edited, target, operation, done = std::move(done)](QORUARTDevice& device,
-                                                                          QPointer<Editor> self) {
+    onPedal([snapshot, edited, source, target, operation, without, done = std::move(done)](
+                QORUARTDevice& device, QPointer<Editor> self) {
         // A written preset is cached as a fresh, clean copy of these bytes.
-        const auto result =
-            JournaledWrites::run(device, operation, {{target, snapshot->serialized()}}, false);
+        const auto result = JournaledWrites::run(
+            device, operation, {{target, snapshot->serialized()}}, false, {}, without);
         // Nothing was sent (the slot was changed on the pedal, or the journal cannot be
-        // written): the notice says why.
-        const std::string refused = result.refusal ? result.refusal->message() : "";
-        rail(Rails::main(), [self, written = result.succeeded(), refused, done, edited, snapshot,
-                             target] {
+        // written): the notice says why, or the user is asked whether to save without Undo.
+        rail(Rails::main(), [self, written = result.succeeded(), refusal = result.refusal, done,
+                             edited, snapshot, source, target] {
             if (!self) return;
-            if (!refused.empty()) {
-                self->notice()->post(QString::fromStdString(refused));
+            const bool asked =
+                JournalQuestion::ask(self->view(), refusal, [self, source, target, done] {
+                    if (self && self->mayChangeSlots(self->device()))
+                        self->writePreset(source, target, done, WithoutJournal::proceed);
+                });
+            if (asked) return;
+            if (refusal) {
+                self->notice()->post(QString::fromStdString(refusal->message()));
                 return;
             }
             // Taken before `done`, which leaves Save As's source slot as it was saved.
@@ -403,31 +402,44 @@ void Editor::saveAsNewPreset() {
         editor.table()->selectRow(slot);
         editor.table()->scrollRowToVisible(slot);
         editor.sync();
+        // After the selection, which clears the notice of an earlier action.
+        editor.notice()->post(QStringLiteral("Saved as %1.").arg(presetLabel(slot)));
     });
 }
 
 void Editor::deletePreset() {
     beginAction();
-    ui::Alert::askLater(view(), kDeleteHeadline, QString(),
-                        [self = QPointer<Editor>(this)](const QString& answer) {
-                            if (self && answer == ui::Alert::kYes) self->deleteConfirmed();
-                        });
+    const DeviceRef device = this->device();
+    if (!device) return;
+    JournalQuestion::askDelete(view(), *device, 1,
+                               [self = QPointer<Editor>(this)](WithoutJournal without) {
+                                   if (self) self->deleteConfirmed(without);
+                               });
 }
 
-void Editor::deleteConfirmed() {
+void Editor::deleteConfirmed(WithoutJournal without) {
     // The answer may come after the pedal has gone.
     const DeviceRef device = this->device();
     if (!mayChangeSlots(device)) return;
     const auto row = selectedRow();
     if (!row) return;
     const std::size_t slot = *row;
-    onPedal([slot](QORUARTDevice& device, QPointer<Editor> self) {
-        if (device.erasePreset(slot)) return;  // the pedal's announcement redraws the row
-        rail(Rails::main(), [self, slot] {
-            if (self)
-                self->notice()->post(presetLabel(slot) + QStringLiteral(" could not be deleted."));
+    // Journaled as the Transfers screen's delete is, so Edit > Undo there (or `harbrixctl
+    // undo`) puts the preset back. The pedal's announcement redraws the row.
+    PresetTransfers transfers(device);
+    const auto ended = [self = QPointer<Editor>(this), slot](const TransferResult& result) {
+        if (!self || result.succeeded()) return;
+        const bool asked = JournalQuestion::ask(self->view(), result.refusal, [self] {
+            if (self) self->deleteConfirmed(WithoutJournal::proceed);
         });
-    });
+        if (asked) return;
+        // Refused before anything was sent: the refusal says why.
+        self->notice()->post(result.failed.empty()
+                                 ? QString::fromStdString(result.notice)
+                                 : presetLabel(slot) + QStringLiteral(" could not be deleted."));
+    };
+    if (!transfers.erase({slot}, {}, ended, without) && !transfers.refusal().empty())
+        notice()->post(QString::fromStdString(transfers.refusal()));
 }
 
 void Editor::revertPreset() {

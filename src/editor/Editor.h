@@ -17,6 +17,7 @@
 #include <optional>
 #include <string_view>
 
+#include "devices/ChangeRefusal.h"
 #include "editor/EditorPresetsTable.h"
 #include "platform/Bytes.h"
 #include "shell/Screen.h"
@@ -138,11 +139,14 @@ class Editor : public QObject, public Screen, public EditorPresetsTableDelegate 
   private:
     void replaceButtons();
     void movePreset(bool up);
-    // The user said "Yes" to deleting the selected preset.
-    void deleteConfirmed();
-    // The write of a save or Save As; `done` runs on the main thread with the result.
+    // The user said "Yes" to deleting the selected preset (or chose to delete it without the
+    // journal).
+    void deleteConfirmed(WithoutJournal without);
+    // The write of a save or Save As; `done` runs on the main thread with the result. When
+    // the journal cannot take the entry, the user is asked whether to save without it.
     void writePreset(std::size_t source, std::size_t target,
-                     std::function<void(Editor&, bool written)> done);
+                     std::function<void(Editor&, bool written)> done,
+                     WithoutJournal without = WithoutJournal::refuse);
     void keepEditsMadeWhileSaving(const Bytes& edited, const Bytes& saved, std::size_t target);
 
     std::weak_ptr<QORUARTDevice> device_;

@@ -11,6 +11,7 @@
 #include "devices/Preset.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
+#include "shell/JournalQuestion.h"
 #include "ui/Alert.h"
 
 namespace harbrix {
@@ -215,7 +216,7 @@ void MIV3Settings::restoreFactorySettings() {
                         });
 }
 
-void MIV3Settings::resetConfirmed(std::uint32_t mask) {
+void MIV3Settings::resetConfirmed(std::uint32_t mask, WithoutJournal without) {
     for (ui::ToggleButton* box :
          {restorePresetsCheckbox_.data(), restoreExpressionCheckbox_.data(),
           restoreMIDISettingsCheckbox_.data(), restoreDisplaySettingsCheckbox_.data(),
@@ -223,16 +224,20 @@ void MIV3Settings::resetConfirmed(std::uint32_t mask) {
         box->setChecked(false);
     restoreButton_->setEnabled(false);
     // A reset of the presets is journaled with every slot's preset, so it can be undone, and
-    // reads the pedal's slots back into the cache afterwards.
-    auto why = std::make_shared<std::string>();
+    // reads the pedal's slots back into the cache afterwards. When the journal cannot take
+    // the entry, nothing is sent and the user is asked whether to reset without Undo.
+    auto outcome = std::make_shared<FactoryReset::Result>();
     post(
-        [mask, why](QORUARTDevice& device) {
-            const FactoryReset::Result reset = FactoryReset::run(device, mask);
-            *why = reset.message;
-            return reset.succeeded;
+        [mask, without, outcome](QORUARTDevice& device) {
+            *outcome = FactoryReset::run(device, mask, without);
+            return outcome->succeeded;
         },
-        [this, why](bool reset, const std::optional<SettingsBlock>& held) {
-            if (!reset) notice()->post(QString::fromStdString(*why));
+        [this, mask, outcome](bool reset, const std::optional<SettingsBlock>& held) {
+            QPointer<QWidget> alive = this->alive();
+            const bool asked = JournalQuestion::ask(alive, outcome->refusal, [this, alive, mask] {
+                if (alive) resetConfirmed(mask, WithoutJournal::proceed);
+            });
+            if (!reset && !asked) notice()->post(QString::fromStdString(outcome->message));
             writeAnswered(held);
         });
 }

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "devices/ChangeRefusal.h"
 #include "settings/Settings.h"
 #include "ui/Slider.h"
 
@@ -91,7 +92,7 @@ class MIV3Settings : public Settings, public ui::SliderDelegate {
               std::function<void(bool done, const std::optional<SettingsBlock>& held)> answered);
     // One posted write or reset has been answered; the last one shows what the pedal holds.
     void writeAnswered(const std::optional<SettingsBlock>& held);
-    void resetConfirmed(std::uint32_t mask);
+    void resetConfirmed(std::uint32_t mask, WithoutJournal without = WithoutJournal::refuse);
     SettingsRules::ResetSelection resetSelection() const;
 
     int pendingWrites_ = 0;

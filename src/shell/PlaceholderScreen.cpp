@@ -58,7 +58,7 @@ void PlaceholderScreen::viewDidLoad() {
 void PlaceholderScreen::showState() {
     if (!state_) return;
     const std::size_t presets = device_ ? cachedPresets(*device_) : 0;
-    QString text = QStringLiteral("%1 presets in the cache").arg(presets);
+    QString text = countedText(presets, "preset") + QStringLiteral(" in the cache");
     if (!selections_.empty())
         text += QStringLiteral("  ·  slot %1 selected")
                     .arg(selections_.back().first + 1, 2, 10, QLatin1Char('0'));

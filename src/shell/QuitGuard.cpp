@@ -12,6 +12,7 @@
 
 #include "link/FirmwareFlash.h"
 #include "platform/Log.h"
+#include "shell/LongOperation.h"
 #include "ui/Alert.h"
 
 namespace harbrix {
@@ -43,6 +44,10 @@ bool QuitGuard::mayClose() {
     }
     // A save on its way: the window closes when the pedal has taken it.
     if (saving_.lock()) return false;
+    if (LongOperation::anyRunning()) {
+        waitForOperations();
+        return false;
+    }
     return !askAboutEdits();
 }
 
@@ -127,6 +132,21 @@ void QuitGuard::editsAnswered(const std::weak_ptr<Screen>& editor, std::size_t s
     } else {
         letGo_.clear();
     }
+}
+
+void QuitGuard::waitForOperations() {
+    if (waiting_) return;
+    waiting_ = true;
+    logFormat("quitting once the %s ends", LongOperation::running().toUtf8().constData());
+    ui::Alert::informLater(
+        window_, QStringLiteral("Harbrix quits when the %1 ends.").arg(LongOperation::running()),
+        QStringLiteral("The pedal is being changed; quitting now would cut that short."));
+    QPointer<QuitGuard> self = this;
+    LongOperation::whenNoneRunning([self] {
+        if (!self) return;
+        self->waiting_ = false;
+        self->closeWindow();
+    });
 }
 
 void QuitGuard::closeWindow() {

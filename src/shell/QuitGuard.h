@@ -3,8 +3,10 @@
 // SIGTERM all end in the window's close, which asks this guard first. With neither the window
 // closes (and the application quits) at once. With a flash the user is asked whether to stop
 // it; stopping lets the page under way finish and the pedal be told to recover and reboot
-// before the window closes. With unsaved edits the user is asked, preset by preset, whether
-// to save them; a save that the pedal refuses keeps the window open.
+// before the window closes. With a long operation on a pedal under way (a delete of many
+// slots) the window says that Harbrix quits when it ends, and closes then. With unsaved edits the
+// user is asked, preset by preset, whether to save them; a save that the pedal refuses keeps the
+// window open.
 //
 // Every question is asked without waiting for the answer; the window is closed again once
 // the answer (and the work it asks for) allows it.
@@ -39,6 +41,8 @@ class QuitGuard : public QObject {
     // time) and answers false; the window is closed again when the answer allows it.
     bool mayClose();
     bool asking() const { return question_ != nullptr; }
+    // Quit was asked for while a long operation is under way: the window closes when it ends.
+    bool waiting() const { return waiting_; }
     bool stopping() const { return stopping_; }
 
     // From now on SIGTERM closes `window` as its close box does, through its guard. The
@@ -58,11 +62,13 @@ class QuitGuard : public QObject {
     void editsAnswered(const std::weak_ptr<Screen>& editor, std::size_t slot,
                        const QString& answer);
     void closeWindow();
+    void waitForOperations();
 
     QPointer<QWidget> window_;
     std::function<std::shared_ptr<Screen>()> editor_;
     QPointer<QWidget> question_;
     bool stopping_ = false;
+    bool waiting_ = false;
     // The Editor whose save is on its way to the pedal; the window closes once it is stored.
     std::weak_ptr<Screen> saving_;
     // Presets whose edits the user chose not to save during this quit.

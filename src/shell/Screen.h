@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "devices/SlotNames.h"
 #include "link/DeviceDelegate.h"
 #include "link/SettingsBlock.h"
 #include "ui/Alert.h"
@@ -20,6 +21,11 @@ namespace harbrix {
 // A preset slot as questions and notices name it: "Preset 07".
 inline QString presetLabel(std::size_t slot) {
     return QStringLiteral("Preset %1").arg(slot + 1, 2, 10, QLatin1Char('0'));
+}
+
+// A count with its noun, as the screens show it: "1 preset", "6 presets".
+inline QString countedText(std::size_t count, const char* noun) {
+    return QString::fromStdString(counted(count, noun));
 }
 
 // The application controller as the screens see it.
@@ -33,6 +39,11 @@ class Screen {
   public:
     // In the order that decides which way screens slide.
     enum class Kind { nothing, transfers, editor, settings };
+
+    // The alert of a change of slots asked for while the pedal's presets are being read.
+    static constexpr const char* kRefreshingHeadline = "Hang on while presets are being refreshed";
+    static constexpr const char* kRefreshingFinePrint =
+        "The pedal's presets are still being read. Try again once they are all in.";
 
     virtual ~Screen() { delete view_; }
     Screen(const Screen&) = delete;

@@ -24,14 +24,19 @@ bool isFolder(const std::string& path) {
 
 std::string ImportReport::notice() const {
     if (failures.empty()) return {};
-    std::string text = failures.size() == 1
-                           ? "1 file could not be written: "
-                           : std::to_string(failures.size()) + " files could not be written: ";
+    std::string text = counted(failures.size(), "file") + " could not be written: ";
     for (std::size_t i = 0; i < failures.size(); ++i) {
         if (i > 0) text += "; ";
         text += failures[i].first + " (" + failures[i].second + ")";
     }
     return text + ".";
+}
+
+std::string ImportReport::summary() const {
+    const std::size_t count = written.size();
+    if (count == 0) return notice();
+    std::string text = "Wrote " + counted(count, "file") + " to " + folder + ".";
+    return failures.empty() ? text : text + " " + notice();
 }
 
 ImportPlan PresetImport::plan(const QORUARTDevice& device, std::vector<std::size_t> slots) {
@@ -70,6 +75,7 @@ ImportPlan PresetImport::plan(const QORUARTDevice& device, std::vector<std::size
 ImportReport PresetImport::write(const std::string& folder,
                                  const std::vector<ImportRecord>& records) {
     ImportReport report;
+    report.folder = folder;
     const bool folderThere = isFolder(folder);
     for (const ImportRecord& record : records) {
         const std::string file = record.basename + "." + kPresetFileExtension;

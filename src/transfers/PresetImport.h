@@ -27,10 +27,13 @@ struct ImportPlan {
 };
 
 struct ImportReport {
+    std::string folder;
     std::vector<std::string> written;                           // paths
     std::vector<std::pair<std::string, std::string>> failures;  // file name, why
     // One line naming the files that could not be written and why; empty when all were.
     std::string notice() const;
+    // Where the files went and what could not be written: "Wrote 3 files to /home/a/Presets."
+    std::string summary() const;
 };
 
 class PresetImport {

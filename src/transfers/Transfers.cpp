@@ -92,6 +92,8 @@ QWidget* Transfers::loadView() {
         slots_.emplace_back(new Slot(index, this, body_));
     editor_ = new SlotField(body_);
     connect(editor_, &SlotField::editingEnded, this, [this] { controlTextDidEndEditing(); });
+    connect(editor_, &SlotField::refused, this,
+            [this](const QString& why) { postNotice(why.toStdString()); });
 
     const unsigned groupings[] = {100, 50, 50, 20, 20, 20, 20, 20};
     for (std::size_t i = 0; i < strips_.size(); ++i) {

@@ -36,9 +36,6 @@ class Transfers : public QObject,
                   public TransfersBackgroundDelegate {
     Q_OBJECT
   public:
-    static constexpr const char* kRefreshingHeadline = "Hang on while presets are being refreshed";
-    static constexpr const char* kRefreshingFinePrint =
-        "The pedal's presets are still being read. Try again once they are all in.";
     static constexpr std::size_t kSlotCount = 100;
 
     // The screen for the pedal; none without one.
@@ -149,15 +146,21 @@ class Transfers : public QObject,
     // would replace or erase. Otherwise asks, and on Continue runs `again` with the answer
     // given (TransfersDrafts.cpp).
     bool draftsMayGo(std::vector<std::size_t> indices, std::function<void()> again);
-    // What a finished operation reports back.
-    PresetTransfers::Completion transferDone();
-    void transferEnded(const TransferResult& result);
+    // What a finished operation reports back. An operation refused because its journal entry
+    // could not be written asks whether to go on without it, and on Continue runs `again`.
+    PresetTransfers::Completion transferDone(std::function<void()> again);
+    void transferEnded(const TransferResult& result, const std::function<void()>& again);
+    // Asks, when the result is such a refusal; false otherwise.
+    bool askWithoutJournal(const TransferResult& result, std::function<void()> again);
     // Says why an operation was refused before it was sent.
     void transferPosted(bool posted);
-    // The user said "Yes" to deleting the slots asked about.
-    void deleteConfirmed(const std::vector<std::size_t>& asked);
+    // The user said "Yes" to deleting the slots asked about (or chose to delete them without
+    // the journal).
+    void deleteConfirmed(const std::vector<std::size_t>& asked, WithoutJournal without);
+    void eraseSlots(const std::vector<std::size_t>& doomed, WithoutJournal without);
     void deleteEnded(const TransferResult& result);
-    void renameWritten(const QPointer<Slot>& slot, const TransferResult& result);
+    void renameWritten(const QPointer<Slot>& slot, const std::string& name,
+                       const TransferResult& result);
     void renameSlot(const QPointer<Slot>& slot, const std::string& name);
     void beginRename(Slot* slot);
     // The shared field's rename ended: confirmed, or discarded with Escape.
@@ -185,10 +188,14 @@ class Transfers : public QObject,
     std::size_t shiftSelected_ = 0;
     QPointer<Slot> renaming_;
     QPointer<Shield> shield_;
+    std::shared_ptr<void> deleteOperation_;  // while a delete runs
     // Set while many slots change their selection at once: one sync follows.
     bool quiet_ = false;
     // Set while an operation runs again after the question about unsaved edits.
     bool draftsConfirmed_ = false;
+    // Set while an operation runs again after the user chose to change the pedal without
+    // its journal entry.
+    WithoutJournal without_ = WithoutJournal::refuse;
 
     QPointer<TransfersBackground> body_;
     QPointer<TransfersTabs> tabs_;

@@ -1,6 +1,8 @@
 // The transfer operations as the screen runs them: drops, delete with its confirmation,
 // writing staged files, cancelling them, import to files and staging a file on a slot.
 #include "link/QORUARTDevice.h"
+#include "shell/JournalQuestion.h"
+#include "shell/LongOperation.h"
 #include "shell/Notice.h"
 #include "shell/Shield.h"
 #include "transfers/FileChooser.h"
@@ -22,23 +24,39 @@ std::vector<std::size_t> sorted(const std::set<std::size_t>& indices) {
 void Transfers::movePreset(std::size_t from, std::size_t to) {
     // A draft on `from` goes along; one on the slot written over does not.
     if (!draftsMayGo({to}, [this, from, to] { movePreset(from, to); })) return;
-    transferPosted(transfers_.move(from, to, transferDone()));
+    transferPosted(transfers_.move(
+        from, to, transferDone([this, from, to] { movePreset(from, to); }), without_));
 }
 
 void Transfers::copyPreset(std::size_t from, std::size_t to, bool overwrite) {
     if (!draftsMayGo({to}, [this, from, to, overwrite] { copyPreset(from, to, overwrite); }))
         return;
-    transferPosted(transfers_.copy(from, to, overwrite, transferDone()));
+    transferPosted(transfers_.copy(
+        from, to, overwrite,
+        transferDone([this, from, to, overwrite] { copyPreset(from, to, overwrite); }), without_));
 }
 
 void Transfers::swapPreset(std::size_t a, std::size_t b) {
-    transferPosted(transfers_.swap(a, b, transferDone()));
+    transferPosted(
+        transfers_.swap(a, b, transferDone([this, a, b] { swapPreset(a, b); }), without_));
 }
 
-PresetTransfers::Completion Transfers::transferDone() {
-    return [guard = QPointer<Transfers>(this)](const TransferResult& result) {
-        if (guard) guard->transferEnded(result);
+PresetTransfers::Completion Transfers::transferDone(std::function<void()> again) {
+    return [guard = QPointer<Transfers>(this),
+            again = std::move(again)](const TransferResult& result) {
+        if (guard) guard->transferEnded(result, again);
     };
+}
+
+bool Transfers::askWithoutJournal(const TransferResult& result, std::function<void()> again) {
+    return JournalQuestion::ask(view(), result.refusal, [guard = QPointer<Transfers>(this), again] {
+        // Asked again from the start, as the user's own action: the slots may have changed
+        // while the question was open.
+        if (!guard || !guard->device()) return;
+        guard->without_ = WithoutJournal::proceed;
+        again();
+        if (guard) guard->without_ = WithoutJournal::refuse;
+    });
 }
 
 void Transfers::transferPosted(bool posted) {
@@ -65,8 +83,9 @@ void Transfers::runTransfer(TransferOperation operation, std::size_t from, std::
     }
 }
 
-void Transfers::transferEnded(const TransferResult& result) {
+void Transfers::transferEnded(const TransferResult& result, const std::function<void()>& again) {
     // The pedal's announcements have redrawn the slots that changed.
+    if (askWithoutJournal(result, again)) return;
     if (!result.succeeded()) postNotice(result.notice);
     if (undo_) undo_->update();
 }
@@ -82,32 +101,32 @@ TransferOperation Transfers::offeredOperation() const {
 void Transfers::deletePresets() {
     beginAction();
     endRename();
-    if (!device()) return;
+    const DeviceRef pedal = device();
+    if (!pedal) return;
     const std::vector<std::size_t> doomed = sorted(selected_);
     if (doomed.empty()) return;
     if (!draftsMayGo(doomed, [this] { deletePresets(); })) return;
-    const QString headline =
-        QStringLiteral("Deleted %1 cannot be restored. Would you like to continue?")
-            .arg(doomed.size() == 1 ? QStringLiteral("preset") : QStringLiteral("presets"));
-    const QString finePrint = doomed.size() == 1
-                                  ? QStringLiteral("Edit > Undo puts the preset back.")
-                                  : QStringLiteral("Edit > Undo puts the presets back.");
-    ui::Alert::askLater(view(), headline, finePrint,
-                        [guard = QPointer<Transfers>(this), doomed](const QString& answer) {
-                            if (guard && answer == ui::Alert::kYes) guard->deleteConfirmed(doomed);
-                        });
+    JournalQuestion::askDelete(view(), *pedal, doomed.size(),
+                               [guard = QPointer<Transfers>(this), doomed](WithoutJournal without) {
+                                   if (guard) guard->deleteConfirmed(doomed, without);
+                               });
 }
 
-void Transfers::deleteConfirmed(const std::vector<std::size_t>& asked) {
+void Transfers::deleteConfirmed(const std::vector<std::size_t>& asked, WithoutJournal without) {
     // The answer may come after the pedal has gone, and the slots asked about are erased only
     // while they are still selected.
     if (!deviceUnlessRefreshing()) return;
     std::vector<std::size_t> doomed;
     for (const std::size_t index : asked)
         if (selected_.count(index) != 0) doomed.push_back(index);
-    if (doomed.empty()) return;
+    if (!doomed.empty()) eraseSlots(doomed, without);
+}
+
+void Transfers::eraseSlots(const std::vector<std::size_t>& doomed, WithoutJournal without) {
     shield_ = Shield::beginShieldedModalForWindow(view()->window());
     deleting_ = true;
+    // Quitting waits for the delete to end.
+    deleteOperation_ = LongOperation::begin(QStringLiteral("delete"));
     quiet_ = true;
     for (const std::size_t index : doomed) slots_[index]->setSelected(false);
     quiet_ = false;
@@ -121,16 +140,23 @@ void Transfers::deleteConfirmed(const std::vector<std::size_t>& asked) {
         },
         [guard](const TransferResult& result) {
             if (guard) guard->deleteEnded(result);
-        });
+        },
+        without);
     if (!posted) deleteEnded(TransferResult{});
 }
 
 void Transfers::deleteEnded(const TransferResult& result) {
     // Every slot of the list is redrawn, erased or not: one sync does them all.
     deleting_ = false;
+    deleteOperation_.reset();
     sync(true);
     if (shield_) shield_->end();
     shield_ = nullptr;
+    const std::vector<std::size_t> doomed = result.touched;
+    const bool asked = JournalQuestion::ask(view(), result.refusal, [this, doomed] {
+        if (deviceUnlessRefreshing()) eraseSlots(doomed, WithoutJournal::proceed);
+    });
+    if (asked) return;
     if (!result.succeeded()) postNotice(result.notice);
     if (undo_) undo_->update();
 }
@@ -158,7 +184,7 @@ void Transfers::exportPresets() {
                 guard->reloadPreset(index);
             }
         },
-        transferDone()));
+        transferDone([this] { exportPresets(); }), without_));
 }
 
 void Transfers::cancelTransfer() {
@@ -203,6 +229,7 @@ void Transfers::stage(Slot* slot, const QString& path) {
     }
     slot->setExport(staged.preset);
     slotAddedExport(slot, staged.preset);
+    if (!staged.notice.empty()) postNotice(staged.notice);
 }
 
 void Transfers::importPresets() {
@@ -226,7 +253,7 @@ void Transfers::importPresets() {
                 if (!guard) return;
                 guard->importing_ = false;
                 guard->sync(true);
-                guard->postNotice(report.notice());
+                guard->postNotice(report.summary());
             });
         });
 }

@@ -221,11 +221,12 @@ void Transfers::renameSlot(const QPointer<Slot>& slot, const std::string& text) 
     const PresetRef cached = slot ? slot->preset() : nullptr;
     if (!cached || cached->empty()) return;
     if (!draftsMayGo({slot->index()}, [this, slot, text] { renameSlot(slot, text); })) return;
-    const bool posted =
-        transfers_.rename(slot->index(), text,
-                          [guard = QPointer<Transfers>(this), slot](const TransferResult& result) {
-                              if (guard) guard->renameWritten(slot, result);
-                          });
+    const bool posted = transfers_.rename(
+        slot->index(), text,
+        [guard = QPointer<Transfers>(this), slot, text](const TransferResult& result) {
+            if (guard) guard->renameWritten(slot, text, result);
+        },
+        without_);
     if (!posted) {
         transferPosted(false);
         return;
@@ -236,9 +237,11 @@ void Transfers::renameSlot(const QPointer<Slot>& slot, const std::string& text) 
     slot->setPendingName(QString::fromStdString(renamed->displayName()));
 }
 
-void Transfers::renameWritten(const QPointer<Slot>& slot, const TransferResult& result) {
+void Transfers::renameWritten(const QPointer<Slot>& slot, const std::string& name,
+                              const TransferResult& result) {
     // The cache now holds what the pedal holds: the new name, or the old one.
     if (slot) slot->setPendingName(std::nullopt);
+    if (askWithoutJournal(result, [this, slot, name] { renameSlot(slot, name); })) return;
     if (!result.succeeded()) postNotice(result.notice);
     if (undo_) undo_->update();
 }

@@ -16,6 +16,13 @@ QString count(std::size_t n) {
     return QString::number(n);
 }
 
+// "1 preset is ready for transfer.", "3 presets are ready for transfer."
+QString readyText(std::size_t exports) {
+    return countedText(exports, "preset") + (exports == 1
+                                                 ? QStringLiteral(" is ready for transfer.")
+                                                 : QStringLiteral(" are ready for transfer."));
+}
+
 }  // namespace
 
 void Transfers::sync(bool full) {
@@ -76,21 +83,21 @@ void Transfers::syncStatus(bool buttons) {
                              .arg(QString::fromLatin1(name.data(), qsizetype(name.size()))),
                          false, true);
     } else if (exportCount > 0 && overwrites == 0) {
-        layOutStatusLine(
-            QStringLiteral("%1 presets are ready for transfer.").arg(count(exportCount)), QString(),
-            false, false);
+        layOutStatusLine(readyText(exportCount), QString(), false, false);
     } else if (exportCount > 0) {
         layOutStatusLine(
-            QStringLiteral("%1 presets are ready for transfer.").arg(count(exportCount)),
-            QStringLiteral("%1 files will overwrite existing presets on the device.")
-                .arg(count(overwrites)),
+            readyText(exportCount),
+            overwrites == 1
+                ? QStringLiteral("1 file will overwrite an existing preset on the device.")
+                : QStringLiteral("%1 files will overwrite existing presets on the device.")
+                      .arg(count(overwrites)),
             true, false);
     } else if (selectionCount == 0) {
         layOutStatusLine(storedText, QString(), false, false);
     } else {
         layOutStatusLine(storedText,
-                         QStringLiteral("%1 preset selected.").arg(count(selectionCount)), false,
-                         false);
+                         countedText(selectionCount, "preset") + QStringLiteral(" selected."),
+                         false, false);
     }
 }
 

@@ -4,14 +4,19 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <filesystem>
+
 #include "EditorHarness.h"
 #include "editor/Light.h"
+#include "platform/Paths.h"
 #include "shell/MIV3Status.h"
 #include "shell/Notice.h"
 #include "shell/QtMainRail.h"
 #include "shell/Shield.h"
 #include "support/QueueGate.h"
 #include "support/ShownAlerts.h"
+#include "transfers/Transfers.h"
+#include "transfers/TransfersUndo.h"
 #include "ui/Alert.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
@@ -44,6 +49,7 @@ bool refusedForRefresh() {
     const ui::Alert* notice = test::waitForAlert();
     return notice != nullptr &&
            notice->headline() == QLatin1String("Hang on while presets are being refreshed") &&
+           notice->finePrint() == QLatin1String(Transfers::kRefreshingFinePrint) &&
            test::answerAlert(ui::Alert::kOK);
 }
 
@@ -52,8 +58,11 @@ bool refusedForRefresh() {
 class EditorQtTest : public QObject {
     Q_OBJECT
 
+    test::TempDir journals{"editor-journal"};
+
   private slots:
     void initTestCase() {
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(journals.path()));
         ui::fonts::install();
         ui::animation::setInstant(true);
         bindMainRailToQt();
@@ -193,6 +202,7 @@ class EditorQtTest : public QObject {
         QCOMPARE(bench.cached(3)->serialized(), saved);
         QVERIFY(!bench.cached(3)->dirty());
         QCOMPARE(editor.table()->row(6)->accessibleName(), QStringLiteral("Preset 07, P04"));
+        QCOMPARE(editor.notice()->notice(), QStringLiteral("Saved as Preset 07."));
         bench.settle();
         QCOMPARE(bench.pedalSelection(), std::optional<std::uint8_t>(6));
 
@@ -309,8 +319,9 @@ class EditorQtTest : public QObject {
         QTest::mouseClick(editor.deleteButton(), Qt::LeftButton);
         const ui::Alert* question = test::waitForAlert();
         QVERIFY(question != nullptr);
-        QCOMPARE(question->headline(),
-                 QStringLiteral("Deleted preset cannot be restored. Would you like to continue?"));
+        // Worded as the Transfers screen's delete question.
+        QCOMPARE(question->headline(), QStringLiteral("Delete 1 preset from the pedal?"));
+        QCOMPARE(question->finePrint(), QStringLiteral("Edit > Undo puts it back."));
         QVERIFY(test::pressOnAlert(Qt::Key_Escape));
         bench.settle();
         QVERIFY(!bench.stored(1).empty());
@@ -320,6 +331,13 @@ class EditorQtTest : public QObject {
         QCOMPARE(bench.stored(1), std::string());
         QTRY_COMPARE(editor.table()->row(1)->accessibleName(), QStringLiteral("Preset 02, Empty"));
         QVERIFY(!editor.deleteButton()->isEnabled());
+        // The delete is in the pedal's journal: the Transfers screen's Undo puts it back.
+        QWidget transfersView;
+        TransfersUndo undo(bench.device, &transfersView, [](const std::string&) {});
+        QTRY_COMPARE(undo.undoAction()->text(), QStringLiteral("Undo Delete"));
+        undo.undo();
+        QTRY_COMPARE(bench.stored(1), test::hexText(occupied(3)[1]));
+        QTRY_COMPARE(editor.table()->row(1)->accessibleName(), QStringLiteral("Preset 02, P02"));
     }
 
     void revertUndoAndRedo() {
@@ -391,6 +409,45 @@ class EditorQtTest : public QObject {
         railSync(bench.device->queue(), [&] { bench.device->refreshPreset(2); });
         QTRY_COMPARE(editor.table()->row(2)->accessibleName(), QStringLiteral("Preset 03, P03"));
         QTRY_COMPARE(editor.status()->title()->text(), QStringLiteral("03 P03"));
+    }
+
+    // Last, as it leaves the journal's last problem behind: a save or delete the journal
+    // cannot take asks first, and changes the pedal only on Continue.
+    void withoutTheJournalTheUserChooses() {
+        test::EditorBench bench;
+        QVERIFY(bench.start(occupied(3)));
+        MIV3Editor& editor = *bench.editor;
+        const std::string folder = journalDirectory();
+        std::filesystem::create_directories(folder);
+        std::filesystem::rename(folder, folder + ".away");
+        test::writeText(folder, "not a folder");
+        editor.selectPreset(1);
+        edit(editor, "levelDry", 90);
+        const Bytes edited = bench.cached(1)->serialized();
+        const QString headline = QStringLiteral(
+            "Undo is not available: the journal could not be written (not a directory). Change "
+            "the pedal anyway?");
+        editor.savePreset();
+        const ui::Alert* question = test::waitForAlert();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->headline(), headline);
+        QVERIFY(test::answerAlert(ui::Alert::kCancel));
+        bench.settle();
+        QCOMPARE(bench.stored(1), test::hexText(occupied(3)[1]));
+        QVERIFY(bench.cached(1)->dirty());
+        editor.savePreset();
+        QVERIFY(test::answerAlert(QStringLiteral("Continue")));
+        QTRY_COMPARE(bench.stored(1), test::hexText(edited));
+        QTRY_VERIFY(!bench.cached(1)->dirty());
+        // The delete question is the journal's from the start.
+        editor.deletePreset();
+        question = test::waitForAlert();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->headline(), headline);
+        QVERIFY(test::answerAlert(QStringLiteral("Continue")));
+        QTRY_COMPARE(bench.stored(1), std::string());
+        std::filesystem::remove(folder);
+        std::filesystem::rename(folder + ".away", folder);
     }
 };
 

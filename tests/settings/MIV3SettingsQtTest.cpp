@@ -5,10 +5,12 @@
 #include <QAccessible>
 #include <QTest>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "SettingsHarness.h"
 #include "devices/Preset.h"
+#include "platform/Paths.h"
 #include "settings/MIV3Settings.h"
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"
@@ -60,6 +62,7 @@ class MIV3SettingsQtTest : public QObject {
 
   private slots:
     void initTestCase() {
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(pedals.file("data")));
         ui::fonts::install();
         ui::animation::setInstant(true);
         bindMainRailToQt();
@@ -274,6 +277,35 @@ class MIV3SettingsQtTest : public QObject {
         QVERIFY(screen->restoreButton()->isEnabled());
         QCOMPARE(screen->pendingWrites(), 0);
         QCOMPARE(test::pokedValues(record(), resetWord), masks);
+    }
+
+    // A reset of the presets the journal cannot take asks whether to go on without Undo, and
+    // resets only on Continue.
+    void factoryResetWithoutTheJournalAsks() {
+        std::unique_ptr<test::Simulator> sim;
+        MIV3Settings* screen = plugAndOpen("SETM05", sim);
+        QVERIFY(screen != nullptr);
+        const DeviceRef device = controller->currentDevice();
+        const std::uint32_t resetWord = test::addressOf(device, "factory-reset");
+        const std::string folder = journalDirectory();
+        std::filesystem::create_directories(std::filesystem::path(folder).parent_path());
+        std::filesystem::remove_all(folder);
+        test::writeText(folder, "not a folder");
+        std::vector<std::uint64_t> masks;
+        for (const QString& answer : {ui::Alert::kCancel, QStringLiteral("Continue")}) {
+            QTest::mouseClick(screen->restorePresetsCheckbox(), Qt::LeftButton);
+            QTest::mouseClick(screen->restoreButton(), Qt::LeftButton);
+            QVERIFY(test::answerAlert(ui::Alert::kYes));
+            const ui::Alert* question = test::waitForAlert();
+            QVERIFY(question != nullptr);
+            QVERIFY(question->headline().startsWith(
+                QStringLiteral("Undo is not available: the journal could not be written")));
+            QVERIFY(test::answerAlert(answer));
+            QVERIFY(settled(screen));
+            if (answer != ui::Alert::kCancel) masks.push_back(1);
+            QCOMPARE(test::pokedValues(record(), resetWord), masks);
+        }
+        std::filesystem::remove(folder);
     }
 
     void refusedWritesShowWhatThePedalHolds() {

@@ -12,6 +12,7 @@
 #include "link/Model.h"
 #include "shell/Application.h"
 #include "shell/Shield.h"
+#include "support/QueueGate.h"
 #include "support/ShownAlerts.h"
 #include "ui/Alert.h"
 
@@ -62,10 +63,8 @@ class TransfersFilesQtTest : public QObject {
             QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
             const ui::Alert* alert = test::waitForAlert();
             QVERIFY(alert != nullptr);
-            QCOMPARE(
-                alert->headline(),
-                QStringLiteral("Deleted preset cannot be restored. Would you like to continue?"));
-            QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts the preset back."));
+            QCOMPARE(alert->headline(), QStringLiteral("Delete 1 preset from the pedal?"));
+            QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts it back."));
             QCOMPARE(alert->buttonTitles(), (QStringList{"Yes", "No"}));
             QVERIFY(escape ? test::pressOnAlert(Qt::Key_Escape)
                            : test::answerAlert(ui::Alert::kNo));
@@ -82,9 +81,8 @@ class TransfersFilesQtTest : public QObject {
         QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
         const ui::Alert* alert = test::waitForAlert();
         QVERIFY(alert != nullptr);
-        QCOMPARE(alert->headline(),
-                 QStringLiteral("Deleted presets cannot be restored. Would you like to continue?"));
-        QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts the presets back."));
+        QCOMPARE(alert->headline(), QStringLiteral("Delete 3 presets from the pedal?"));
+        QCOMPARE(alert->finePrint(), QStringLiteral("Edit > Undo puts them back."));
         QVERIFY(test::saveShot(test::windowWithAlert(session.window(), test::shownAlert()),
                                QStringLiteral("delete-confirmation")));
         QVERIFY(test::answerAlert(ui::Alert::kYes));
@@ -100,6 +98,26 @@ class TransfersFilesQtTest : public QObject {
         QCOMPARE(session.shownNames(), session.pedalNames());
         QCOMPARE(screen.notice()->notice(),
                  QStringLiteral("Slot 5 could not be erased; the pedal kept its preset."));
+    }
+
+    // Quit while a delete runs: the window says that Harbrix quits when it ends, then does.
+    void quitWaitsForTheDelete() {
+        TransfersSession session(pedals.path(), kPresets);
+        QVERIFY(session.ready());
+        Transfers& screen = session.screen();
+        QTest::mouseClick(screen.selectAllButton(), Qt::LeftButton);
+        QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
+        test::QueueGate gate(session.device()->queue());
+        QVERIFY(test::answerAlert(ui::Alert::kYes));
+        QVERIFY(screen.deleting());
+        QTest::keyClick(session.window(), Qt::Key_Q, Qt::ControlModifier);
+        const ui::Alert* notice = test::waitForAlert();
+        QVERIFY(notice != nullptr);
+        QCOMPARE(notice->headline(), QStringLiteral("Harbrix quits when the delete ends."));
+        QVERIFY(session.window()->isVisible());
+        gate.open();
+        QTRY_VERIFY(!session.window()->isVisible());
+        QCOMPARE(session.pedalNames(), Names{});
     }
 
     void refusedWhileThePresetsAreRefreshed() {
@@ -161,7 +179,7 @@ class TransfersFilesQtTest : public QObject {
                  QStringLiteral("3 presets are ready for transfer."));
         QVERIFY(screen.statusWarning()->isVisible());
         QCOMPARE(screen.statusMessage2()->text(),
-                 QStringLiteral("1 files will overwrite existing presets on the device."));
+                 QStringLiteral("1 file will overwrite an existing preset on the device."));
         QVERIFY(screen.cancelButton()->isVisible() && !screen.selectAllButton()->isVisible());
         QVERIFY(screen.exportButton()->isEnabled());
         Slot* overwritten = session.slot(1);
@@ -246,6 +264,19 @@ class TransfersFilesQtTest : public QObject {
         QTest::mouseClick(session.slot(2)->addButton(), Qt::LeftButton);
         QVERIFY(test::answerFileDialog(QString()));
         QVERIFY(!screen.notice()->isPosted());
+
+        // A name the pedal cannot store is staged as the name it will store, and said so.
+        Bytes cafe = presetBytes("Caf", 6);
+        cafe[3] = 0xC3;
+        cafe[4] = 0xA9;
+        QTest::mouseClick(session.slot(2)->addButton(), Qt::LeftButton);
+        QVERIFY(test::answerFileDialog(writeFile(files, "Cafe.qorpreset", fileBytes(0x601, cafe))));
+        QCOMPARE(screen.notice()->notice(),
+                 QStringLiteral("Staged Cafe.qorpreset as \"Caf\": a preset name holds only ASCII "
+                                "letters, digits and signs."));
+        QCOMPARE(session.slot(2)->accessibleName(), QStringLiteral("Slot 3, Empty, staged: Caf"));
+        QTest::mouseClick(screen.exportButton(), Qt::LeftButton);
+        QTRY_COMPARE(session.pedalNames()[3], std::string("Caf"));
     }
 
     void importNeverReplacesAFile() {
@@ -271,7 +302,8 @@ class TransfersFilesQtTest : public QObject {
         const std::string lead = test::readText(folder.file("Lead-3.qorpreset"));
         QCOMPARE(lead.size(), std::size_t(112));
         QCOMPARE(lead.substr(4, 4), std::string("\x01\x06\x00\x00", 4));
-        QVERIFY(!screen.notice()->isPosted());
+        QCOMPARE(screen.notice()->notice(),
+                 QStringLiteral("Wrote 3 files to %1.").arg(QString::fromStdString(folder.path())));
 
         // A folder that is gone by the time the files are written: said so. The files wait
         // behind the test's own work on the disk rail while the folder goes.

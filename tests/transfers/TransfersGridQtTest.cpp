@@ -128,7 +128,7 @@ class TransfersGridQtTest : public QObject {
 
         QTest::mouseClick(screen.selectAllButton(), Qt::LeftButton);
         QCOMPARE(screen.selected(), (std::set<std::size_t>{0, 1, 6, 40, 45}));
-        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  5 preset selected."));
+        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  5 presets selected."));
 
         // An empty slot, or one not read: the selection is cleared and nothing is selected.
         for (Slot* slot : {session.slot(2), unknown}) {
@@ -147,7 +147,7 @@ class TransfersGridQtTest : public QObject {
         QCOMPARE(screen.selected(), (std::set<std::size_t>{1, 6, 40, 45}));
         screen.slotShiftSelected(session.slot(6));
         QCOMPARE(screen.selected(), (std::set<std::size_t>{1, 6}));
-        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  2 preset selected."));
+        QCOMPARE(status(screen), QStringLiteral("Stored Presets: 5  2 presets selected."));
     }
 
     void renamingInPlace() {
@@ -230,6 +230,23 @@ class TransfersGridQtTest : public QObject {
         QTest::keyClick(screen.editor(), Qt::Key_Return);
         QVERIFY(screen.notice()->notice().startsWith(QStringLiteral("Slot 1 kept its name")));
         QCOMPARE(lead->shownName(), QStringLiteral("Lead"));
+
+        // Typed, a character the pedal cannot store is refused as it comes, and so is a 25th.
+        test::doubleClick(lead->clickArea());
+        QTRY_VERIFY(lead->editing());
+        QTest::keyClicks(screen.editor(), QStringLiteral("Caf"));
+        QTest::sendKeyEvent(QTest::Click, screen.editor(), Qt::Key_Eacute,
+                            QStringLiteral("\u00e9"), Qt::NoModifier);
+        QCOMPARE(screen.editor()->text(), QStringLiteral("Caf"));
+        QCOMPARE(screen.notice()->notice(),
+                 QStringLiteral("Preset names hold only ASCII letters, digits and signs; "
+                                "\"\u00e9\" cannot be stored."));
+        QTest::keyClicks(screen.editor(), QString(30, QLatin1Char('x')));
+        QCOMPARE(screen.editor()->text().size(), 24);
+        QCOMPARE(screen.notice()->notice(),
+                 QStringLiteral("A preset name holds at most 24 characters."));
+        QTest::keyClick(screen.editor(), Qt::Key_Escape);
+        QTRY_VERIFY(!lead->editing());
     }
 };
 

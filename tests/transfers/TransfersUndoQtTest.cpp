@@ -16,6 +16,7 @@
 #include "shell/Application.h"
 #include "shell/ShellHarness.h"
 #include "support/QueueGate.h"
+#include "support/ShownAlerts.h"
 // The journal's entries have a field named like Qt's "slots" keyword.
 #pragma push_macro("slots")
 #undef slots
@@ -171,7 +172,8 @@ class TransfersUndoQtTest : public QObject {
         QTRY_VERIFY(!undo.busy());
     }
 
-    // Until the window asks whether to go on, a change the journal cannot take is refused.
+    // A slot saved on the pedal itself stops a change; a change the journal cannot take is
+    // sent only when the user chooses to go on without Undo.
     void aRefusedChangeSaysWhyAndSendsNothing() {
         test::TempDir owner;
         const std::string saves = owner.file("saves");
@@ -194,14 +196,43 @@ class TransfersUndoQtTest : public QObject {
         std::filesystem::create_directories(folder);
         std::filesystem::rename(folder, folder + ".away");
         test::writeText(folder, "not a folder");
+        // The window asks whether to change the pedal without Undo; Cancel sends nothing.
         screen.movePreset(0, 6);
-        QTRY_COMPARE(screen.notice()->notice(),
-                     QStringLiteral("Undo is not available: the journal could not be written (not "
-                                    "a directory). Nothing was changed."));
-        QVERIFY(test::saveShot(session.windowShot(), QStringLiteral("journal-refused")));
+        const ui::Alert* question = test::waitForAlert();
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->headline(),
+                 QStringLiteral("Undo is not available: the journal could not be written (not a "
+                                "directory). Change the pedal anyway?"));
+        QCOMPARE(question->buttonTitles(), (QStringList{"Continue", "Cancel"}));
+        QVERIFY(test::saveShot(test::windowWithAlert(session.window(), test::shownAlert()),
+                               QStringLiteral("journal-question")));
+        QVERIFY(test::answerAlert(ui::Alert::kCancel));
+        session.settle();
+        QCOMPARE(session.pedalNames(), saved);
+        QVERIFY(!screen.notice()->notice().contains(QStringLiteral("journal")));
+        // Filling an empty slot cannot lose a preset: it goes ahead without a question.
+        screen.copyPreset(1, 9);
+        QTRY_COMPARE(session.pedalNames().count(10), std::size_t{1});
+        QVERIFY(test::shownAlert() == nullptr);
+        // Continue changes the pedal.
+        screen.movePreset(0, 6);
+        QVERIFY(test::answerAlert(QStringLiteral("Continue")));
+        const Names moved = {{2, "Clean"}, {6, "Saved on pedal"}, {7, "Lead"}, {10, "Clean"}};
+        QTRY_COMPARE(session.pedalNames(), moved);
+        QTRY_COMPARE(session.shownNames(), moved);
+        // The delete question is this one from the start now, and Continue deletes.
+        QTest::mouseClick(session.slot(6)->clickArea(), Qt::LeftButton);
+        QTRY_COMPARE(screen.selected(), (std::set<std::size_t>{6}));
+        QTest::mouseClick(screen.deleteButton(), Qt::LeftButton);
+        question = test::waitForAlert();
+        QVERIFY(question != nullptr);
+        QVERIFY(question->headline().startsWith(QStringLiteral("Undo is not available")));
+        QVERIFY(test::answerAlert(QStringLiteral("Continue")));
+        QTRY_COMPARE(session.pedalNames(),
+                     (Names{{2, "Clean"}, {6, "Saved on pedal"}, {10, "Clean"}}));
+        QTRY_VERIFY(!screen.deleting());
         std::filesystem::remove(folder);
         std::filesystem::rename(folder + ".away", folder);
-        QCOMPARE(session.pedalNames(), saved);
     }
 };
 

@@ -1,6 +1,7 @@
 // Fira Sans by weight, and the fallback to the system sans-serif with one log line when the
 // font files are not there.
 #include <QFontDatabase>
+#include <QRawFont>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,6 +64,15 @@ class FontsQtTest : public QObject {
         QVERIFY(fonts::installed());
         QVERIFY(
             fonts::font(fonts::Weight::Bold, 12).family().contains(QStringLiteral("Fira Sans")));
+        // Every weight draws U+F888, which names show "~" with, as its own tilde.
+        for (const auto weight : {fonts::Weight::Regular, fonts::Weight::Medium,
+                                  fonts::Weight::MediumItalic, fonts::Weight::Bold}) {
+            const QRawFont raw = QRawFont::fromFont(fonts::font(weight, 13));
+            const auto glyphs = raw.glyphIndexesForString(QStringLiteral("~\uF888"));
+            QCOMPARE(glyphs.size(), 2);
+            QVERIFY(glyphs[0] != 0);
+            QCOMPARE(glyphs[1], glyphs[0]);
+        }
     }
 };
 
