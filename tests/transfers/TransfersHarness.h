@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -194,20 +195,25 @@ class TransfersSession {
 };
 
 // Drags a slot's preset over the grid as a user does, through the window: the button pressed
-// on the slot, the pointer moved, Option (Alt) pressed or released, the button released.
+// on the slot, the pointer moved, Option (Alt) pressed or released, the button released. The
+// screen may go mid-drag (its pedal left); the window stays.
 class Dragging {
   public:
-    explicit Dragging(TransfersSession& session) : session_(session) {}
+    explicit Dragging(TransfersSession& session)
+        : Dragging(session.window(), [&session] { return &session.screen(); }) {}
+    // `screen` gives the Transfers screen shown now, or null.
+    Dragging(QWidget* window, std::function<Transfers*()> screen)
+        : window_(window), screen_(std::move(screen)) {}
 
     // Presses on the slot and moves the pointer until the slot starts a drag; false (the
     // button released again) when it did not start one.
     bool start(Slot* slot) {
         QWidget* area = slot->clickArea();
-        const QPoint from = area->mapTo(session_.window(), area->rect().center());
+        const QPoint from = area->mapTo(window_, area->rect().center());
         QTest::mousePress(window(), Qt::LeftButton, keys_, from);
         move(from + QPoint(6, 4));
         move(from + QPoint(14, 8));
-        if (session_.screen().body()->dragging()) return true;
+        if (Transfers* screen = screen_(); screen && screen->body()->dragging()) return true;
         QTest::mouseRelease(window(), Qt::LeftButton, keys_, pointer_);
         return false;
     }
@@ -215,13 +221,13 @@ class Dragging {
     // The pointer over a point of the slot area, with those modifier keys held.
     void moveTo(const QPoint& point, Qt::KeyboardModifiers modifiers = {}) {
         hold(modifiers);
-        move(session_.screen().body()->mapTo(session_.window(), point));
+        if (Transfers* screen = screen_()) move(screen->body()->mapTo(window_, point));
     }
     void moveOver(Slot* slot, Qt::KeyboardModifiers modifiers = {}) {
         moveTo(slot->geometry().center(), modifiers);
     }
     // The pointer out of the slot area, over the header.
-    void leave() { move(QPoint(session_.window()->width() / 2, 40)); }
+    void leave() { move(QPoint(window_->width() / 2, 40)); }
     // Presses and releases modifier keys until exactly these are held; the pointer rests.
     void hold(Qt::KeyboardModifiers modifiers) {
         for (const auto& [key, flag] : {std::pair{Qt::Key_Shift, Qt::ShiftModifier},
@@ -237,7 +243,8 @@ class Dragging {
     // to run an operation.
     bool drop(Qt::KeyboardModifiers modifiers = {}) {
         hold(modifiers);
-        const bool runs = session_.screen().body()->operation() != TransferOperation::none;
+        Transfers* screen = screen_();
+        const bool runs = screen && screen->body()->operation() != TransferOperation::none;
         QTest::mouseRelease(window(), Qt::LeftButton, keys_, pointer_);
         hold({});
         return runs;
@@ -250,16 +257,17 @@ class Dragging {
     }
 
     // The window as it shows now, the drag picture included.
-    QImage shot() { return session_.windowShot(); }
+    QImage shot() { return window_->grab().toImage(); }
 
   private:
-    QWindow* window() { return session_.window()->windowHandle(); }
+    QWindow* window() { return window_->windowHandle(); }
     void move(const QPoint& inWindow) {
         pointer_ = inWindow;
         QTest::mouseEvent(QTest::MouseMove, window(), Qt::NoButton, keys_, inWindow);
     }
 
-    TransfersSession& session_;
+    QWidget* window_;
+    std::function<Transfers*()> screen_;
     QPoint pointer_;
     Qt::KeyboardModifiers keys_;
 };
