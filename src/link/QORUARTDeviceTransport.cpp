@@ -121,11 +121,11 @@ bool QORUARTDevice::open() {
             logFormat("FILE NUMBERS DIFFER (%llu:%llu)", static_cast<unsigned long long>(cached),
                       static_cast<unsigned long long>(current));
             logLine("GO TURBO (device)");
-            speedSwitchSkipped_ = false;
-            if (!setDeviceSpeed(speed)) {
-                fail("no answer to SET_BAUD", kNoAnswer);
-                return false;
-            }
+            // A pedal that kept its power while its USB side came and went still runs at its
+            // fast speed and hears nothing at 115200: the handshake at that speed decides, and
+            // one more switch is tried when it does not answer there either.
+            speedSwitchSkipped_ = !setDeviceSpeed(speed);
+            if (speedSwitchSkipped_) logLine("no answer to SET_BAUD: trying the pedal's speed");
         }
     }
     logLine("GO TURBO (system)");
@@ -192,7 +192,12 @@ std::optional<UARTResponse> QORUARTDevice::execute(std::uint8_t command, const B
         expected = expectedReplyLength(request);
         line_->discardInput(file_);
     }
-    if (!write(request)) return std::nullopt;
+    if (!write(request)) {
+        // A line that takes nothing (its node went away under it) is as good as silent:
+        // discovery asks the pedal again, and lets it go when it does not answer.
+        silent_ = true;
+        return std::nullopt;
+    }
     if (wait > 0) {
         std::fflush(stdout);
         std::fflush(stderr);
