@@ -19,7 +19,6 @@ namespace harbrix {
 namespace {
 
 constexpr std::uint32_t kStartSpeed = QORUARTDevice::kBootSpeed;
-constexpr const char* kNoAnswer = "it does not answer";
 constexpr std::size_t kReadChunk = 1024;
 constexpr std::size_t kReadCapacity = 10240;
 // No pedal reply comes near this; a line that keeps talking past it is not a pedal's.
