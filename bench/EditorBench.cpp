@@ -26,11 +26,6 @@ namespace {
 constexpr int kRuns = 200;
 constexpr double kFrameMs = 16.0;
 
-struct Host : ScreenDelegate {
-    DeviceRef device;
-    DeviceRef currentDevice() override { return device; }
-};
-
 struct Figures {
     double median;
     double p95;
@@ -64,9 +59,7 @@ int main(int argc, char** argv) {
     device->setQueue(railsQueue("bench-editor"));
     railSync(device->queue(), [&] { device->refreshPresets({0, 100}, true); });
 
-    Host host;
-    host.device = device;
-    MIV3Editor editor(device, &host);
+    MIV3Editor editor(device);
     Background window;
     window.resize(1100, 640);
     editor.view()->setParent(&window);

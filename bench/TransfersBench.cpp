@@ -99,7 +99,7 @@ bool syncsAndHover() {
                            test::presetBytes("Other " + std::to_string(slot), 1), device.get()));
         device->setCachedPreset(first.back(), slot);
     }
-    auto screen = Transfers::controller(device, nullptr);
+    auto screen = Transfers::controller(device);
     QWidget* view = show(*screen);
 
     report("full sync, nothing changed", timed([&](int) { screen->sync(true); }));
@@ -171,7 +171,7 @@ bool initialRead() {
     auto device = simulator ? bench::bringUp(*simulator, Framing::fast) : nullptr;
     if (!device) return false;
     device->setQueue(railsQueue("bench-transfers"));
-    auto screen = Transfers::controller(device, nullptr);
+    auto screen = Transfers::controller(device);
     show(*screen);
     Announcements announcements;
     announcements.screen = screen.get();

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "SessionSwitches.h"
+#include "app/AppDelegate.h"
 #include "platform/Bundle.h"
-#include "shell/AppDelegate.h"
 #include "shell/AppearanceWatcher.h"
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"

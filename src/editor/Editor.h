@@ -43,17 +43,13 @@ class Editor : public QObject, public Screen, public EditorPresetsTableDelegate 
     Q_OBJECT
   public:
     // The editor of that class ("MIV3Editor", "NAX3Editor"); none for another name.
-    static std::unique_ptr<Editor> controller(std::string_view className, const DeviceRef& device,
-                                              ScreenDelegate* delegate);
+    static std::unique_ptr<Editor> controller(std::string_view className, const DeviceRef& device);
 
-    Editor(const DeviceRef& device, ScreenDelegate* delegate);
+    explicit Editor(const DeviceRef& device);
     ~Editor() override;
 
     Kind kind() const override { return Kind::editor; }
     QString className() const override { return QStringLiteral("Editor"); }
-
-    // The pedal this editor was made for; none once it is gone.
-    DeviceRef device() const { return device_.lock(); }
 
     // ---- The list
     std::size_t numberOfRows() const;
@@ -133,7 +129,7 @@ class Editor : public QObject, public Screen, public EditorPresetsTableDelegate 
     // Dismisses the notice of an earlier action.
     void beginAction();
     // Runs `work` on the pedal's queue, holding the pedal and this editor weakly.
-    void onPedal(std::function<void(QORUARTDevice&, QPointer<Editor>)> work);
+    void onPedal(std::function<void(QORUARTDevice&, ScreenGuard<Editor>)> work);
     EditorView* editorView() const;
 
   private:
@@ -149,7 +145,6 @@ class Editor : public QObject, public Screen, public EditorPresetsTableDelegate 
                      WithoutJournal without = WithoutJournal::refuse);
     void keepEditsMadeWhileSaving(const Bytes& edited, const Bytes& saved, std::size_t target);
 
-    std::weak_ptr<QORUARTDevice> device_;
     std::unique_ptr<Ui::EditorScreen> form_;
     bool selectOnlyOnDevice_ = false;
     bool initialized_ = false;

@@ -66,8 +66,8 @@ std::string keyOf(const QWidget* control) {
 
 }  // namespace
 
-MIV3Editor::MIV3Editor(const DeviceRef& device, ScreenDelegate* delegate)
-    : Editor(device, delegate), parameters_(std::make_unique<Ui::MIV3Parameters>()) {}
+MIV3Editor::MIV3Editor(const DeviceRef& device)
+    : Editor(device), parameters_(std::make_unique<Ui::MIV3Parameters>()) {}
 
 MIV3Editor::~MIV3Editor() = default;
 
@@ -292,10 +292,10 @@ void MIV3Editor::askLoaded() {
         return;
     }
     loadedAsked_ = true;
-    onPedal([](QORUARTDevice& device, QPointer<Editor> self) {
+    onPedal([](QORUARTDevice& device, ScreenGuard<Editor> self) {
         const bool loaded = device.isloaded();
         rail(Rails::main(), [self, loaded] {
-            if (auto* editor = qobject_cast<MIV3Editor*>(self.data()))
+            if (auto* editor = qobject_cast<MIV3Editor*>(self.get()))
                 editor->loadedAnswered(loaded);
         });
     });
@@ -350,7 +350,7 @@ void MIV3Editor::closeDetailStackAndExpandStatus() {
 
 void MIV3Editor::navcoderClicked() {
     beginAction();
-    onPedal([](QORUARTDevice& device, QPointer<Editor> self) {
+    onPedal([](QORUARTDevice& device, ScreenGuard<Editor> self) {
         const auto slot = device.selectedPreset();
         if (!slot) return;
         if (device.isloaded())

@@ -35,7 +35,7 @@ class MIV3Editor : public Editor,
     using Syncables = std::map<std::string, QWidget*>;
     using Reflections = std::map<std::string, std::vector<std::unique_ptr<Reflection>>>;
 
-    MIV3Editor(const DeviceRef& device, ScreenDelegate* delegate);
+    explicit MIV3Editor(const DeviceRef& device);
     ~MIV3Editor() override;
 
     QString className() const override { return QStringLiteral("MIV3Editor"); }

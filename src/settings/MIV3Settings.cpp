@@ -43,10 +43,10 @@ const MIV3Settings::Setting MIV3Settings::kNameCrawl = {
     [](QORUARTDevice& device, std::uint32_t value) { device.setNameCrawlEnabled(value != 0); },
     "name crawl setting", true};
 
-MIV3Settings::MIV3Settings(ScreenDelegate* delegate) : Settings(delegate) {}
+MIV3Settings::MIV3Settings(const DeviceRef& device) : Settings(device) {}
 
-std::unique_ptr<MIV3Settings> MIV3Settings::controller(ScreenDelegate* delegate) {
-    return std::unique_ptr<MIV3Settings>(new MIV3Settings(delegate));
+std::unique_ptr<MIV3Settings> MIV3Settings::controller(const DeviceRef& device) {
+    return std::unique_ptr<MIV3Settings>(new MIV3Settings(device));
 }
 
 void MIV3Settings::viewDidLoad() {
@@ -138,7 +138,7 @@ void MIV3Settings::post(
     if (!device) return;
     ++pendingWrites_;
     std::weak_ptr<QORUARTDevice> weak = device;
-    QPointer<QWidget> alive = this->alive();
+    const auto alive = guarded(this);
     rail(device->queue(), [weak, alive, work, answered] {
         // A pedal gone by now is answered as one that did not answer, so the write is no
         // longer counted as pending.
@@ -209,8 +209,8 @@ void MIV3Settings::restoreFactorySettings() {
         return;
     }
     // Erasing every preset cannot be undone: ask, as deleting presets elsewhere does.
-    QPointer<QWidget> alive = this->alive();
-    ui::Alert::askLater(alive, QString::fromLatin1(kConfirmPresetReset), QString(),
+    const auto alive = guarded(this);
+    ui::Alert::askLater(view(), QString::fromLatin1(kConfirmPresetReset), QString(),
                         [this, alive, mask](const QString& answer) {
                             if (alive && answer == ui::Alert::kYes) resetConfirmed(mask);
                         });
@@ -233,8 +233,8 @@ void MIV3Settings::resetConfirmed(std::uint32_t mask, WithoutJournal without) {
             return outcome->succeeded;
         },
         [this, mask, outcome](bool reset, const std::optional<SettingsBlock>& held) {
-            QPointer<QWidget> alive = this->alive();
-            const bool asked = JournalQuestion::ask(alive, outcome->refusal, [this, alive, mask] {
+            const auto alive = guarded(this);
+            const bool asked = JournalQuestion::ask(view(), outcome->refusal, [this, alive, mask] {
                 if (alive) resetConfirmed(mask, WithoutJournal::proceed);
             });
             if (!reset && !asked) notice()->post(QString::fromStdString(outcome->message));

@@ -25,7 +25,7 @@ class MIV3Settings : public Settings, public ui::SliderDelegate {
         "Restoring factory presets erases every preset on the pedal. Would you like to "
         "continue?";
 
-    static std::unique_ptr<MIV3Settings> controller(ScreenDelegate* delegate = nullptr);
+    static std::unique_ptr<MIV3Settings> controller(const DeviceRef& device = nullptr);
 
     QString className() const override { return QStringLiteral("MIV3Settings"); }
     // While writes are unanswered a report waits for them, so the values clicked in the
@@ -72,7 +72,7 @@ class MIV3Settings : public Settings, public ui::SliderDelegate {
     void setControlsEnabled(bool enabled) override;
 
   private:
-    explicit MIV3Settings(ScreenDelegate* delegate);
+    explicit MIV3Settings(const DeviceRef& device);
 
     // One setting word: where it lives in `core`, how the pedal is told, and its name in a
     // notice ("MIDI channel").

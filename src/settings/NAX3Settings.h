@@ -10,14 +10,14 @@ namespace harbrix {
 
 class NAX3Settings : public Settings {
   public:
-    static std::unique_ptr<NAX3Settings> controller(ScreenDelegate* delegate = nullptr) {
-        return std::unique_ptr<NAX3Settings>(new NAX3Settings(delegate));
+    static std::unique_ptr<NAX3Settings> controller(const DeviceRef& device = nullptr) {
+        return std::unique_ptr<NAX3Settings>(new NAX3Settings(device));
     }
 
     QString className() const override { return QStringLiteral("NAX3Settings"); }
 
   private:
-    explicit NAX3Settings(ScreenDelegate* delegate) : Settings(delegate) {}
+    explicit NAX3Settings(const DeviceRef& device) : Settings(device) {}
 };
 
 }  // namespace harbrix

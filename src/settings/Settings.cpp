@@ -73,11 +73,7 @@ class SettingsView : public QWidget {
 
 }  // namespace
 
-Settings::Settings(ScreenDelegate* delegate) : Screen(delegate) {}
-
-DeviceRef Settings::device() const {
-    return delegate() != nullptr ? delegate()->currentDevice() : nullptr;
-}
+Settings::Settings(const DeviceRef& device) : Screen(device) {}
 
 ui::Label* Settings::sectionHeading(const QString& title, int x, int y, QWidget* parent) {
     auto* heading =
@@ -233,11 +229,10 @@ void Settings::updateFirmware() {
 
 void Settings::startFirmwareFlash(const DeviceRef& device) {
     std::weak_ptr<QORUARTDevice> weakDevice = device;
-    QPointer<QWidget> alive = this->alive();
-    Settings* screen = this;
+    const auto screen = guarded(this);
     // The image is read whole and its digest checked: on the pedal's queue, not the main
     // thread.
-    rail(device->queue(), [weakDevice, alive, screen] {
+    rail(device->queue(), [weakDevice, screen] {
         const DeviceRef device = weakDevice.lock();
         const auto checker = device ? firmwareChecker(*device) : nullptr;
         std::optional<Bytes> image = checker ? checker->updatePayload() : std::nullopt;
@@ -245,18 +240,18 @@ void Settings::startFirmwareFlash(const DeviceRef& device) {
         // rather than at the next periodic check.
         if (!image && checker) checker->refresh();
         const bool gone = !device;
-        rail(Rails::main(), [weakDevice, alive, screen, gone, image = std::move(image)] {
-            if (!alive) return;
+        rail(Rails::main(), [weakDevice, screen, gone, image = std::move(image)] {
+            if (!screen) return;
             if (gone) return screen->firmwareUpdateEnded(FlashOutcome::gone);
             if (!image) return screen->firmwareImageMissing();
             ImageRefusal refusal = ImageRefusal::none;
             const auto flash = FirmwareFlash::start(
                 weakDevice.lock(), *image,
-                [alive, screen](double percent) {
-                    if (alive) screen->firmwareUpdateProgressed(percent);
+                [screen](double percent) {
+                    if (screen) screen->firmwareUpdateProgressed(percent);
                 },
-                [alive, screen](FlashOutcome outcome) {
-                    if (alive) screen->firmwareUpdateEnded(outcome);
+                [screen](FlashOutcome outcome) {
+                    if (screen) screen->firmwareUpdateEnded(outcome);
                 },
                 &refusal);
             if (!flash)

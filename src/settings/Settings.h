@@ -41,7 +41,7 @@ class Settings : public Screen {
     using FlashOutcome = FirmwareFlash::Outcome;
 
     // The screen of a settings class ("MIV3Settings", "NAX3Settings"); none for another name.
-    static std::unique_ptr<Settings> controller(const QString& className, ScreenDelegate* delegate);
+    static std::unique_ptr<Settings> controller(const QString& className, const DeviceRef& device);
 
     Kind kind() const override { return Kind::settings; }
 
@@ -76,10 +76,7 @@ class Settings : public Screen {
     Notice* notice() const { return notice_; }
 
   protected:
-    explicit Settings(ScreenDelegate* delegate);
-
-    // The pedal the screen works on: the delegate's current device.
-    DeviceRef device() const;
+    explicit Settings(const DeviceRef& device);
 
     QWidget* loadView() override;
     void viewDidLoad() override;
@@ -93,9 +90,6 @@ class Settings : public Screen {
     // Left edge and section headings shared by the models' layouts.
     static constexpr int kMargin = 64;
     static ui::Label* sectionHeading(const QString& title, int x, int y, QWidget* parent);
-
-    // Weakly held: what a deferred block checks before it calls back into the screen.
-    QPointer<QWidget> alive() { return isViewLoaded() ? view() : nullptr; }
 
   private:
     // Where the firmware update stands; an update that failed is idle again.

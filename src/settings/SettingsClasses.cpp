@@ -10,23 +10,23 @@ namespace {
 
 struct SettingsClass {
     std::string_view name;
-    std::unique_ptr<Settings> (*make)(ScreenDelegate* delegate);
+    std::unique_ptr<Settings> (*make)(const DeviceRef& device);
 };
 
 constexpr std::array<SettingsClass, 2> kClasses{{
     {"MIV3Settings",
-     [](ScreenDelegate* d) -> std::unique_ptr<Settings> { return MIV3Settings::controller(d); }},
+     [](const DeviceRef& d) -> std::unique_ptr<Settings> { return MIV3Settings::controller(d); }},
     {"NAX3Settings",
-     [](ScreenDelegate* d) -> std::unique_ptr<Settings> { return NAX3Settings::controller(d); }},
+     [](const DeviceRef& d) -> std::unique_ptr<Settings> { return NAX3Settings::controller(d); }},
 }};
 
 }  // namespace
 
-std::unique_ptr<Settings> Settings::controller(const QString& className, ScreenDelegate* delegate) {
+std::unique_ptr<Settings> Settings::controller(const QString& className, const DeviceRef& device) {
     const QByteArray name = className.toUtf8();
     for (const SettingsClass& entry : kClasses)
         if (entry.name == std::string_view(name.constData(), static_cast<std::size_t>(name.size())))
-            return entry.make(delegate);
+            return entry.make(device);
     return nullptr;
 }
 

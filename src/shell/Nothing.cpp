@@ -24,14 +24,13 @@ void fitHeight(ui::Label* label) {
 
 }  // namespace
 
-Nothing::Nothing(ScreenDelegate* delegate, Driver driver)
-    : Screen(delegate), driver_(std::move(driver)) {
+Nothing::Nothing(Driver driver) : Screen(nullptr), driver_(std::move(driver)) {
     if (!driver_.needsKext) driver_.needsKext = [] { return needsKext(); };
     if (!driver_.launchTolvaneer) driver_.launchTolvaneer = [] { return runTolvane(); };
 }
 
-std::unique_ptr<Nothing> Nothing::controller(ScreenDelegate* delegate, Driver driver) {
-    return std::unique_ptr<Nothing>(new Nothing(delegate, std::move(driver)));
+std::unique_ptr<Nothing> Nothing::controller(Driver driver) {
+    return std::unique_ptr<Nothing>(new Nothing(std::move(driver)));
 }
 
 QWidget* Nothing::loadView() {
@@ -99,16 +98,16 @@ void Nothing::showMessage(const char* text, ui::fonts::Weight weight, qreal poin
 void Nothing::launchTolvaneer() {
     if (!installButton_) return;
     installButton_->setEnabled(false);
-    // The view goes with this controller; the answer is dropped once it is gone.
-    QPointer<QWidget> alive = view();
+    // The answer is dropped once this screen is gone.
+    const auto alive = guarded(this);
     const Driver driver = driver_;
-    std::thread([alive, driver, this] {
+    std::thread([alive, driver] {
         const TolvaneStatus status =
             driver.needsKext() ? driver.launchTolvaneer() : TolvaneStatus::installed;
         // Whatever the installer said, the system's finder decides whether it worked.
         const bool stillNeeded = driver.needsKext();
-        rail(Rails::main(), [alive, status, stillNeeded, this] {
-            if (alive) installerEnded(status, stillNeeded);
+        rail(Rails::main(), [alive, status, stillNeeded] {
+            if (alive) alive->installerEnded(status, stillNeeded);
         });
     }).detach();
 }

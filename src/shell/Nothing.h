@@ -38,8 +38,7 @@ class Nothing : public Screen {
         std::function<TolvaneStatus()> launchTolvaneer;
     };
 
-    static std::unique_ptr<Nothing> controller(ScreenDelegate* delegate = nullptr,
-                                               Driver driver = {});
+    static std::unique_ptr<Nothing> controller(Driver driver = {});
 
     Kind kind() const override { return Kind::nothing; }
     QString className() const override { return QStringLiteral("Nothing"); }
@@ -61,7 +60,7 @@ class Nothing : public Screen {
     void viewDidLoad() override;
 
   private:
-    Nothing(ScreenDelegate* delegate, Driver driver);
+    explicit Nothing(Driver driver);
     void installerEnded(TolvaneStatus status, bool stillNeeded);
     // Sets the message in its font, with the label as high as its wrapped lines.
     void showMessage(const char* text, ui::fonts::Weight weight, qreal pointSize);

@@ -20,9 +20,8 @@ std::size_t cachedPresets(const QORUARTDevice& device) {
 
 }  // namespace
 
-PlaceholderScreen::PlaceholderScreen(Kind kind, QString className, DeviceRef device,
-                                     ScreenDelegate* delegate)
-    : Screen(delegate), kind_(kind), className_(std::move(className)), device_(std::move(device)) {}
+PlaceholderScreen::PlaceholderScreen(Kind kind, QString className, const DeviceRef& device)
+    : Screen(device), kind_(kind), className_(std::move(className)) {}
 
 QWidget* PlaceholderScreen::loadView() {
     auto* view = new QWidget;
@@ -46,10 +45,10 @@ QWidget* PlaceholderScreen::loadView() {
 
 void PlaceholderScreen::viewDidLoad() {
     QString identity = QStringLiteral("no pedal");
-    if (device_) {
-        const auto& model = device_->model();
-        identity = QString::fromStdString(model ? model->description() : device_->name()) +
-                   QStringLiteral("  ·  serial ") + QString::fromStdString(device_->serial());
+    if (const DeviceRef device = this->device()) {
+        const auto& model = device->model();
+        identity = QString::fromStdString(model ? model->description() : device->name()) +
+                   QStringLiteral("  ·  serial ") + QString::fromStdString(device->serial());
     }
     identity_->setText(identity);
     showState();
@@ -57,7 +56,8 @@ void PlaceholderScreen::viewDidLoad() {
 
 void PlaceholderScreen::showState() {
     if (!state_) return;
-    const std::size_t presets = device_ ? cachedPresets(*device_) : 0;
+    const DeviceRef device = this->device();
+    const std::size_t presets = device ? cachedPresets(*device) : 0;
     QString text = countedText(presets, "preset") + QStringLiteral(" in the cache");
     if (!selections_.empty())
         text += QStringLiteral("  ·  slot %1 selected")

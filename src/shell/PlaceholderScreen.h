@@ -19,11 +19,10 @@ namespace harbrix {
 class PlaceholderScreen : public Screen {
   public:
     // `className` names the screen it stands for ("MIV3Editor").
-    PlaceholderScreen(Kind kind, QString className, DeviceRef device, ScreenDelegate* delegate);
+    PlaceholderScreen(Kind kind, QString className, const DeviceRef& device);
 
     Kind kind() const override { return kind_; }
     QString className() const override { return className_; }
-    const DeviceRef& device() const { return device_; }
 
     void reloadPreset(std::size_t index) override;
     void reloadSettings(const SettingsBlock& settings) override;
@@ -45,7 +44,6 @@ class PlaceholderScreen : public Screen {
 
     Kind kind_;
     QString className_;
-    DeviceRef device_;
     std::vector<std::size_t> reloadedPresets_;
     std::vector<std::pair<std::size_t, bool>> selections_;
     std::optional<SettingsBlock> settings_;

@@ -1,6 +1,6 @@
 // What the application controller asks of the screens that fill its window: the empty
 // state, the transfer screen, the editor and the settings screen. A screen makes its view
-// when first asked for it and reaches the current pedal through its delegate.
+// when first asked for it and holds the pedal it was made for weakly.
 #pragma once
 
 #include <QPointer>
@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "devices/SlotNames.h"
@@ -28,11 +29,26 @@ inline QString countedText(std::size_t count, const char* noun) {
     return QString::fromStdString(counted(count, noun));
 }
 
-// The application controller as the screens see it.
-class ScreenDelegate {
+class Screen;
+
+// A screen held by work that may end after it has gone: a question's answer, a block back
+// from the pedal's queue. Checked and used on the main thread only.
+template <class T>
+class ScreenGuard {
   public:
-    virtual ~ScreenDelegate() = default;
-    virtual DeviceRef currentDevice() = 0;
+    ScreenGuard() = default;
+    T* get() const { return alive_.expired() ? nullptr : screen_; }
+    explicit operator bool() const { return get() != nullptr; }
+    T* operator->() const { return get(); }
+    T& operator*() const { return *get(); }
+
+  private:
+    friend class Screen;
+    ScreenGuard(std::weak_ptr<const void> alive, T* screen)
+        : alive_(std::move(alive)), screen_(screen) {}
+
+    std::weak_ptr<const void> alive_;
+    T* screen_ = nullptr;
 };
 
 class Screen {
@@ -45,7 +61,11 @@ class Screen {
     static constexpr const char* kRefreshingFinePrint =
         "The pedal's presets are still being read. Try again once they are all in.";
 
-    virtual ~Screen() { delete view_; }
+    virtual ~Screen() {
+        // Nothing deferred calls in while the view goes.
+        alive_.reset();
+        delete view_;
+    }
     Screen(const Screen&) = delete;
     Screen& operator=(const Screen&) = delete;
 
@@ -98,15 +118,23 @@ class Screen {
         return false;
     }
 
-    ScreenDelegate* delegate() const { return delegate_; }
+    // The pedal this screen was made for; none once it is gone.
+    DeviceRef device() const { return device_.lock(); }
+
+    // The screen, for work that may end after it has gone.
+    template <class T>
+    ScreenGuard<T> guarded(T* self) const {
+        return ScreenGuard<T>(alive_, self);
+    }
 
   protected:
-    explicit Screen(ScreenDelegate* delegate) : delegate_(delegate) {}
+    explicit Screen(const DeviceRef& device) : device_(device) {}
     virtual QWidget* loadView() = 0;
     virtual void viewDidLoad() {}
 
   private:
-    ScreenDelegate* delegate_;
+    std::weak_ptr<QORUARTDevice> device_;
+    std::shared_ptr<const void> alive_ = std::make_shared<int>(0);
     QPointer<QWidget> view_;
 };
 

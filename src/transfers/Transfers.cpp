@@ -61,14 +61,12 @@ ui::ToggleButton* pageSizeButton(unsigned size, QWidget* parent) {
 
 }  // namespace
 
-std::unique_ptr<Transfers> Transfers::controller(const DeviceRef& device,
-                                                 ScreenDelegate* delegate) {
+std::unique_ptr<Transfers> Transfers::controller(const DeviceRef& device) {
     if (!device) return nullptr;
-    return std::unique_ptr<Transfers>(new Transfers(device, delegate));
+    return std::unique_ptr<Transfers>(new Transfers(device));
 }
 
-Transfers::Transfers(const DeviceRef& device, ScreenDelegate* delegate)
-    : Screen(delegate), device_(device), transfers_(device) {}
+Transfers::Transfers(const DeviceRef& device) : Screen(device), transfers_(device) {}
 
 Transfers::~Transfers() {
     // The view goes with the screen; its rename field must not report back while it does.
@@ -157,7 +155,7 @@ void Transfers::viewDidLoad() {
     button100_->setChecked(true);
     placeStatusLine(slotSize_);
     undo_ =
-        new TransfersUndo(device_, view(), [this](const std::string& text) { postNotice(text); });
+        new TransfersUndo(device(), view(), [this](const std::string& text) { postNotice(text); });
     // Undo and Redo write slots too: they ask before unsaved edits go.
     undo_->setGuard([this](std::vector<std::size_t> indices, std::function<void()> again) {
         return draftsMayGo(std::move(indices), std::move(again));

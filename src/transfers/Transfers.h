@@ -39,14 +39,12 @@ class Transfers : public QObject,
     static constexpr std::size_t kSlotCount = 100;
 
     // The screen for the pedal; none without one.
-    static std::unique_ptr<Transfers> controller(const DeviceRef& device, ScreenDelegate* delegate);
+    static std::unique_ptr<Transfers> controller(const DeviceRef& device);
     ~Transfers() override;
 
     Kind kind() const override { return Kind::transfers; }
     QString className() const override { return QStringLiteral("Transfers"); }
 
-    // The pedal this screen works on; none once it is gone.
-    DeviceRef device() const { return device_.lock(); }
     PresetRef preset(std::size_t index) const override;
 
     void reloadPreset(std::size_t index) override;
@@ -134,7 +132,7 @@ class Transfers : public QObject,
     void viewDidLoad() override;
 
   private:
-    Transfers(const DeviceRef& device, ScreenDelegate* delegate);
+    explicit Transfers(const DeviceRef& device);
     // Every action of the user dismisses the notice of the one before.
     void beginAction();
     void postNotice(const std::string& text);
@@ -175,7 +173,6 @@ class Transfers : public QObject,
     // Sets every occupied slot's selection flag at once, with one sync at the end.
     void setAllSelected(bool selected);
 
-    std::weak_ptr<QORUARTDevice> device_;
     PresetTransfers transfers_;
     std::vector<QPointer<Slot>> slots_;
     std::set<std::size_t> selected_;

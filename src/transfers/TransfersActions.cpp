@@ -42,14 +42,13 @@ void Transfers::swapPreset(std::size_t a, std::size_t b) {
 }
 
 PresetTransfers::Completion Transfers::transferDone(std::function<void()> again) {
-    return [guard = QPointer<Transfers>(this),
-            again = std::move(again)](const TransferResult& result) {
+    return [guard = guarded(this), again = std::move(again)](const TransferResult& result) {
         if (guard) guard->transferEnded(result, again);
     };
 }
 
 bool Transfers::askWithoutJournal(const TransferResult& result, std::function<void()> again) {
-    return JournalQuestion::ask(view(), result.refusal, [guard = QPointer<Transfers>(this), again] {
+    return JournalQuestion::ask(view(), result.refusal, [guard = guarded(this), again] {
         // Asked again from the start, as the user's own action: the slots may have changed
         // while the question was open.
         if (!guard || !guard->device()) return;
@@ -107,7 +106,7 @@ void Transfers::deletePresets() {
     if (doomed.empty()) return;
     if (!draftsMayGo(doomed, [this] { deletePresets(); })) return;
     JournalQuestion::askDelete(view(), *pedal, doomed.size(),
-                               [guard = QPointer<Transfers>(this), doomed](WithoutJournal without) {
+                               [guard = guarded(this), doomed](WithoutJournal without) {
                                    if (guard) guard->deleteConfirmed(doomed, without);
                                });
 }
@@ -132,7 +131,7 @@ void Transfers::eraseSlots(const std::vector<std::size_t>& doomed, WithoutJourna
     quiet_ = false;
     selected_.clear();
     sync(true);
-    const QPointer<Transfers> guard(this);
+    const auto guard = guarded(this);
     const bool posted = transfers_.erase(
         doomed,
         [guard](std::size_t slot) {
@@ -169,7 +168,7 @@ void Transfers::exportPresets() {
     std::vector<PresetTransfers::StagedWrite> staged;
     for (const std::size_t index : exports_)
         if (const PresetRef& file = slots_[index]->exportPreset()) staged.push_back({index, file});
-    const QPointer<Transfers> guard(this);
+    const auto guard = guarded(this);
     transferPosted(transfers_.write(
         staged,
         [guard](std::size_t index) {
@@ -211,7 +210,7 @@ void Transfers::slotAddClicked(Slot* slot) {
     if (!deviceUnlessRefreshing() || !slot->known() || slot->exportPreset()) return;
     FileChooser::chooseFile(
         view()->window(), QStringLiteral("qorpreset"),
-        [guard = QPointer<Transfers>(this), target = QPointer<Slot>(slot)](const QString& path) {
+        [guard = guarded(this), target = QPointer<Slot>(slot)](const QString& path) {
             if (guard && target && !path.isEmpty()) guard->stage(target, path);
         });
 }
@@ -243,8 +242,8 @@ void Transfers::importPresets() {
         return;
     }
     FileChooser::chooseFolder(
-        view()->window(), [guard = QPointer<Transfers>(this),
-                           records = std::move(plan.records)](const QString& folder) {
+        view()->window(),
+        [guard = guarded(this), records = std::move(plan.records)](const QString& folder) {
             // The answer may come after the pedal has gone.
             if (!guard || folder.isEmpty() || !guard->device()) return;
             guard->importing_ = true;

@@ -38,8 +38,8 @@ bool Transfers::draftsMayGo(std::vector<std::size_t> indices, std::function<void
         return !preset || !preset->dirty();
     });
     if (indices.empty()) return true;
-    const QPointer<Transfers> guard(this);
-    std::weak_ptr<QORUARTDevice> weak = device_;
+    const auto guard = guarded(this);
+    std::weak_ptr<QORUARTDevice> weak = device();
     ui::Alert::askLater(view(), lostDraftsQuestion(indices), QString(),
                         [guard, weak, again = std::move(again)](const QString& answer) {
                             // An answer for a screen or a pedal that has gone meanwhile does

@@ -223,7 +223,7 @@ void Transfers::renameSlot(const QPointer<Slot>& slot, const std::string& text) 
     if (!draftsMayGo({slot->index()}, [this, slot, text] { renameSlot(slot, text); })) return;
     const bool posted = transfers_.rename(
         slot->index(), text,
-        [guard = QPointer<Transfers>(this), slot, text](const TransferResult& result) {
+        [guard = guarded(this), slot, text](const TransferResult& result) {
             if (guard) guard->renameWritten(slot, text, result);
         },
         without_);

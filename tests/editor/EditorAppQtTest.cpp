@@ -9,11 +9,11 @@
 #include <QTimer>
 
 #include "EditorHarness.h"
+#include "app/AppDelegate.h"
 #include "devices/PresetParameters.h"
 #include "editor/Detail.h"
 #include "editor/DetailStack.h"
 #include "editor/Light.h"
-#include "shell/AppDelegate.h"
 #include "shell/Application.h"
 #include "shell/MIV3Status.h"
 #include "shell/Notice.h"
@@ -70,12 +70,12 @@ class EditorAppQtTest : public QObject {
         auto controller = test::launchWithDiscovery();
         Window* window = controller->window();
         QVERIFY(QTest::qWaitForWindowActive(window));
-        QTRY_COMPARE_WITH_TIMEOUT(controller->currentController()->className(),
+        QTRY_COMPARE_WITH_TIMEOUT(controller->screens().currentController()->className(),
                                   QStringLiteral("MIV3Editor"), kConnectMs);
         DeviceRef device = controller->currentDevice();
         QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
-        QTRY_VERIFY(controller->initialized());
-        auto* editor = dynamic_cast<MIV3Editor*>(controller->editor().get());
+        QTRY_VERIFY(controller->pedals().initialized());
+        auto* editor = dynamic_cast<MIV3Editor*>(controller->screens().editor().get());
         QVERIFY(editor != nullptr);
         QTRY_VERIFY(device->cachedPreset(3) != nullptr);
 
@@ -121,7 +121,7 @@ class EditorAppQtTest : public QObject {
         QTRY_COMPARE(test::storedHex(state, 3), test::hexText(edited));
         QTRY_VERIFY(!editor->saveButton()->isEnabled());
         QVERIFY(!window->commandAction(Screen::Command::undo)->isEnabled() ||
-                !controller->validateCommand(Screen::Command::undo));
+                !controller->header().validateCommand(Screen::Command::undo));
 
         // The status panel compressed, the breakout panel open.
         QVERIFY(test::saveShot(window, QStringLiteral("app-status-expanded")));
@@ -189,9 +189,9 @@ class EditorAppQtTest : public QObject {
         auto controller = test::launchWithDiscovery();
         Window* window = controller->window();
         QVERIFY(QTest::qWaitForWindowActive(window));
-        QTRY_VERIFY_WITH_TIMEOUT(controller->initialized(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().initialized(), kConnectMs);
         const DeviceRef device = controller->currentDevice();
-        auto* editor = dynamic_cast<MIV3Editor*>(controller->editor().get());
+        auto* editor = dynamic_cast<MIV3Editor*>(controller->screens().editor().get());
         QVERIFY(editor != nullptr);
         QTRY_VERIFY(!device->refreshing() && device->cachedPreset(1) != nullptr);
         clickAt(editor->table()->row(1));
@@ -243,15 +243,15 @@ class EditorAppQtTest : public QObject {
             "--dir", pedals.path(), "--model", "MIV3", "--serial", "EDITGONE", "--state", state});
         QVERIFY2(simulator->running(), simulator->error().c_str());
         auto controller = test::launchWithDiscovery();
-        QTRY_VERIFY_WITH_TIMEOUT(controller->initialized(), kConnectMs);
-        auto* editor = dynamic_cast<MIV3Editor*>(controller->editor().get());
+        QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().initialized(), kConnectMs);
+        auto* editor = dynamic_cast<MIV3Editor*>(controller->screens().editor().get());
         QVERIFY(editor != nullptr);
         QTRY_VERIFY(editor->deleteButton()->isEnabled());
         // Unplugged from inside whatever the click leaves running.
         QTimer::singleShot(0, [&] { simulator->kill(); });
         clickAt(editor->deleteButton());
         QVERIFY(test::waitForAlert() != nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().connected().empty(), 15000);
         QTRY_VERIFY(test::shownAlert() == nullptr);
         QVERIFY(controller->window()->isVisible());
         QCOMPARE(test::storedHex(state, 0), test::hexText(presetNamed("First")));

@@ -56,7 +56,7 @@ inline std::string storedHex(const std::string& statePath, std::size_t slot) {
 
 // The application as the editor sees it: the current device, and its slot announcements
 // passed on to the editor.
-class EditorHost : public DeviceDelegate, public ScreenDelegate {
+class EditorHost : public DeviceDelegate {
   public:
     DeviceRef device;
     Editor* editor = nullptr;
@@ -107,7 +107,7 @@ class EditorBench {
                 for (std::size_t slot : readSlots) device->refreshPreset(slot);
             }
         });
-        editor = std::make_unique<MIV3Editor>(device, &host);
+        editor = std::make_unique<MIV3Editor>(device);
         host.editor = editor.get();
         window = std::make_unique<Background>();
         window->resize(1100, 640);

@@ -61,7 +61,8 @@ std::size_t received(const std::string& record, const std::string& command) {
 // Once the pedal has been brought up twice (a restart after its first bring-up) and the
 // window has heard it is back.
 bool backFromRestart(const std::string& record, const AppDelegate& controller) {
-    const DeviceRef device = controller.connected().empty() ? nullptr : controller.connected()[0];
+    const DeviceRef device =
+        controller.pedals().connected().empty() ? nullptr : controller.pedals().connected()[0];
     return QTest::qWaitFor(
         [&] { return received(record, "SET_BAUD") == 2 && device && !device->restarting(); },
         20000);
@@ -233,7 +234,7 @@ class FirmwareUpdateQtTest : public QObject {
         // Back at its fast speed, the screen takes clicks again and they reach the pedal.
         QVERIFY(backFromRestart(record(), *controller));
         QTRY_VERIFY(screen->view()->isEnabled() && !screen->flashing());
-        QCOMPARE(controller->settings().get(), screen);
+        QCOMPARE(controller->screens().settings().get(), screen);
         if (miv) {
             QVERIFY(miv->midiChannelField()->isEnabled());
             QTest::mouseClick(miv->midiChannelField(), Qt::LeftButton);

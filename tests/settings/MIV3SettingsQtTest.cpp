@@ -345,8 +345,8 @@ class MIV3SettingsQtTest : public QObject {
 
         // Choosing the pedal again makes new screens; the new settings screen shows the
         // record before the pedal has been asked again.
-        controller->deviceSelected(QStringLiteral("SETM05"));
-        auto* second = dynamic_cast<MIV3Settings*>(controller->settings().get());
+        controller->header().deviceSelected(QStringLiteral("SETM05"));
+        auto* second = dynamic_cast<MIV3Settings*>(controller->screens().settings().get());
         QVERIFY(second != nullptr && second != screen);
         QVERIFY(second->isViewLoaded());
         QCOMPARE(second->core().midiChannel, 4u);
@@ -356,14 +356,13 @@ class MIV3SettingsQtTest : public QObject {
 
     // The pedal goes while a write waits on its queue: the screen stops counting it.
     void aWriteWhosePedalWentIsNoLongerPending() {
-        struct Host : ScreenDelegate {
+        struct Host {
             DeviceRef device;
-            DeviceRef currentDevice() override { return device; }
         } host;
         test::ScriptedPedals scripted;
         host.device = scripted.make("MIV3", "SETGONE");
         QVERIFY(host.device);
-        auto screen = MIV3Settings::controller(&host);
+        auto screen = MIV3Settings::controller(host.device);
         screen->view();
         railSync(host.device->queue(), [] {});  // the screen's first read has ended
         test::QueueGate gate(host.device->queue());

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/AppDelegate.h"
 #include "link/QORUARTDevice.h"
 #include "settings/Settings.h"
-#include "shell/AppDelegate.h"
 #include "shell/ShellHarness.h"
 #include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
@@ -45,7 +45,7 @@ inline DeviceRef waitForPedal(const AppDelegate& controller, const std::string& 
     DeviceRef found;
     (void)QTest::qWaitFor(
         [&] {
-            for (const DeviceRef& device : controller.connected())
+            for (const DeviceRef& device : controller.pedals().connected())
                 if (device->serial() == serial && !device->refreshing()) found = device;
             return found != nullptr;
         },
@@ -62,10 +62,10 @@ inline Settings* plugAndOpen(AppDelegate& controller, const std::string& folder,
     extra.insert(extra.end(), {"--state", state, "--record", record});
     sim = plug(folder, model, serial, extra);
     if (!sim->running() || !waitForPedal(controller, serial)) return nullptr;
-    controller.switchToSettings();
+    controller.screens().switchToSettings();
     const QString screenClass = QString::fromStdString(model + "Settings");
     if (!QTest::qWaitFor([&] { return shownClass(controller) == screenClass; })) return nullptr;
-    return dynamic_cast<Settings*>(controller.currentController().get());
+    return dynamic_cast<Settings*>(controller.screens().currentController().get());
 }
 
 // The values of the memory writes the simulator recorded at `address`, in order.

@@ -84,13 +84,13 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(device);
         QCOMPARE(controller->currentDevice(), device);
         QTRY_COMPARE(shownClass(*controller), screen);
-        const ui::ToggleButton* tabs[] = {controller->transfersTabButton(),
-                                          controller->editorTabButton(),
-                                          controller->settingsTabButton()};
+        const ui::ToggleButton* tabs[] = {controller->screens().transfersTabButton(),
+                                          controller->screens().editorTabButton(),
+                                          controller->screens().settingsTabButton()};
         for (int i = 0; i < 3; ++i) QCOMPARE(tabs[i]->isChecked(), i == tab);
-        QVERIFY(controller->pedalboard()->isVisible());
-        QVERIFY(!controller->emptyPedalboard()->isVisible());
-        QCOMPARE(controller->pedalboard()->imageName(), "HEADER_" + model + "_pedalboard");
+        QVERIFY(controller->header().pedalboard()->isVisible());
+        QVERIFY(!controller->header().emptyPedalboard()->isVisible());
+        QCOMPARE(controller->header().pedalboard()->imageName(), "HEADER_" + model + "_pedalboard");
     }
 
     void secondPedalChangesNeitherCurrentNorScreen() {
@@ -99,14 +99,14 @@ class AppDelegateQtTest : public QObject {
         const DeviceRef second = pedals.make("NAX3", "B2");
         controller->deviceIsConnected(first);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
-        const auto editor = controller->currentController();
+        const auto editor = controller->screens().currentController();
         controller->deviceIsConnected(second);
         QTest::qWait(20);
         QCOMPARE(controller->currentDevice(), first);
-        QCOMPARE(controller->currentController(), editor);
-        QCOMPARE(controller->selector()->devices().size(), std::size_t(2));
-        QCOMPARE(controller->selector()->devices()[1].serial, QStringLiteral("B2"));
-        QCOMPARE(controller->selector()->current(), std::size_t(0));
+        QCOMPARE(controller->screens().currentController(), editor);
+        QCOMPARE(controller->header().selector()->devices().size(), std::size_t(2));
+        QCOMPARE(controller->header().selector()->devices()[1].serial, QStringLiteral("B2"));
+        QCOMPARE(controller->header().selector()->current(), std::size_t(0));
     }
 
     void disconnectingTheCurrentPedalFallsBackToTheNewestOne() {
@@ -122,11 +122,12 @@ class AppDelegateQtTest : public QObject {
         QTRY_COMPARE(test::shownDevice(*controller), c);
         QCOMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
         // The settings screen of the newest pedal, not of the one that went.
-        QCOMPARE(
-            dynamic_cast<Settings*>(controller->currentController().get())->serialNumber()->text(),
-            QStringLiteral("Serial C3"));
-        QCOMPARE(controller->selector()->devices().size(), std::size_t(2));
-        QCOMPARE(controller->selector()->current(), std::size_t(1));
+        QCOMPARE(dynamic_cast<Settings*>(controller->screens().currentController().get())
+                     ->serialNumber()
+                     ->text(),
+                 QStringLiteral("Serial C3"));
+        QCOMPARE(controller->header().selector()->devices().size(), std::size_t(2));
+        QCOMPARE(controller->header().selector()->current(), std::size_t(1));
 
         // A pedal that is not current goes without changing anything.
         controller->deviceHasBeenDisconnected(b);
@@ -135,13 +136,14 @@ class AppDelegateQtTest : public QObject {
         controller->deviceHasBeenDisconnected(c);
         QVERIFY(!controller->currentDevice());
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("Nothing"));
-        QVERIFY(controller->emptyPedalboard()->isVisible());
-        QVERIFY(!controller->pedalboard()->isVisible());
-        for (const auto* tab : {controller->transfersTabButton(), controller->editorTabButton(),
-                                controller->settingsTabButton()})
+        QVERIFY(controller->header().emptyPedalboard()->isVisible());
+        QVERIFY(!controller->header().pedalboard()->isVisible());
+        for (const auto* tab :
+             {controller->screens().transfersTabButton(), controller->screens().editorTabButton(),
+              controller->screens().settingsTabButton()})
             QVERIFY(!tab->isChecked());
-        QVERIFY(controller->nothing()->view()->isVisible());
-        QCOMPARE(controller->nothing()->view()->pos(),
+        QVERIFY(controller->screens().nothing()->view()->isVisible());
+        QCOMPARE(controller->screens().nothing()->view()->pos(),
                  controller->window()->screenArea().topLeft());
     }
 
@@ -154,40 +156,42 @@ class AppDelegateQtTest : public QObject {
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
 
         // A NAX3 cannot edit presets: its settings replace the editor.
-        controller->openSelector();
-        QVERIFY(controller->selectorOpen());
-        QAbstractButton* naxButton = controller->selector()->buttons()[1];
+        controller->header().openSelector();
+        QVERIFY(controller->header().selectorOpen());
+        QAbstractButton* naxButton = controller->header().selector()->buttons()[1];
         QTest::mouseClick(naxButton, Qt::LeftButton, {}, naxButton->rect().center());
-        QVERIFY(!controller->selectorOpen());
+        QVERIFY(!controller->header().selectorOpen());
         QCOMPARE(controller->currentDevice(), nax);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
-        QVERIFY(controller->settingsTabButton()->isChecked());
+        QVERIFY(controller->screens().settingsTabButton()->isChecked());
 
         // Another MIV3 while its editor shows: a new editor fades in over the old one.
-        controller->deviceSelected(QStringLiteral("M1"));
+        controller->header().deviceSelected(QStringLiteral("M1"));
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Settings"));
-        controller->switchToEditor();
+        controller->screens().switchToEditor();
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
-        const auto oldEditor = controller->currentController();
+        const auto oldEditor = controller->screens().currentController();
         QWidget* oldView = oldEditor->view();
-        controller->deviceSelected(QStringLiteral("M2"));
+        controller->header().deviceSelected(QStringLiteral("M2"));
         QTRY_COMPARE(test::shownDevice(*controller), other);
         QCOMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
-        QVERIFY(controller->currentController() != oldEditor);
-        QVERIFY(controller->currentController()->view()->isVisible());
-        QCOMPARE(controller->currentController()->view()->pos(),
+        QVERIFY(controller->screens().currentController() != oldEditor);
+        QVERIFY(controller->screens().currentController()->view()->isVisible());
+        QCOMPARE(controller->screens().currentController()->view()->pos(),
                  controller->window()->screenArea().topLeft());
         QVERIFY(!oldView->isVisible());
         // The new editor shows the new pedal's slots, and so does the new transfer screen.
-        QCOMPARE(dynamic_cast<Editor*>(controller->currentController().get())->table()->rowCount(),
+        QCOMPARE(dynamic_cast<Editor*>(controller->screens().currentController().get())
+                     ->table()
+                     ->rowCount(),
                  std::size_t(100));
-        auto* transfers = dynamic_cast<Transfers*>(controller->transfers().get());
+        auto* transfers = dynamic_cast<Transfers*>(controller->screens().transfers().get());
         QVERIFY(transfers != nullptr);
         QCOMPARE(transfers->device(), other);
 
         // Unknown and empty serials change nothing.
-        controller->deviceSelected(QStringLiteral("NOPE"));
-        controller->deviceSelected(QString());
+        controller->header().deviceSelected(QStringLiteral("NOPE"));
+        controller->header().deviceSelected(QString());
         QCOMPARE(controller->currentDevice(), other);
     }
 
@@ -197,10 +201,10 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(pedals.make("MIV3", "E1"));
         controller->window()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(controller->window()));
-        controller->openSelector();
-        QVERIFY(controller->selectorOpen());
+        controller->header().openSelector();
+        QVERIFY(controller->header().selectorOpen());
         QTest::keyClick(controller->window()->windowHandle(), Qt::Key_Escape);
-        QTRY_VERIFY(!controller->selectorOpen());
+        QTRY_VERIFY(!controller->header().selectorOpen());
     }
 
     void screensSlideByTheirOrder() {
@@ -210,21 +214,21 @@ class AppDelegateQtTest : public QObject {
         const QRect area = controller->window()->screenArea();
         const int width = area.width();
         const struct {
-            void (AppDelegate::*go)();
+            void (ScreenSwitcher::*go)();
             const char* to;
             int direction;  // +1: both views move right
         } steps[] = {
-            {&AppDelegate::switchToSettings, "MIV3Settings", -1},
-            {&AppDelegate::switchToTransfers, "Transfers", +1},
-            {&AppDelegate::switchToEditor, "MIV3Editor", -1},
-            {&AppDelegate::switchToTransfers, "Transfers", +1},
-            {&AppDelegate::switchToSettings, "MIV3Settings", -1},
+            {&ScreenSwitcher::switchToSettings, "MIV3Settings", -1},
+            {&ScreenSwitcher::switchToTransfers, "Transfers", +1},
+            {&ScreenSwitcher::switchToEditor, "MIV3Editor", -1},
+            {&ScreenSwitcher::switchToTransfers, "Transfers", +1},
+            {&ScreenSwitcher::switchToSettings, "MIV3Settings", -1},
         };
         for (const auto& step : steps) {
-            QWidget* from = controller->currentController()->view();
-            (controller.get()->*step.go)();
+            QWidget* from = controller->screens().currentController()->view();
+            (controller->screens().*step.go)();
             QTRY_COMPARE(shownClass(*controller), QString::fromLatin1(step.to));
-            QWidget* to = controller->currentController()->view();
+            QWidget* to = controller->screens().currentController()->view();
             QCOMPARE(to->pos(), area.topLeft());
             QCOMPARE(from->pos(), area.topLeft() + QPoint(step.direction * width, 0));
         }
@@ -249,7 +253,7 @@ class AppDelegateQtTest : public QObject {
         }));
         QAction sender(QStringLiteral("Suspend and Recover"));
         Lines log;
-        controller->suspendAndRecover(&sender);
+        controller->maintenance().suspendAndRecover(&sender);
         QVERIFY(!sender.isEnabled());
         QTRY_VERIFY(sender.isEnabled());
         QCOMPARE(log.containing(QStringLiteral("cu.usbserial-R1 was")), lines);
@@ -271,11 +275,11 @@ class AppDelegateQtTest : public QObject {
         };
         const std::size_t before = sent();
         // Cancel, an empty file and a folder send nothing.
-        controller->firmwarePanelEnded(0, image);
-        controller->firmwarePanelEnded(1, empty);
-        controller->firmwarePanelEnded(1, files.path());
+        controller->maintenance().firmwarePanelEnded(0, image);
+        controller->maintenance().firmwarePanelEnded(1, empty);
+        controller->maintenance().firmwarePanelEnded(1, files.path());
         QCOMPARE(sent(), before);
-        controller->firmwarePanelEnded(-1002, image);
+        controller->maintenance().firmwarePanelEnded(-1002, image);
         QVERIFY(sent() > before);
     }
 
@@ -296,7 +300,7 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(
             pedals.make(model.toStdString(), "T1", [](test::ScriptedPedal& p) { p.selected = 3; }));
         Lines log;
-        controller->selectedPresetTest();
+        controller->maintenance().selectedPresetTest();
         QTRY_VERIFY(std::any_of(log.all().begin(), log.all().end(),
                                 [&](const QString& written) { return written.startsWith(line); }));
         QVERIFY(log.containing(QStringLiteral("0:on-deck")).isEmpty());
@@ -309,23 +313,23 @@ class AppDelegateQtTest : public QObject {
         QDir(home.path()).mkpath(QStringLiteral("Desktop"));
         {
             auto controller = test::launchWithoutDiscovery();
-            QVERIFY(controller->debugMenuItem() == nullptr);
-            QVERIFY(controller->history() == nullptr);
+            QVERIFY(controller->maintenance().debugMenuItem() == nullptr);
+            QVERIFY(controller->maintenance().history() == nullptr);
         }
         std::ofstream((home.path() + "/Desktop/Harbrix.debug").toStdString()) << "";
         auto controller = test::launchWithoutDiscovery();
-        QVERIFY(controller->debugMenuItem() != nullptr);
-        QVERIFY(controller->history() != nullptr);
+        QVERIFY(controller->maintenance().debugMenuItem() != nullptr);
+        QVERIFY(controller->maintenance().history() != nullptr);
         QVERIFY(controller->window()->menuBar()->actions().contains(
-            controller->debugMenuItem()->menuAction()));
+            controller->maintenance().debugMenuItem()->menuAction()));
         qputenv("HOME", saved);
 
         // The recover button: enabled by a successful suspend, disabled by recover.
         controller->deviceIsConnected(pedals.make("MIV3", "D1"));
-        QAction* recover = controller->recoverButton();
+        QAction* recover = controller->maintenance().recoverButton();
         QVERIFY(!recover->isEnabled());
         Lines log;
-        controller->suspend();
+        controller->maintenance().suspend();
         QTRY_VERIFY(recover->isEnabled());
         recover->trigger();
         QVERIFY(!recover->isEnabled());
@@ -342,9 +346,9 @@ class AppDelegateQtTest : public QObject {
         controller->deviceIsConnected(device);
         controller->deviceIsConnected(other);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
-        auto* editor = dynamic_cast<Editor*>(controller->editor().get());
+        auto* editor = dynamic_cast<Editor*>(controller->screens().editor().get());
         QVERIFY(editor != nullptr);
-        auto* transfers = dynamic_cast<Transfers*>(controller->transfers().get());
+        auto* transfers = dynamic_cast<Transfers*>(controller->screens().transfers().get());
         QVERIFY(transfers != nullptr);
         transfers->view();  // its slots exist once its view does
         for (std::size_t slot = 0; slot < 6; ++slot)
@@ -352,14 +356,14 @@ class AppDelegateQtTest : public QObject {
                 Preset::presetWithSerialized(test::presetBytes("Read", 1), device.get()), slot);
         // Nothing is redrawn until the pedal says so.
         QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Unknown"));
-        QTRY_VERIFY(controller->knowsSelection(device));
+        QTRY_VERIFY(controller->pedals().knowsSelection(device));
         for (std::size_t slot = 0; slot < 6; ++slot)
             controller->deviceHasUpdatedPresetAtIndex(device, slot);
         controller->deviceHasUpdatedPresetAtIndex(other, 7);
         QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Read"));
         // The editor follows the pedal's own slot once it has been read, and only once: a
         // later announcement of that slot leaves the user's choice alone.
-        QTRY_VERIFY(controller->initialized());
+        QTRY_VERIFY(controller->pedals().initialized());
         QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(3));
         editor->selectPreset(5);
         controller->deviceHasUpdatedPresetAtIndex(device, 3);
@@ -367,7 +371,7 @@ class AppDelegateQtTest : public QObject {
         QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(5));
 
         // Settings and firmware news reach the settings screen of the current pedal only.
-        auto* settings = dynamic_cast<Settings*>(controller->settings().get());
+        auto* settings = dynamic_cast<Settings*>(controller->screens().settings().get());
         QVERIFY(settings != nullptr);
         settings->view();
         const SettingsBlock earlier = settings->core();
@@ -414,7 +418,7 @@ class AppDelegateQtTest : public QObject {
             missing = missingAfter.load();
             return answer.load();
         };
-        auto nothing = Nothing::controller(nullptr, driver);
+        auto nothing = Nothing::controller(driver);
         QWidget* view = nothing->view();
         view->show();
         QVERIFY(nothing->installButton()->isVisible());
@@ -441,7 +445,7 @@ class AppDelegateQtTest : public QObject {
         }
 
         driver.needsKext = [] { return false; };
-        auto installed = Nothing::controller(nullptr, driver);
+        auto installed = Nothing::controller(driver);
         installed->view()->show();
         QVERIFY(!installed->installButton()->isVisible());
         QCOMPARE(installed->message()->text(), QString::fromLatin1(Nothing::kNoDevices));
@@ -485,14 +489,14 @@ class AppDelegateQtTest : public QObject {
             return test::answerAlert(ui::Alert::kOK) ? text : QString();
         };
         auto controller = test::launchWithoutDiscovery();
-        controller->checkForSoftwareUpdates();
+        controller->header().checkForSoftwareUpdates();
         const auto checker = ApplicationInfo::stinger();
         QVERIFY(checker);
         QCOMPARE(told(), QStringLiteral("Harbrix is still checking for updates. / The check has "
                                         "not finished yet; try again in a moment."));
         server.release();
         QTRY_VERIFY_WITH_TIMEOUT(!checker->checking(), 10000);
-        controller->checkForSoftwareUpdates();
+        controller->header().checkForSoftwareUpdates();
         QCOMPARE(told(), QStringLiteral("Harbrix could not check for updates. / The update "
                                         "server could not be reached."));
         qunsetenv("HARBRIX_UPDATE_SERVER");
@@ -507,12 +511,12 @@ class AppDelegateQtTest : public QObject {
         const QByteArray saved = qgetenv("HARBRIX_RESOURCES");
         qputenv("HARBRIX_RESOURCES", resources.path().toUtf8());
         auto controller = test::launchWithoutDiscovery();
-        controller->applicationWillTerminate();
+        controller->updates().applicationWillTerminate();
         QTest::qWait(300);
         QVERIFY(!QFile::exists(marker));
-        controller->bounce();
-        QVERIFY(controller->bounceRequested());
-        controller->applicationWillTerminate();
+        controller->updates().bounce();
+        QVERIFY(controller->updates().bounceRequested());
+        controller->updates().applicationWillTerminate();
         QTRY_VERIFY(QFile::exists(marker));
         qputenv("HARBRIX_RESOURCES", saved);
     }

@@ -94,7 +94,7 @@ class ConnectionReadsQtTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, kConnectMs);
         const DeviceRef device = controller->currentDevice();
         QTRY_VERIFY_WITH_TIMEOUT(device->synchronised() && !device->refreshing(), kConnectMs);
-        QTRY_VERIFY(controller->initialized());
+        QTRY_VERIFY(controller->pedals().initialized());
         QCOMPARE(readSlots(*device), kSlots);
 
         const auto requests = recorded(folder->file("record"));
@@ -122,7 +122,7 @@ class ConnectionReadsQtTest : public QObject {
         for (std::size_t slot = 0; slot < 24; ++slot) QVERIFY(device->cachedPreset(slot));
         for (std::size_t slot = 24; slot < kSlots; ++slot)
             QVERIFY2(!device->cachedPreset(slot), qPrintable(QString::number(slot)));
-        QCOMPARE(controller->connected().size(), std::size_t(1));
+        QCOMPARE(controller->pedals().connected().size(), std::size_t(1));
 
         QVERIFY(miv.heal());
         QTRY_COMPARE_WITH_TIMEOUT(readSlots(*device), kSlots, kConnectMs);

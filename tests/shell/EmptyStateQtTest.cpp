@@ -48,7 +48,7 @@ class EmptyStateQtTest : public QObject {
         AppDelegate controller(options);
         controller.applicationDidFinishLaunching();
         QVERIFY(QTest::qWaitForWindowExposed(controller.window()));
-        auto* nothing = dynamic_cast<Nothing*>(controller.nothing().get());
+        auto* nothing = dynamic_cast<Nothing*>(controller.screens().nothing().get());
         QVERIFY(nothing != nullptr);
         if (message != QString::fromLatin1(Nothing::kDriverMissing)) {
             nothing->launchTolvaneer();

@@ -107,7 +107,7 @@ class FirmwareFlashQtTest : public QObject {
         QVERIFY(pedal.start("FLASHQ1"));
         auto controller = test::launchWithoutDiscovery();
         controller->deviceIsConnected(pedal.device);
-        controller->firmwarePanelEnded(1, pedal.file("image", content.toStdString()));
+        controller->maintenance().firmwarePanelEnded(1, pedal.file("image", content.toStdString()));
         FirmwareFlashDialog* dialog = dialogOf(*controller);
         QVERIFY(dialog != nullptr);
         QVERIFY(dialog->isVisible());
@@ -150,7 +150,8 @@ class FirmwareFlashQtTest : public QObject {
         QVERIFY(pedal.start("FLASHQ2", arguments));
         auto controller = test::launchWithoutDiscovery();
         controller->deviceIsConnected(pedal.device);
-        controller->firmwarePanelEnded(-1002, pedal.file("image.bin", std::string(3 * 256, 'Z')));
+        controller->maintenance().firmwarePanelEnded(
+            -1002, pedal.file("image.bin", std::string(3 * 256, 'Z')));
         FirmwareFlashDialog* dialog = dialogOf(*controller);
         QVERIFY(dialog != nullptr);
         QVERIFY(dialog->running());
@@ -180,7 +181,8 @@ class FirmwareFlashQtTest : public QObject {
         auto controller = test::launchWithoutDiscovery();
         Window* window = controller->window();
         controller->deviceIsConnected(pedal.device);
-        controller->firmwarePanelEnded(1, pedal.file("image.bin", std::string(60 * 256, 'Q')));
+        controller->maintenance().firmwarePanelEnded(
+            1, pedal.file("image.bin", std::string(60 * 256, 'Q')));
         QTRY_VERIFY_WITH_TIMEOUT(pedal.received().contains(QStringLiteral("WRITE_FLASH 0 0")),
                                  15000);
 
@@ -228,7 +230,8 @@ class FirmwareFlashQtTest : public QObject {
         auto flashing = test::launchWithoutDiscovery();
         QuitGuard::closeOnTermination(flashing->window());
         flashing->deviceIsConnected(pedal.device);
-        flashing->firmwarePanelEnded(1, pedal.file("image.bin", std::string(60 * 256, 'T')));
+        flashing->maintenance().firmwarePanelEnded(
+            1, pedal.file("image.bin", std::string(60 * 256, 'T')));
         QTRY_VERIFY_WITH_TIMEOUT(pedal.received().contains(QStringLiteral("WRITE_PAGE 256 0")),
                                  15000);
         std::raise(SIGTERM);

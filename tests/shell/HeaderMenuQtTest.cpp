@@ -92,7 +92,7 @@ class HeaderMenuQtTest : public QObject {
 
     void menuKeysMoveTheMarkAndChoose() {
         auto controller = test::launchWithoutDiscovery();
-        Menu* menu = controller->menu();
+        Menu* menu = controller->header().menu();
         const auto marked = [menu]() -> QString {
             for (MenuItem* item : {menu->about(), menu->software(), menu->website()})
                 if (item->hovered()) return item->title();
@@ -113,22 +113,22 @@ class HeaderMenuQtTest : public QObject {
             {{Qt::Key_Up, Qt::Key_Down}, website},
         };
         for (const auto& c : cases) {
-            controller->openMenu();
-            QVERIFY(controller->menuOpen());
+            controller->header().openMenu();
+            QVERIFY(controller->header().menuOpen());
             QCOMPARE(marked(), QStringLiteral("none"));
             for (Qt::Key key : c.keys) QTest::keyClick(menu, key);
             QCOMPARE(marked(), c.result);
             QTest::keyClick(menu, Qt::Key_Escape);
-            QVERIFY(!controller->menuOpen());
-            QVERIFY(controller->menuButton()->isVisible());
+            QVERIFY(!controller->header().menuOpen());
+            QVERIFY(controller->header().menuButton()->isVisible());
             QVERIFY(!Shield::shieldsUp());
         }
 
         // Return runs the marked item.
-        controller->openMenu();
+        controller->header().openMenu();
         QTest::keyClick(menu, Qt::Key_Down);
         QTest::keyClick(menu, Qt::Key_Return);
-        QVERIFY(!controller->menuOpen());
+        QVERIFY(!controller->header().menuOpen());
         QVERIFY(aboutBox(*controller) != nullptr);
         aboutBox(*controller)->close();
     }
@@ -138,18 +138,18 @@ class HeaderMenuQtTest : public QObject {
         Window* window = controller->window();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         KeySpy keys(window, Qt::Key_A);
-        controller->openMenu();
-        QTest::keyClick(controller->menu(), Qt::Key_A);
+        controller->header().openMenu();
+        QTest::keyClick(controller->header().menu(), Qt::Key_A);
         QCOMPARE(keys.count, 1);
-        QVERIFY(controller->menuOpen());
+        QVERIFY(controller->header().menuOpen());
 
         // A click on the menu leaves it open; one outside closes it.
-        const QPoint onMenu =
-            controller->menu()->mapTo(window, controller->menu()->hamburger()->geometry().center());
+        const QPoint onMenu = controller->header().menu()->mapTo(
+            window, controller->header().menu()->hamburger()->geometry().center());
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, onMenu);
-        QVERIFY(controller->menuOpen());
+        QVERIFY(controller->header().menuOpen());
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, QPoint(300, 400));
-        QVERIFY(!controller->menuOpen());
+        QVERIFY(!controller->header().menuOpen());
 
         // Closed, the arrow keys are not the menu's.
         KeySpy arrows(window, Qt::Key_Up);
@@ -163,10 +163,10 @@ class HeaderMenuQtTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
         QCOMPARE(menuClosingEvents().size(), std::size_t(15));
         for (const MenuClosingEvent& closing : menuClosingEvents()) {
-            controller->openMenu();
-            QVERIFY(controller->menuOpen());
+            controller->header().openMenu();
+            QVERIFY(controller->header().menuOpen());
             deliver(*controller, closing);
-            QVERIFY2(!controller->menuOpen(), closing.notification);
+            QVERIFY2(!controller->header().menuOpen(), closing.notification);
         }
     }
 };

@@ -55,7 +55,7 @@ class ThreadNotingLine : public SerialLine {
 };
 
 QAction* command(const AppDelegate& controller, const QString& title) {
-    for (QAction* action : controller.debugMenuItem()->actions())
+    for (QAction* action : controller.maintenance().debugMenuItem()->actions())
         if (action->text() == title) return action;
     return nullptr;
 }
@@ -79,7 +79,7 @@ class MaintenanceQtTest : public QObject {
         qputenv("HOME", QByteArray::fromStdString(folder.file("home")));
         auto controller = test::launchWithoutDiscovery();
         qputenv("HOME", home);
-        QVERIFY(controller->debugMenuItem() != nullptr);
+        QVERIFY(controller->maintenance().debugMenuItem() != nullptr);
 
         const std::string record = folder.file("record");
         test::Simulator sim({"--serial", "MAINT1", "--timeouts", "0,0,0,0", "--record", record});

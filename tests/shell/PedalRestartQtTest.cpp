@@ -31,7 +31,7 @@ constexpr int kConnectMs = 20000;
 const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/shell");
 
 QAction* command(const AppDelegate& controller, const QString& title) {
-    for (QAction* action : controller.debugMenuItem()->actions())
+    for (QAction* action : controller.maintenance().debugMenuItem()->actions())
         if (action->text() == title) return action;
     return nullptr;
 }
@@ -85,7 +85,7 @@ class PedalRestartQtTest : public QObject {
     void comesBack() {
         QFETCH(QString, how);
         auto controller = test::launchWithDiscovery();
-        QVERIFY(controller->debugMenuItem() != nullptr);
+        QVERIFY(controller->maintenance().debugMenuItem() != nullptr);
         std::vector<std::string> arguments{"--dir",    pedals.path(), "--serial",   "RESTART1",
                                            "--state",  state(),       "--timeouts", "1,0,0,0",
                                            "--record", record()};
@@ -95,9 +95,9 @@ class PedalRestartQtTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, kConnectMs);
         const DeviceRef device = controller->currentDevice();
         QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
-        controller->switchToTransfers();
-        QTRY_VERIFY(controller->currentController() == controller->transfers());
-        auto* transfers = dynamic_cast<Transfers*>(controller->transfers().get());
+        controller->screens().switchToTransfers();
+        QTRY_VERIFY(controller->screens().currentController() == controller->screens().transfers());
+        auto* transfers = dynamic_cast<Transfers*>(controller->screens().transfers().get());
         QVERIFY(transfers != nullptr);
 
         if (how == QLatin1String("reboot")) {
@@ -105,22 +105,22 @@ class PedalRestartQtTest : public QObject {
         } else if (how == QLatin1String("flash")) {
             const std::string image = folder->file("image.bin");
             std::ofstream(image, std::ios::binary) << std::string(2 * 256, 'F');
-            controller->firmwarePanelEnded(1, QString::fromStdString(image));
+            controller->maintenance().firmwarePanelEnded(1, QString::fromStdString(image));
         } else if (how == QLatin1String("owner")) {
             QVERIFY(sim.restartPedal());
             // The pedal runs at its boot speed now; the first thing sent after that fails,
             // and the pedal is found to have restarted.
             transfers->movePreset(0, 7);
         } else {
-            controller->switchToSettings();
-            auto* settings = dynamic_cast<MIV3Settings*>(controller->settings().get());
+            controller->screens().switchToSettings();
+            auto* settings = dynamic_cast<MIV3Settings*>(controller->screens().settings().get());
             QVERIFY(settings != nullptr);
             QTest::mouseClick(settings->restoreMIDISettingsCheckbox(), Qt::LeftButton);
             QTest::mouseClick(settings->restoreButton(), Qt::LeftButton);
         }
         if (how != QLatin1String("owner")) {
             QTRY_VERIFY_WITH_TIMEOUT(restartShown(*controller), kConnectMs);
-            QVERIFY(!controller->currentController()->view()->isEnabled());
+            QVERIFY(!controller->screens().currentController()->view()->isEnabled());
             QDir().mkpath(kShots);
             QVERIFY(controller->window()->grab().save(kShots + "/restarting-" + how + ".png"));
         }
@@ -130,7 +130,7 @@ class PedalRestartQtTest : public QObject {
                                      transfers->view()->isEnabled(),
                                  kConnectMs);
         QCOMPARE(controller->currentDevice(), device);
-        QCOMPARE(controller->transfers().get(), transfers);
+        QCOMPARE(controller->screens().transfers().get(), transfers);
         transfers->movePreset(0, 5);
         QTRY_COMPARE_WITH_TIMEOUT(device->cachedPreset(5)->name(), std::string("Lead"), kConnectMs);
         QCOMPARE(test::storedHex(state(), 5), test::hexText(test::presetNamed("Lead")));
@@ -152,7 +152,7 @@ class PedalRestartQtTest : public QObject {
         const std::weak_ptr<QORUARTDevice> device = connected;
         connected.reset();
         command(*controller, QStringLiteral("Reboot"))->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), 3 * kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().connected().empty(), 3 * kConnectMs);
         QTRY_COMPARE(test::shownClass(*controller), QStringLiteral("Nothing"));
         QVERIFY(!restartShown(*controller));
         QTRY_VERIFY(device.expired());

@@ -44,7 +44,7 @@ std::unique_ptr<test::Simulator> plug(const std::string& folder, const std::stri
 }
 
 DeviceRef connectedWithSerial(const AppDelegate& controller, const std::string& serial) {
-    for (const DeviceRef& device : controller.connected())
+    for (const DeviceRef& device : controller.pedals().connected())
         if (device->serial() == serial) return device;
     return nullptr;
 }
@@ -65,15 +65,15 @@ std::string terminalOf(const test::Simulator& pedal) {
 
 // Clicks the chooser's button of the pedal with that serial.
 bool choose(AppDelegate& controller, const std::string& serial) {
-    controller.openSelector();
-    const auto& entries = controller.selector()->devices();
-    const auto buttons = controller.selector()->buttons();
+    controller.header().openSelector();
+    const auto& entries = controller.header().selector()->devices();
+    const auto buttons = controller.header().selector()->buttons();
     for (std::size_t i = 0; i < entries.size() && i < buttons.size(); ++i) {
         if (entries[i].serial.toStdString() != serial) continue;
         QTest::mouseClick(buttons[i], Qt::LeftButton);
         return true;
     }
-    controller.closeSelector();
+    controller.header().closeSelector();
     return false;
 }
 
@@ -129,16 +129,16 @@ class PlugAndChooseQtTest : public QObject {
             QVERIFY(device->refreshing());
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
-            controller->switchToTransfers();
+            controller->screens().switchToTransfers();
             QTest::qWait(kSettleMs);
         }
         device.reset();
         miv->kill();
-        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().connected().empty(), kConnectMs);
         QTest::qWait(kSettleMs);
         QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
-        QVERIFY(controller->currentController()->view()->isVisible());
-        QVERIFY(controller->emptyPedalboard()->isVisible());
+        QVERIFY(controller->screens().currentController()->view()->isVisible());
+        QVERIFY(controller->header().emptyPedalboard()->isVisible());
         // Nothing keeps the pedal that went: its object is gone and its port closed.
         QTRY_VERIFY(released.expired());
         QVERIFY(openedFile(descriptor) != terminal);
@@ -154,8 +154,9 @@ class PlugAndChooseQtTest : public QObject {
                                   kConnectMs);
         std::weak_ptr<QORUARTDevice> first = controller->currentDevice();
         QVERIFY(miv->replug());
-        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
-        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().connected().empty(), kConnectMs);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(1),
+                                  kConnectMs);
         QVERIFY(first.expired());
         QVERIFY(controller->currentDevice()->model());
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
@@ -167,14 +168,14 @@ class PlugAndChooseQtTest : public QObject {
         auto controller = test::launchWithDiscovery();
         auto miv = plug(pedals.path(), "MIV3", "PLUGM06", {"--fail-after", "0"});
         QVERIFY2(miv->running(), miv->error().c_str());
-        auto* empty = dynamic_cast<Nothing*>(controller->nothing().get());
+        auto* empty = dynamic_cast<Nothing*>(controller->screens().nothing().get());
         QVERIFY(empty != nullptr);
         QTRY_COMPARE_WITH_TIMEOUT(
             empty->openFailures()->text(),
             QStringLiteral("A MIV3 was found but could not be opened: it does not answer."),
             kConnectMs);
         QVERIFY(empty->openFailures()->isVisible());
-        QVERIFY(controller->connected().empty());
+        QVERIFY(controller->pedals().connected().empty());
         QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
 
         QVERIFY(miv->heal());
@@ -199,20 +200,22 @@ class PlugAndChooseQtTest : public QObject {
                                  kConnectMs);
         auto second = plug(pedals.path(), "MIV3", "PLUGM03");
         QVERIFY2(second->running(), second->error().c_str());
-        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(2), kConnectMs);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(2),
+                                  kConnectMs);
         QCOMPARE(controller->currentDevice()->serial(), std::string("PLUGM02"));
         QTest::qWait(kSettleMs);
 
         (unplugCurrent ? first : second)->kill();
-        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), kConnectMs);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(1),
+                                  kConnectMs);
         QTest::qWait(kSettleMs);
         QCOMPARE(controller->currentDevice()->serial(),
                  std::string("PLUGM0") + (unplugCurrent ? "3" : "2"));
         QCOMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
-        QVERIFY(controller->currentController()->view()->isVisible());
+        QVERIFY(controller->screens().currentController()->view()->isVisible());
 
         (unplugCurrent ? second : first)->kill();
-        QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().connected().empty(), kConnectMs);
         QTest::qWait(kSettleMs);
         QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
     }
@@ -230,7 +233,9 @@ class PlugAndChooseQtTest : public QObject {
         test::writeState(states.file("tb2.json"), presets, 2);
         auto controller = test::launchWithDiscovery();
         QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
-        const auto editor = [&] { return dynamic_cast<Editor*>(controller->editor().get()); };
+        const auto editor = [&] {
+            return dynamic_cast<Editor*>(controller->screens().editor().get());
+        };
         auto first = plug(pedals.path(), "MIV3", "TB1", {"--state", states.file("tb1.json")});
         QVERIFY2(first->running(), first->error().c_str());
         QTRY_VERIFY_WITH_TIMEOUT(editor() && editor()->selectedRow() == std::size_t(1), kConnectMs);
@@ -256,17 +261,17 @@ class PlugAndChooseQtTest : public QObject {
         QTRY_VERIFY(announced);
         QCOMPARE(editor()->selectedRow(), std::optional<std::size_t>(3));
 
-        controller->openSelector();
+        controller->header().openSelector();
         QStringList names;
-        for (QAbstractButton* button : controller->selector()->buttons())
+        for (QAbstractButton* button : controller->header().selector()->buttons())
             names << button->accessibleName();
         QCOMPARE(names, (QStringList{QStringLiteral("MIV III, serial TB1"),
                                      QStringLiteral("MIV III, serial TB2")}));
         QDir().mkpath(kShots);
-        QTRY_VERIFY(controller->selector()->isVisible() &&
-                    controller->selector()->graphicsEffect() == nullptr);
+        QTRY_VERIFY(controller->header().selector()->isVisible() &&
+                    controller->header().selector()->graphicsEffect() == nullptr);
         QVERIFY(controller->window()->grab().save(kShots + "/selector-one-model-twice.png"));
-        controller->closeSelector();
+        controller->header().closeSelector();
         QVERIFY(choose(*controller, "TB2"));
         QTRY_VERIFY(editor() && editor()->device() == tb2);
         QTRY_COMPARE(editor()->selectedRow(), std::optional<std::size_t>(2));
@@ -295,36 +300,38 @@ class PlugAndChooseQtTest : public QObject {
         auto miv = plug(pedals.path(), "MIV3", "PLUGM04");
         auto nax = plug(pedals.path(), "NAX3", "PLUGN01");
         QVERIFY2(miv->running() && nax->running(), (miv->error() + nax->error()).c_str());
-        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(2), kConnectMs);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(2),
+                                  kConnectMs);
         // The first to connect is current; make it the MIV3 whichever won the race.
         if (controller->currentDevice()->serial() != "PLUGM04") {
             QVERIFY(choose(*controller, "PLUGM04"));
             QTRY_COMPARE(controller->currentDevice()->serial(), std::string("PLUGM04"));
         }
         QTest::qWait(kSettleMs);
-        if (screen == QLatin1String("transfers")) controller->switchToTransfers();
-        if (screen == QLatin1String("settings")) controller->switchToSettings();
+        if (screen == QLatin1String("transfers")) controller->screens().switchToTransfers();
+        if (screen == QLatin1String("settings")) controller->screens().switchToSettings();
         QTest::qWait(kSettleMs);
 
         const std::string chosen = chooseCurrent ? "PLUGM04" : "PLUGN01";
         QVERIFY(choose(*controller, chosen));
         QTest::qWait(kSettleMs);
         QCOMPARE(controller->currentDevice()->serial(), chosen);
-        QVERIFY(!controller->selectorOpen());
+        QVERIFY(!controller->header().selectorOpen());
         // A NAX3 edits no presets: whatever was shown, its settings are.
-        const QString expected = !chooseCurrent                     ? QStringLiteral("NAX3Settings")
+        const QString expected = !chooseCurrent ? QStringLiteral("NAX3Settings")
                                  : screen == QLatin1String("editor") ? QStringLiteral("MIV3Editor")
                                  : screen == QLatin1String("transfers")
                                      ? QStringLiteral("Transfers")
                                      : QStringLiteral("MIV3Settings");
         QCOMPARE(shownClass(*controller), expected);
-        QVERIFY(controller->currentController()->view()->isVisible());
+        QVERIFY(controller->screens().currentController()->view()->isVisible());
 
         // And the chosen pedal can still go.
         (chooseCurrent ? miv : nax)->kill();
-        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), kConnectMs);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(1),
+                                  kConnectMs);
         QTest::qWait(kSettleMs);
-        QVERIFY(controller->currentController()->view()->isVisible());
+        QVERIFY(controller->screens().currentController()->view()->isVisible());
     }
 };
 

@@ -100,9 +100,11 @@ class RandomUseQtTest : public QObject {
     QWidget* window() const { return app->window(); }
     QWindow* handle() const { return app->window()->windowHandle(); }
     Transfers* transfers() const {
-        return dynamic_cast<Transfers*>(app->currentController().get());
+        return dynamic_cast<Transfers*>(app->screens().currentController().get());
     }
-    Editor* editor() const { return dynamic_cast<Editor*>(app->currentController().get()); }
+    Editor* editor() const {
+        return dynamic_cast<Editor*>(app->screens().currentController().get());
+    }
     bool usable(QWidget* widget) const {
         return widget != nullptr && widget->isVisible() && widget->isEnabled();
     }
@@ -129,13 +131,13 @@ class RandomUseQtTest : public QObject {
 
     // ---- The pedals
     bool allBack() const {
-        if (app->connected().size() != pedals.size()) return false;
-        for (const DeviceRef& device : app->connected())
+        if (app->pedals().connected().size() != pedals.size()) return false;
+        for (const DeviceRef& device : app->pedals().connected())
             if (device->restarting() || device->refreshing()) return false;
         return true;
     }
     DeviceRef connectedWithSerial(const std::string& serial) const {
-        for (const DeviceRef& device : app->connected())
+        for (const DeviceRef& device : app->pedals().connected())
             if (device->serial() == serial) return device;
         return nullptr;
     }
@@ -186,29 +188,30 @@ class RandomUseQtTest : public QObject {
     void header() {
         const std::size_t what = pick(10);
         if (what < 4) {
-            ui::ToggleButton* tabs[] = {app->transfersTabButton(), app->transfersTabButton(),
-                                        app->editorTabButton(), app->settingsTabButton()};
+            ui::ToggleButton* tabs[] = {
+                app->screens().transfersTabButton(), app->screens().transfersTabButton(),
+                app->screens().editorTabButton(), app->screens().settingsTabButton()};
             ui::ToggleButton* tab = tabs[pick(4)];
             note("tab " + tab->accessibleName().toStdString());
             click(tab);
         } else if (what < 6) {
             note("chooser");
-            click(app->selectorButton());
-            if (!app->selectorOpen()) return;
-            const auto buttons = app->selector()->buttons();
+            click(app->header().selectorButton());
+            if (!app->header().selectorOpen()) return;
+            const auto buttons = app->header().selector()->buttons();
             if (!buttons.empty() && chance(80)) {
                 QAbstractButton* chosen = buttons[pick(buttons.size())];
                 note("choose " + chosen->accessibleName().toStdString());
                 click(chosen);
             } else {
-                click(app->selectorButton());
+                click(app->header().selectorButton());
             }
         } else if (what < 9) {
             const bool redo = chance(40);
             note(redo ? "redo" : "undo");
             press(Qt::Key_Z, redo ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
-        } else if (app->debugMenuItem() != nullptr && chance(30)) {
-            for (QAction* action : app->debugMenuItem()->actions()) {
+        } else if (app->maintenance().debugMenuItem() != nullptr && chance(30)) {
+            for (QAction* action : app->maintenance().debugMenuItem()->actions()) {
                 if (action->text() != QLatin1String("Reboot") || !action->isEnabled()) continue;
                 note("reboot");
                 action->trigger();
@@ -334,7 +337,7 @@ class RandomUseQtTest : public QObject {
     }
 
     void onSettings() {
-        auto* settings = dynamic_cast<MIV3Settings*>(app->currentController().get());
+        auto* settings = dynamic_cast<MIV3Settings*>(app->screens().currentController().get());
         if (settings == nullptr) return;
         note("settings");
         if (chance(50)) {
@@ -454,7 +457,7 @@ class RandomUseQtTest : public QObject {
             pedals.push_back(std::move(pedal));
         }
         app = test::launchWithDiscovery();
-        QVERIFY(app->debugMenuItem() != nullptr);
+        QVERIFY(app->maintenance().debugMenuItem() != nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(window()));
         window()->activateWindow();
         QTRY_VERIFY_WITH_TIMEOUT(allBack(), kConnectMs);

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "app/AppDelegate.h"
 #include "editor/Editor.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "settings/Settings.h"
-#include "shell/AppDelegate.h"
 #include "shell/PlaceholderScreen.h"
 // The scripted pedal has a field named like Qt's "slots" keyword.
 #pragma push_macro("slots")
@@ -58,12 +58,12 @@ class ScriptedPedals {
 };
 
 inline PlaceholderScreen* shown(const AppDelegate& controller) {
-    return dynamic_cast<PlaceholderScreen*>(controller.currentController().get());
+    return dynamic_cast<PlaceholderScreen*>(controller.screens().currentController().get());
 }
 
 // The pedal the shown screen was made for.
 inline DeviceRef shownDevice(AppDelegate& controller) {
-    const auto& screen = controller.currentController();
+    const auto& screen = controller.screens().currentController();
     if (auto* editor = dynamic_cast<Editor*>(screen.get())) return editor->device();
     if (auto* transfers = dynamic_cast<Transfers*>(screen.get())) return transfers->device();
     // The settings screen works on whichever pedal is current.
@@ -75,7 +75,7 @@ inline DeviceRef shownDevice(AppDelegate& controller) {
 
 // The class of the shown screen, "Nothing" for the empty state.
 inline QString shownClass(const AppDelegate& controller) {
-    const auto& screen = controller.currentController();
+    const auto& screen = controller.screens().currentController();
     return screen ? screen->className() : QString();
 }
 

@@ -82,9 +82,9 @@ class SimulatedPedalsQtTest : public QObject {
         QCOMPARE(device->serial(), std::string("SHELLM01"));
 
         // The start-up reads reach the editor, which then follows the pedal's slot once.
-        auto* editor = dynamic_cast<Editor*>(controller->editor().get());
+        auto* editor = dynamic_cast<Editor*>(controller->screens().editor().get());
         QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), 15000);
-        QTRY_VERIFY(controller->initialized());
+        QTRY_VERIFY(controller->pedals().initialized());
         std::vector<std::size_t> occupied;
         for (std::size_t slot = 0; slot < 100; ++slot)
             if (device->cachedPreset(slot) && !device->cachedPreset(slot)->empty())
@@ -101,39 +101,39 @@ class SimulatedPedalsQtTest : public QObject {
         QVERIFY(selected.has_value());
         QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(*selected));
         save(controller->window(), QStringLiteral("miv3-editor"));
-        controller->switchToTransfers();
+        controller->screens().switchToTransfers();
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("Transfers"));
         save(controller->window(), QStringLiteral("miv3-transfers"));
-        controller->switchToSettings();
+        controller->screens().switchToSettings();
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Settings"));
         save(controller->window(), QStringLiteral("miv3-settings"));
-        controller->switchToEditor();
+        controller->screens().switchToEditor();
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
 
-        controller->openMenu();
-        controller->menu()->itemEntered(controller->menu()->software());
+        controller->header().openMenu();
+        controller->header().menu()->itemEntered(controller->header().menu()->software());
         save(controller->window(), QStringLiteral("menu-open"));
-        controller->closeMenu();
+        controller->header().closeMenu();
 
         auto nax = std::make_unique<test::Simulator>(std::vector<std::string>{
             "--dir", pedals.path(), "--model", "NAX3", "--serial", "SHELLN01"});
         QVERIFY2(nax->running(), nax->error().c_str());
-        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(2), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(2), 15000);
         QCOMPARE(controller->currentDevice(), device);
-        controller->openSelector();
-        QCOMPARE(controller->selector()->devices().size(), std::size_t(2));
-        QCOMPARE(controller->selector()->current(), std::size_t(0));
+        controller->header().openSelector();
+        QCOMPARE(controller->header().selector()->devices().size(), std::size_t(2));
+        QCOMPARE(controller->header().selector()->current(), std::size_t(0));
         save(controller->window(), QStringLiteral("selector-two-pedals"));
-        controller->closeSelector();
+        controller->header().closeSelector();
 
         // Unplugged: the NAX3 is left, and shows its settings.
         miv->kill();
-        QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(1), 15000);
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("NAX3Settings"));
         save(controller->window(), QStringLiteral("nax3-settings"));
         nax->kill();
         QTRY_COMPARE_WITH_TIMEOUT(shownClass(*controller), QStringLiteral("Nothing"), 15000);
-        QVERIFY(controller->emptyPedalboard()->isVisible());
+        QVERIFY(controller->header().emptyPedalboard()->isVisible());
     }
 
     void debugWindows() {
@@ -149,10 +149,10 @@ class SimulatedPedalsQtTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, 15000);
         const DeviceRef device = controller->currentDevice();
         QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), 15000);
-        QTRY_VERIFY(controller->initialized());
+        QTRY_VERIFY(controller->pedals().initialized());
         qputenv("HOME", savedHome);
 
-        QMenu* maintenance = controller->debugMenuItem();
+        QMenu* maintenance = controller->maintenance().debugMenuItem();
         QVERIFY(maintenance != nullptr);
         QMenuBar* bar = controller->window()->menuBar();
         maintenance->popup(
@@ -161,8 +161,8 @@ class SimulatedPedalsQtTest : public QObject {
         saveWithPopup(controller->window(), maintenance, QStringLiteral("maintenance-menu"));
         maintenance->hide();
 
-        controller->openIOHistory();
-        History* history = controller->history();
+        controller->maintenance().openIOHistory();
+        History* history = controller->maintenance().history();
         QTRY_VERIFY(history->isVisible());
         QVERIFY(!history->commandText().isEmpty());
         save(history, QStringLiteral("history"));

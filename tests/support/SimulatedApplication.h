@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "app/AppDelegate.h"
 #include "link/ReplyFraming.h"
-#include "shell/AppDelegate.h"
 
 namespace harbrix::test {
 

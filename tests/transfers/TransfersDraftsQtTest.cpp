@@ -29,7 +29,7 @@ const std::map<std::size_t, Bytes> kPresets = {
 // Moves the Editor's fader for `key` on the slot's preset, as the user does, and leaves the
 // slot with the program's selection change, which keeps the edit.
 void draft(TransfersSession& session, std::size_t slot, const std::string& key, double percent) {
-    auto* editor = dynamic_cast<MIV3Editor*>(session.app().editor().get());
+    auto* editor = dynamic_cast<MIV3Editor*>(session.app().screens().editor().get());
     editor->selectPreset(slot);
     auto* fader = qobject_cast<ui::Fader*>(editor->control(key));
     fader->delegate()->fader(fader, true, percent);

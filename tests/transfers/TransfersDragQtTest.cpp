@@ -45,7 +45,7 @@ QPoint gap(TransfersSession& session) {
 struct WhenTheEmptyScreenShows : QObject {
     WhenTheEmptyScreenShows(TransfersSession& session, std::function<bool()> condition)
         : condition_(std::move(condition)) {
-        session.app().nothing()->view()->installEventFilter(this);
+        session.app().screens().nothing()->view()->installEventFilter(this);
     }
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Show && !held) held = condition_();

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "app/AppDelegate.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
-#include "shell/AppDelegate.h"
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
 #include "support/SimulatedApplication.h"
@@ -100,10 +100,11 @@ class TransfersSession {
             return false;
         device_ = app_->currentDevice();
         if (!QTest::qWaitFor([&] { return !device_->refreshing(); }, timeoutMs)) return false;
-        app_->switchToTransfers();
+        app_->screens().switchToTransfers();
         return QTest::qWaitFor(
             [&] {
-                return app_->currentController() && app_->currentController() == app_->transfers();
+                return app_->screens().currentController() &&
+                       app_->screens().currentController() == app_->screens().transfers();
             },
             timeoutMs);
     }
@@ -111,7 +112,7 @@ class TransfersSession {
     AppDelegate& app() { return *app_; }
     Simulator& pedal() { return *pedal_; }
     const DeviceRef& device() const { return device_; }
-    Transfers& screen() { return *dynamic_cast<Transfers*>(app_->transfers().get()); }
+    Transfers& screen() { return *dynamic_cast<Transfers*>(app_->screens().transfers().get()); }
     QWidget* window() { return app_->window(); }
     Slot* slot(std::size_t index) { return screen().slot(index); }
 

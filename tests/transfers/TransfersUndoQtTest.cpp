@@ -106,8 +106,9 @@ class TransfersUndoQtTest : public QObject {
         QTRY_COMPARE(screen.commandTitle(Screen::Command::undo), QStringLiteral("Undo Move"));
         QVERIFY(!screen.notice()->isPosted());
         // The Editor's Undo is not the journal's: on another screen the menu says plain "Undo".
-        session.app().switchToEditor();
-        QTRY_VERIFY(dynamic_cast<Transfers*>(session.app().currentController().get()) == nullptr);
+        session.app().screens().switchToEditor();
+        QTRY_VERIFY(dynamic_cast<Transfers*>(session.app().screens().currentController().get()) ==
+                    nullptr);
         menu->popup(session.window()->mapToGlobal(QPoint(0, 0)));
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Undo"));

@@ -3,7 +3,8 @@
 // and is asked again when a shortcut is pressed.
 #include <QMenu>
 
-#include "shell/AppDelegate.h"
+#include "app/HeaderControls.h"
+#include "app/ScreenSwitcher.h"
 #include "shell/Window.h"
 
 namespace harbrix {
@@ -16,40 +17,41 @@ constexpr const char* kUsualTitle = "usualTitle";
 
 }  // namespace
 
-void AppDelegate::connectCommands() {
+void HeaderControls::connectCommands() {
     for (const Screen::Command command : kCommands) {
-        QAction* action = window_->commandAction(command);
+        QAction* action = window_.commandAction(command);
         connect(action, &QAction::triggered, this, [this, command] { performCommand(command); });
     }
     // An open menu shows what the screen takes; a closed one lets every shortcut through to
     // be checked when it is pressed.
     for (const Screen::Command command : kCommands) {
-        QAction* action = window_->commandAction(command);
+        QAction* action = window_.commandAction(command);
         action->setProperty(kUsualTitle, action->text());
     }
-    for (QMenu* menu : {window_->fileMenu(), window_->editMenu()}) {
+    for (QMenu* menu : {window_.fileMenu(), window_.editMenu()}) {
         connect(menu, &QMenu::aboutToShow, this, [this] {
             for (const Screen::Command command : kCommands) {
-                QAction* action = window_->commandAction(command);
+                QAction* action = window_.commandAction(command);
                 action->setEnabled(validateCommand(command));
-                const QString title =
-                    currentController_ ? currentController_->commandTitle(command) : QString();
+                const auto& shown = screens_.currentController();
+                const QString title = shown ? shown->commandTitle(command) : QString();
                 action->setText(title.isEmpty() ? action->property(kUsualTitle).toString() : title);
             }
         });
         connect(menu, &QMenu::aboutToHide, this, [this] {
             for (const Screen::Command command : kCommands)
-                window_->commandAction(command)->setEnabled(true);
+                window_.commandAction(command)->setEnabled(true);
         });
     }
 }
 
-bool AppDelegate::validateCommand(Screen::Command command) {
-    return currentController_ && currentController_->validateCommand(command);
+bool HeaderControls::validateCommand(Screen::Command command) {
+    const auto& shown = screens_.currentController();
+    return shown && shown->validateCommand(command);
 }
 
-void AppDelegate::performCommand(Screen::Command command) {
-    if (validateCommand(command)) currentController_->performCommand(command);
+void HeaderControls::performCommand(Screen::Command command) {
+    if (validateCommand(command)) screens_.currentController()->performCommand(command);
 }
 
 }  // namespace harbrix

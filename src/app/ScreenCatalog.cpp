@@ -1,6 +1,6 @@
 // The model table and the screen factories: each model's Transfers, Editor and Settings
 // screens come from their own subsystems and plug in here.
-#include "shell/ScreenCatalog.h"
+#include "app/ScreenCatalog.h"
 
 #include <array>
 
@@ -34,22 +34,22 @@ const ModelScreens* find(const std::string& modelName) {
     return nullptr;
 }
 
-std::unique_ptr<Screen> transfers(const DeviceRef& device, ScreenDelegate* delegate) {
-    return Transfers::controller(device, delegate);
+std::unique_ptr<Screen> transfers(const DeviceRef& device) {
+    return Transfers::controller(device);
 }
 
-std::unique_ptr<Screen> editor(const DeviceRef& device, ScreenDelegate* delegate) {
+std::unique_ptr<Screen> editor(const DeviceRef& device) {
     const ModelScreens* row = find(modelName(device));
     if (row == nullptr) return nullptr;
-    return Editor::controller(row->editorClass, device, delegate);
+    return Editor::controller(row->editorClass, device);
 }
 
-std::unique_ptr<Screen> settings(const DeviceRef& device, ScreenDelegate* delegate) {
+std::unique_ptr<Screen> settings(const DeviceRef& device) {
     const ModelScreens* row = find(modelName(device));
     if (row == nullptr) return nullptr;
-    if (auto screen = Settings::controller(text(row->settingsClass), delegate)) return screen;
+    if (auto screen = Settings::controller(text(row->settingsClass), device)) return screen;
     return std::make_unique<PlaceholderScreen>(Screen::Kind::settings, text(row->settingsClass),
-                                               device, delegate);
+                                               device);
 }
 
 QString pedalboard(const DeviceRef& device) {

@@ -2,6 +2,8 @@
 // test payload, refresh and test presets, show the transaction history and flash a firmware
 // file from disk. Every command that talks to the pedal runs on its queue, in click order;
 // its log lines come back on the main rail.
+#include "app/Maintenance.h"
+
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
@@ -9,11 +11,11 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "app/PedalList.h"
 #include "link/PedalRestart.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "platform/Log.h"
-#include "shell/AppDelegate.h"
 #include "shell/FirmwareFlashDialog.h"
 #include "shell/History.h"
 #include "shell/Window.h"
@@ -35,25 +37,31 @@ void logOutcome(const DeviceRef& device, bool ok, const char* success, const cha
 
 }  // namespace
 
-void AppDelegate::buildDebugMenu() {
-    using Command = void (*)(AppDelegate&, QAction*);
+Maintenance::Maintenance(Window& window, const PedalList& pedals, std::function<void()> closeMenu)
+    : window_(window), pedals_(pedals), closeMenu_(std::move(closeMenu)) {}
+
+Maintenance::~Maintenance() = default;
+
+void Maintenance::build() {
+    history_ = History::window();
+    using Command = void (*)(Maintenance&, QAction*);
     // A null title is a separator.
     const std::pair<const char*, Command> commands[] = {
-        {"I/O History...", [](AppDelegate& app, QAction*) { app.openIOHistory(); }},
-        {"MIDI Jam", [](AppDelegate& app, QAction*) { app.MIDIJam(); }},
-        {"Reboot", [](AppDelegate& app, QAction*) { app.reboot(); }},
-        {"Suspend", [](AppDelegate& app, QAction*) { app.suspend(); }},
-        {"Recover", [](AppDelegate& app, QAction* sender) { app.recover(sender); }},
+        {"I/O History...", [](Maintenance& app, QAction*) { app.openIOHistory(); }},
+        {"MIDI Jam", [](Maintenance& app, QAction*) { app.MIDIJam(); }},
+        {"Reboot", [](Maintenance& app, QAction*) { app.reboot(); }},
+        {"Suspend", [](Maintenance& app, QAction*) { app.suspend(); }},
+        {"Recover", [](Maintenance& app, QAction* sender) { app.recover(sender); }},
         {"Suspend and Recover",
-         [](AppDelegate& app, QAction* sender) { app.suspendAndRecover(sender); }},
+         [](Maintenance& app, QAction* sender) { app.suspendAndRecover(sender); }},
         {nullptr, nullptr},
-        {"Refresh Presets", [](AppDelegate& app, QAction*) { app.refreshPresets(); }},
-        {"Select Preset 1 or 2", [](AppDelegate& app, QAction*) { app.selectPresetClicked(); }},
-        {"Selected Preset Test", [](AppDelegate& app, QAction*) { app.selectedPresetTest(); }},
+        {"Refresh Presets", [](Maintenance& app, QAction*) { app.refreshPresets(); }},
+        {"Select Preset 1 or 2", [](Maintenance& app, QAction*) { app.selectPresetClicked(); }},
+        {"Selected Preset Test", [](Maintenance& app, QAction*) { app.selectedPresetTest(); }},
         {"Flash Firmware from Disk...",
-         [](AppDelegate& app, QAction*) { app.flashFirmwareFromDisk(); }},
+         [](Maintenance& app, QAction*) { app.flashFirmwareFromDisk(); }},
     };
-    auto* menu = new QMenu(QStringLiteral("Maintenance"), window_.get());
+    auto* menu = new QMenu(QStringLiteral("Maintenance"), &window_);
     for (const auto& [title, command] : commands) {
         if (title == nullptr) {
             menu->addSeparator();
@@ -65,12 +73,12 @@ void AppDelegate::buildDebugMenu() {
     }
     recoverButton_ = menu->actions().at(4);
     recoverButton_->setEnabled(false);
-    window_->menuBar()->addMenu(menu);
+    window_.menuBar()->addMenu(menu);
     debugMenuItem_ = menu;
 }
 
-bool AppDelegate::onCurrentDevice(const std::function<void(const DeviceRef&)>& work) {
-    const DeviceRef device = currentDevice();
+bool Maintenance::onCurrentDevice(const std::function<void(const DeviceRef&)>& work) {
+    const DeviceRef device = pedals_.current();
     if (!device) return false;
     // Queued in click order behind whatever the pedal is doing; a pedal unplugged meanwhile
     // is not kept alive for it.
@@ -81,16 +89,16 @@ bool AppDelegate::onCurrentDevice(const std::function<void(const DeviceRef&)>& w
     return true;
 }
 
-void AppDelegate::openIOHistory() {
+void Maintenance::openIOHistory() {
     if (history_) history_->showWindow();
 }
 
-void AppDelegate::MIDIJam() {
+void Maintenance::MIDIJam() {
     // The payload takes a while to play: it runs on the pedal's queue, not the main thread.
     onCurrentDevice([](const DeviceRef& device) { device->MIDIJam(); });
 }
 
-void AppDelegate::reboot() {
+void Maintenance::reboot() {
     // The pedal comes back at its boot speed and is brought up again before anything else is
     // sent to it.
     onCurrentDevice([](const DeviceRef& device) {
@@ -98,7 +106,7 @@ void AppDelegate::reboot() {
     });
 }
 
-void AppDelegate::suspend() {
+void Maintenance::suspend() {
     // The suspend takes two seconds: on the pedal's queue, in order with the other commands,
     // while the window keeps answering.
     QPointer<QAction> recoverButton = recoverButton_;
@@ -112,16 +120,16 @@ void AppDelegate::suspend() {
     });
 }
 
-void AppDelegate::recover(QAction* sender) {
-    if (!currentDevice()) return;
+void Maintenance::recover(QAction* sender) {
+    if (!pedals_.current()) return;
     if (sender != nullptr) sender->setEnabled(false);
     onCurrentDevice([](const DeviceRef& device) {
         logOutcome(device, device->recover(), "was recovered", "was NOT recovered");
     });
 }
 
-void AppDelegate::suspendAndRecover(QAction* sender) {
-    if (!currentDevice()) return;
+void Maintenance::suspendAndRecover(QAction* sender) {
+    if (!pedals_.current()) return;
     if (sender != nullptr) sender->setEnabled(false);
     QPointer<QAction> button = sender;
     onCurrentDevice([button](const DeviceRef& device) {
@@ -145,11 +153,11 @@ void AppDelegate::suspendAndRecover(QAction* sender) {
     });
 }
 
-void AppDelegate::refreshPresets() {
-    if (const DeviceRef device = currentDevice()) refreshPresetsOf(device);
+void Maintenance::refreshPresets() {
+    if (const DeviceRef device = pedals_.current()) PedalList::refreshPresets(device);
 }
 
-void AppDelegate::selectPresetClicked() {
+void Maintenance::selectPresetClicked() {
     // Toggles between the first two slots.
     onCurrentDevice([](const DeviceRef& device) {
         const auto selected = device->selectedPreset();
@@ -157,7 +165,7 @@ void AppDelegate::selectPresetClicked() {
     });
 }
 
-void AppDelegate::selectedPresetTest() {
+void Maintenance::selectedPresetTest() {
     onCurrentDevice([](const DeviceRef& device) {
         const auto selected = device->selectedPreset();
         // A pedal without the selected-preset word (a NAX3) or one that did not answer has
@@ -172,10 +180,10 @@ void AppDelegate::selectedPresetTest() {
     });
 }
 
-void AppDelegate::flashFirmwareFromDisk() {
-    closeMenu();
-    if (!currentDevice()) return;
-    auto* panel = new QFileDialog(window_.get(), QStringLiteral("Flash Firmware"));
+void Maintenance::flashFirmwareFromDisk() {
+    closeMenu_();
+    if (!pedals_.current()) return;
+    auto* panel = new QFileDialog(&window_, QStringLiteral("Flash Firmware"));
     panel->setObjectName(QStringLiteral("firmwarePanel"));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setFileMode(QFileDialog::ExistingFile);
@@ -190,20 +198,20 @@ void AppDelegate::flashFirmwareFromDisk() {
     panel->open();
 }
 
-void AppDelegate::firmwarePanelEnded(int response, const QString& path) {
+void Maintenance::firmwarePanelEnded(int response, const QString& path) {
     if (response != kPanelOK && response != kPanelContinue) return;
-    const DeviceRef device = currentDevice();
+    const DeviceRef device = pedals_.current();
     if (!device || !QFileInfo(path).isFile()) return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ui::Alert::informLater(
-            window_.get(), QStringLiteral("The firmware was not flashed."),
+            &window_, QStringLiteral("The firmware was not flashed."),
             QStringLiteral("%1 could not be read.").arg(QFileInfo(path).fileName()));
         return;
     }
     const QByteArray data = file.readAll();
     // The dialog checks the image (an empty file too) before anything is sent.
-    FirmwareFlashDialog::flash(window_.get(), device, Bytes(data.begin(), data.end()));
+    FirmwareFlashDialog::flash(&window_, device, Bytes(data.begin(), data.end()));
 }
 
 }  // namespace harbrix

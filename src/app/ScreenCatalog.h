@@ -22,10 +22,10 @@ struct ModelScreens {
 // The table, one row per model.
 const ModelScreens* find(const std::string& modelName);
 
-std::unique_ptr<Screen> transfers(const DeviceRef& device, ScreenDelegate* delegate);
+std::unique_ptr<Screen> transfers(const DeviceRef& device);
 // By the device model's name; none for another model.
-std::unique_ptr<Screen> editor(const DeviceRef& device, ScreenDelegate* delegate);
-std::unique_ptr<Screen> settings(const DeviceRef& device, ScreenDelegate* delegate);
+std::unique_ptr<Screen> editor(const DeviceRef& device);
+std::unique_ptr<Screen> settings(const DeviceRef& device);
 // The header artwork for the device's name; empty for another name.
 QString pedalboard(const DeviceRef& device);
 

@@ -1,21 +1,20 @@
 // Switching the screens: which one shows, the tabs that say so, and the slide or fade that
 // brings it in. A change is set up now and run about 1 ms later on the main thread, so the
 // shown screen is still the old one while the change is being set up.
-#include <QMenu>
-#include <QMenuBar>
+#include "app/ScreenSwitcher.h"
+
 #include <QTimer>
 
 #include <algorithm>
 
+#include "app/PedalList.h"
+#include "app/ScreenCatalog.h"
 #include "link/QORUARTDevice.h"
-#include "shell/AppDelegate.h"
 #include "shell/Background.h"
-#include "shell/Menu.h"
-#include "shell/ScreenCatalog.h"
-#include "shell/Shield.h"
 #include "shell/Window.h"
 #include "ui/Animation.h"
 #include "ui/ImageButton.h"
+#include "ui_Header.h"
 
 namespace harbrix {
 namespace {
@@ -24,53 +23,105 @@ constexpr int kDeferralMs = 1;
 
 }  // namespace
 
-std::shared_ptr<Screen> AppDelegate::transfersFor(const DeviceRef& device) {
-    return ScreenCatalog::transfers(device, this);
+ScreenSwitcher::ScreenSwitcher(Window& window, const PedalList& pedals,
+                               std::function<void()> raiseOverlays)
+    : window_(window), pedals_(pedals), raiseOverlays_(std::move(raiseOverlays)) {}
+
+ScreenSwitcher::~ScreenSwitcher() {
+    // The screens' views live in the window; let the screens go first.
+    currentController_.reset();
+    retired_.clear();
+    nothing_.reset();
+    makeScreens(nullptr);
 }
 
-std::shared_ptr<Screen> AppDelegate::editorFor(const DeviceRef& device) {
-    return ScreenCatalog::editor(device, this);
+void ScreenSwitcher::buildTabs() {
+    Ui::Header& header = window_.headerForm();
+    transfersTab_ = ui::ToggleButton::replace(header.transfersTabButton);
+    editorTab_ = ui::ToggleButton::replace(header.editorTabButton);
+    settingsTab_ = ui::ToggleButton::replace(header.settingsTabButton);
+    // The tabs follow the shown screen, not the clicks: a click asks for the switch.
+    const std::pair<ui::ToggleButton*, void (ScreenSwitcher::*)()> tabs[] = {
+        {transfersTab_, &ScreenSwitcher::switchToTransfers},
+        {editorTab_, &ScreenSwitcher::switchToEditor},
+        {settingsTab_, &ScreenSwitcher::switchToSettings}};
+    for (const auto& [tab, action] : tabs) {
+        tab->setChecked(false);
+        connect(tab, &QAbstractButton::clicked, this, [this, tab = tab, action = action] {
+            tab->setChecked(!tab->isChecked());
+            (this->*action)();
+        });
+    }
 }
 
-std::shared_ptr<Screen> AppDelegate::settingsFor(const DeviceRef& device) {
-    return ScreenCatalog::settings(device, this);
+void ScreenSwitcher::showNothing(std::shared_ptr<Screen> nothing) {
+    nothing_ = std::move(nothing);
+    QWidget* empty = nothing_->view();
+    addScreenView(empty);
+    empty->setGeometry(window_.screenArea());
+    empty->show();
+    currentController_ = nothing_;
 }
 
-QString AppDelegate::pedalboardFor(const DeviceRef& device) const {
-    return ScreenCatalog::pedalboard(device);
+void ScreenSwitcher::makeScreens(const DeviceRef& device) {
+    transfers_ = device ? ScreenCatalog::transfers(device) : nullptr;
+    editor_ = device ? ScreenCatalog::editor(device) : nullptr;
+    settings_ = device ? ScreenCatalog::settings(device) : nullptr;
 }
 
-void AppDelegate::setTabs(const ui::ToggleButton* on) {
+std::vector<std::shared_ptr<Screen>> ScreenSwitcher::pedalScreens() const {
+    std::vector<std::shared_ptr<Screen>> screens;
+    for (const auto& screen : {transfers_, editor_, settings_})
+        if (screen) screens.push_back(screen);
+    return screens;
+}
+
+void ScreenSwitcher::switchToFirstScreen(const DeviceRef& device) {
+    if (device->supportsPresetEditing())
+        switchToEditor();
+    else
+        switchToTransfers();
+}
+
+void ScreenSwitcher::focusShown() {
+    if (currentController_ && (currentController_->kind() == Screen::Kind::transfers ||
+                               currentController_->kind() == Screen::Kind::editor))
+        currentController_->focusView()->setFocus(Qt::OtherFocusReason);
+    else
+        focusContent();
+}
+
+void ScreenSwitcher::setTabs(const ui::ToggleButton* on) {
     for (ui::ToggleButton* tab : {transfersTab_, editorTab_, settingsTab_})
         if (tab != nullptr) tab->setChecked(tab == on);
 }
 
-void AppDelegate::focusContent() {
-    window_->contentView()->setFocus(Qt::OtherFocusReason);
+void ScreenSwitcher::focusContent() {
+    window_.contentView()->setFocus(Qt::OtherFocusReason);
 }
 
-void AppDelegate::switchToNothing() {
+void ScreenSwitcher::switchToNothing() {
     slideToController(nothing_);
     setTabs(nullptr);
     focusContent();
 }
 
-bool AppDelegate::presetScreensAllowed() {
-    const DeviceRef device = currentDevice();
+bool ScreenSwitcher::presetScreensAllowed() {
+    const DeviceRef device = pedals_.current();
     if (!device) return false;
     if (device->supportsPresetEditing()) return true;
     switchToSettings();
     return false;
 }
 
-void AppDelegate::switchToTransfers() {
+void ScreenSwitcher::switchToTransfers() {
     if (!presetScreensAllowed()) return;
     slideToController(transfers_);
     setTabs(transfersTab_);
     if (transfers_) transfers_->focusView()->setFocus(Qt::OtherFocusReason);
 }
 
-void AppDelegate::switchToEditor() {
+void ScreenSwitcher::switchToEditor() {
     if (!presetScreensAllowed()) return;
     slideToController(editor_);
     setTabs(editorTab_);
@@ -80,29 +131,22 @@ void AppDelegate::switchToEditor() {
     }
 }
 
-void AppDelegate::switchToSettings() {
-    if (!currentDevice()) return;
+void ScreenSwitcher::switchToSettings() {
+    if (!pedals_.current()) return;
     slideToController(settings_);
     setTabs(settingsTab_);
     focusContent();
 }
 
-void AppDelegate::addScreenView(QWidget* view) {
-    if (view->parentWidget() != window_->contentView()) view->setParent(window_->contentView());
+void ScreenSwitcher::addScreenView(QWidget* view) {
+    if (view->parentWidget() != window_.contentView()) view->setParent(window_.contentView());
     screenViews_.erase(std::remove(screenViews_.begin(), screenViews_.end(), nullptr),
                        screenViews_.end());
     if (std::find(screenViews_.begin(), screenViews_.end(), view) == screenViews_.end())
         screenViews_.emplace_back(view);
 }
 
-void AppDelegate::raiseOverlays() {
-    for (QWidget* overlay : std::initializer_list<QWidget*>{
-             menuShield_.data(), selectorShield_.data(), menu_.data(), selector_.data()})
-        if (overlay != nullptr && overlay->isVisible()) overlay->raise();
-    if (menu_) menu_->raise();
-}
-
-void AppDelegate::settleScreens() {
+void ScreenSwitcher::settleScreens() {
     if (!currentController_) return;
     QWidget* shown = currentController_->view();
     for (const QPointer<QWidget>& view : screenViews_)
@@ -113,11 +157,11 @@ void AppDelegate::settleScreens() {
 // not be held by the animation itself: the animation is a child of the view, and the last
 // reference going with the animation would delete the view, and so the animation, from
 // inside the animation's own destructor.
-void AppDelegate::retire(const std::shared_ptr<Screen>& screen) {
+void ScreenSwitcher::retire(const std::shared_ptr<Screen>& screen) {
     if (screen) retired_.push_back(screen);
 }
 
-void AppDelegate::screenChangeEnded() {
+void ScreenSwitcher::screenChangeEnded() {
     settleScreens();
     // Let go of the replaced screens once the animation that called here has returned.
     QTimer::singleShot(0, this, [this] {
@@ -129,8 +173,8 @@ void AppDelegate::screenChangeEnded() {
     });
 }
 
-void AppDelegate::slideToController(const std::shared_ptr<Screen>& target) {
-    if (!target || !window_ || target == currentController_) return;
+void ScreenSwitcher::slideToController(const std::shared_ptr<Screen>& target) {
+    if (!target || target == currentController_) return;
     // Forward unless the target comes before the shown screen in the screens' order.
     bool forward = true;
     for (const auto& screen : {nothing_, transfers_, editor_, settings_}) {
@@ -141,7 +185,7 @@ void AppDelegate::slideToController(const std::shared_ptr<Screen>& target) {
             break;
         }
     }
-    const QRect area = window_->screenArea();
+    const QRect area = window_.screenArea();
     const int width = area.width();
     const std::shared_ptr<Screen> old = currentController_;
     QPointer<QWidget> oldView = old ? old->view() : nullptr;
@@ -153,7 +197,7 @@ void AppDelegate::slideToController(const std::shared_ptr<Screen>& target) {
     addScreenView(newView);
     newView->setGeometry(area.translated(forward ? width : -width, 0));
     newView->show();
-    raiseOverlays();
+    raiseOverlays_();
 
     QTimer::singleShot(kDeferralMs, this, [this, target, old, oldView, newView, forward, width] {
         const QPoint shift(forward ? -width : width, 0);
@@ -166,10 +210,10 @@ void AppDelegate::slideToController(const std::shared_ptr<Screen>& target) {
     });
 }
 
-void AppDelegate::fadeInController() {
-    if (!window_ || !currentController_) return;
+void ScreenSwitcher::fadeInController() {
+    if (!currentController_) return;
     const Screen::Kind kind = currentController_->kind();
-    const DeviceRef device = currentDevice();
+    const DeviceRef device = pedals_.current();
     if ((kind == Screen::Kind::transfers || kind == Screen::Kind::editor) && device &&
         !device->supportsPresetEditing()) {
         switchToSettings();
@@ -185,9 +229,9 @@ void AppDelegate::fadeInController() {
     QPointer<QWidget> oldView = old->view();
     QPointer<QWidget> newView = next->view();
     addScreenView(newView);
-    newView->setGeometry(window_->screenArea());
+    newView->setGeometry(window_.screenArea());
     newView->hide();
-    raiseOverlays();
+    raiseOverlays_();
     if (kind != Screen::Kind::settings) next->focusView()->setFocus(Qt::OtherFocusReason);
 
     QTimer::singleShot(kDeferralMs, this, [this, next, old, oldView, newView] {
