@@ -87,8 +87,9 @@ LibraryPreset presetFromRow(const Statement& row) {
 
 }  // namespace
 
-Library::Library(std::string path, std::unique_ptr<library::Connection> connection)
-    : path_(std::move(path)), connection_(std::move(connection)) {}
+Library::Library(std::string path, std::unique_ptr<library::Connection> connection,
+                 int busyTimeoutMs)
+    : path_(std::move(path)), connection_(std::move(connection)), busyTimeoutMs_(busyTimeoutMs) {}
 
 Library::~Library() = default;
 
@@ -102,10 +103,7 @@ std::int64_t Library::now() const {
 }
 
 std::string Library::problemWhile(const std::string& doing) const {
-    if (connection_->busy()) {
-        return "the library " + path_ + " is held by another program; gave up after " +
-               std::to_string(kBusyTimeoutMs / 1000) + " s";
-    }
+    if (connection_->busy()) return heldProblem(path_, busyTimeoutMs_);
     return "the library could not " + doing + ": " + connection_->problem();
 }
 

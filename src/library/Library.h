@@ -113,7 +113,11 @@ class Library {
     static std::string defaultPath();
     // Opens the database, creating or migrating it. A damaged file is moved aside to
     // "PATH.damaged-DATE" and a new one started, with a notice saying so.
-    static Opening open(const std::string& path = defaultPath());
+    // A database another program holds is waited for `busyTimeoutMs` at each call.
+    static Opening open(const std::string& path = defaultPath(),
+                        int busyTimeoutMs = kBusyTimeoutMs);
+    // What the user hears of a database another program held too long.
+    static std::string heldProblem(const std::string& path, int busyTimeoutMs);
     ~Library();
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
@@ -146,7 +150,7 @@ class Library {
     LibraryResult<Snapshot> snapshot(std::int64_t id);
 
   private:
-    Library(std::string path, std::unique_ptr<library::Connection> connection);
+    Library(std::string path, std::unique_ptr<library::Connection> connection, int busyTimeoutMs);
     std::int64_t now() const;
     // Why the last call failed, for the user.
     std::string problemWhile(const std::string& doing) const;
@@ -161,6 +165,7 @@ class Library {
 
     std::string path_;
     std::unique_ptr<library::Connection> connection_;
+    int busyTimeoutMs_;
     std::function<std::int64_t()> clock_;
     mutable std::mutex mutex_;
 };

@@ -1,6 +1,7 @@
 // Opening the library: creating or migrating the database, and moving a damaged one aside so
 // that the program goes on with a new one rather than without any.
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -22,23 +23,18 @@ struct Attempt {
     std::string problem;
 };
 
-std::string busyProblem(const std::string& path) {
-    return "the library " + path + " is held by another program; gave up after " +
-           std::to_string(Library::kBusyTimeoutMs / 1000) + " s";
-}
-
-Attempt attempt(const std::string& path) {
+Attempt attempt(const std::string& path, int busyTimeoutMs) {
     Attempt result;
     auto connection = std::make_unique<Connection>(path);
     const auto failed = [&](const std::string& doing) {
         result.damaged = connection->damaged();
-        result.problem = connection->busy() ? busyProblem(path)
+        result.problem = connection->busy() ? Library::heldProblem(path, busyTimeoutMs)
                                             : "the library " + path + " could not be " + doing +
                                                   ": " + connection->problem();
         return std::move(result);
     };
     if (!connection->open()) return failed("opened");
-    connection->setBusyTimeout(Library::kBusyTimeoutMs);
+    connection->setBusyTimeout(busyTimeoutMs);
     if (!connection->exec("PRAGMA foreign_keys = ON")) return failed("opened");
     const auto mode = connection->text("PRAGMA journal_mode = WAL");
     if (!mode) return failed("opened");
@@ -92,7 +88,13 @@ std::string Library::defaultPath() {
     return applicationSupportDirectory() + "/com.qor.wharvel/library.sqlite3";
 }
 
-Library::Opening Library::open(const std::string& path) {
+std::string Library::heldProblem(const std::string& path, int busyTimeoutMs) {
+    char waited[32];
+    std::snprintf(waited, sizeof waited, "%.1f s", busyTimeoutMs / 1000.0);
+    return "the library " + path + " is held by another program; gave up after " + waited;
+}
+
+Library::Opening Library::open(const std::string& path, int busyTimeoutMs) {
     Opening opening;
     const auto slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0 && !createDirectories(path.substr(0, slash))) {
@@ -100,7 +102,7 @@ Library::Opening Library::open(const std::string& path) {
                           " could not be made: " + std::strerror(errno);
         return opening;
     }
-    auto first = attempt(path);
+    auto first = attempt(path, busyTimeoutMs);
     if (first.damaged) {
         const auto aside = moveAside(path);
         if (!aside) {
@@ -110,13 +112,14 @@ Library::Opening Library::open(const std::string& path) {
         opening.notice = "The preset library was damaged. It was moved aside to " + *aside +
                          " and a new library was started.";
         logFormat("Library :: damaged, moved aside to %s", aside->c_str());
-        first = attempt(path);
+        first = attempt(path, busyTimeoutMs);
     }
     if (!first.connection) {
         opening.problem = first.problem;
         return opening;
     }
-    opening.library = std::shared_ptr<Library>(new Library(path, std::move(first.connection)));
+    opening.library =
+        std::shared_ptr<Library>(new Library(path, std::move(first.connection), busyTimeoutMs));
     return opening;
 }
 

@@ -96,8 +96,7 @@ TEST_F(LibraryEndToEnd, ASnapshotIsRestoredToAnotherPedalOfTheSameModelOnlyWhenN
     EXPECT_EQ(unnamed.status, 2);
     EXPECT_NE(unnamed.err.find("add --to JRN002"), std::string::npos) << unnamed.err;
 
-    const auto restored =
-        run({"snapshot", "restore", "1", other.path(), "MIV3", "--to", "JRN002"});
+    const auto restored = run({"snapshot", "restore", "1", other.path(), "MIV3", "--to", "JRN002"});
     ASSERT_EQ(restored.status, 0) << restored.err;
     EXPECT_EQ(nlohmann::json::parse(test::readText(otherState))["presets"], storedPresets());
     EXPECT_EQ(run({"undo", other.path(), "MIV3"}).status, 0);

@@ -169,6 +169,22 @@ TEST_F(LibraryTest, ADamagedFileIsMovedAsideAndANewLibraryStarted) {
     EXPECT_EQ(aside, 1);
 }
 
+TEST_F(LibraryTest, ALibraryHeldByAnotherProgramIsWaitedForThenReported) {
+    const auto opening = Library::open(path, 50);
+    ASSERT_TRUE(opening.library) << opening.problem;
+    Connection other(path);
+    ASSERT_TRUE(other.exec("BEGIN IMMEDIATE"));
+    const auto refused = opening.library->collect("MIV3", test::presetBytes("A", 1), "A", {});
+    EXPECT_EQ(refused.problem,
+              "the library " + path + " is held by another program; gave up after 0.1 s");
+    EXPECT_TRUE(opening.library->search({})) << "readers go on";
+    const auto second = Library::open(path, 50);
+    EXPECT_FALSE(second.library);
+    EXPECT_NE(second.problem.find("held by another program"), std::string::npos) << second.problem;
+    ASSERT_TRUE(other.exec("COMMIT"));
+    EXPECT_TRUE(opening.library->collect("MIV3", test::presetBytes("A", 1), "A", {}));
+}
+
 TEST_F(LibraryTest, TwoProcessesWriteAtOnceAndNothingIsLost) {
     ASSERT_TRUE(openLibrary());
     constexpr int kEach = 150;
