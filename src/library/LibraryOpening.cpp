@@ -35,7 +35,7 @@ Attempt attempt(const std::string& path, int busyTimeoutMs) {
     };
     if (!connection->open()) return failed("opened");
     connection->setBusyTimeout(busyTimeoutMs);
-    if (!connection->exec("PRAGMA foreign_keys = ON")) return failed("opened");
+    if (!connection->run("PRAGMA foreign_keys = ON")) return failed("opened");
     const auto mode = connection->text("PRAGMA journal_mode = WAL");
     if (!mode) return failed("opened");
     const auto check = connection->text("PRAGMA quick_check(1)");

@@ -74,9 +74,9 @@ MigrationOutcome migrate(Connection& connection, const std::vector<Migration>& s
     if (*version == newest) return MigrationOutcome::current;
     for (const Migration& step : steps) {
         if (step.version <= *version) continue;
-        if (!connection.exec(step.sql)) return MigrationOutcome::failed;
+        if (!connection.run(step.sql)) return MigrationOutcome::failed;
     }
-    if (!connection.exec("PRAGMA user_version = " + std::to_string(newest)))
+    if (!connection.run("PRAGMA user_version = " + std::to_string(newest)))
         return MigrationOutcome::failed;
     return transaction.commit() ? MigrationOutcome::migrated : MigrationOutcome::failed;
 }

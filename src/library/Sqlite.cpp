@@ -102,10 +102,25 @@ void Connection::setBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(db_, milliseconds);
 }
 
-bool Connection::exec(const std::string& sql) {
-    const int code = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
-    if (code != SQLITE_OK) noteFailure(code);
-    return code == SQLITE_OK;
+bool Connection::run(const std::string& sql) {
+    // Statement by statement, each stepped to its end.
+    const char* next = sql.c_str();
+    while (*next != '\0') {
+        sqlite3_stmt* statement = nullptr;
+        int code = sqlite3_prepare_v2(db_, next, -1, &statement, &next);
+        if (code == SQLITE_OK && statement != nullptr) {
+            while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+            }
+            if (code == SQLITE_DONE) code = SQLITE_OK;
+        }
+        if (code != SQLITE_OK) {
+            noteFailure(code);
+            sqlite3_finalize(statement);
+            return false;
+        }
+        sqlite3_finalize(statement);
+    }
+    return true;
 }
 
 std::optional<std::int64_t> Connection::integer(const std::string& sql) {
@@ -140,16 +155,16 @@ void Connection::noteFailure(int code) {
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {
-    began_ = connection_.exec("BEGIN IMMEDIATE");
+    began_ = connection_.run("BEGIN IMMEDIATE");
 }
 
 Transaction::~Transaction() {
-    if (began_ && !finished_) connection_.exec("ROLLBACK");
+    if (began_ && !finished_) connection_.run("ROLLBACK");
 }
 
 bool Transaction::commit() {
     if (!began_ || finished_) return false;
-    finished_ = connection_.exec("COMMIT");
+    finished_ = connection_.run("COMMIT");
     return finished_;
 }
 

@@ -59,8 +59,8 @@ class Connection {
     bool open() const { return db_ != nullptr; }
     sqlite3* handle() const { return db_; }
     void setBusyTimeout(int milliseconds);
-    // Runs SQL that returns nothing (may hold several statements).
-    bool exec(const std::string& sql);
+    // Runs SQL whose rows are not wanted (may hold several statements).
+    bool run(const std::string& sql);
     // The first column of the first row of a query, as an integer.
     std::optional<std::int64_t> integer(const std::string& sql);
     std::optional<std::string> text(const std::string& sql);

@@ -173,7 +173,7 @@ TEST_F(LibraryTest, ALibraryHeldByAnotherProgramIsWaitedForThenReported) {
     const auto opening = Library::open(path, 50);
     ASSERT_TRUE(opening.library) << opening.problem;
     Connection other(path);
-    ASSERT_TRUE(other.exec("BEGIN IMMEDIATE"));
+    ASSERT_TRUE(other.run("BEGIN IMMEDIATE"));
     const auto refused = opening.library->collect("MIV3", test::presetBytes("A", 1), "A", {});
     EXPECT_EQ(refused.problem,
               "the library " + path + " is held by another program; gave up after 0.1 s");
@@ -181,7 +181,7 @@ TEST_F(LibraryTest, ALibraryHeldByAnotherProgramIsWaitedForThenReported) {
     const auto second = Library::open(path, 50);
     EXPECT_FALSE(second.library);
     EXPECT_NE(second.problem.find("held by another program"), std::string::npos) << second.problem;
-    ASSERT_TRUE(other.exec("COMMIT"));
+    ASSERT_TRUE(other.run("COMMIT"));
     EXPECT_TRUE(opening.library->collect("MIV3", test::presetBytes("A", 1), "A", {}));
 }
 
