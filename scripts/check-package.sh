@@ -51,7 +51,7 @@ outside=$(grep -v '^/usr/' <<<"$contents" | grep -vxF / || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 # Dependencies found by dpkg-shlibdeps, not written by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libqt6widgets6 libcurl4 libssl3; do
+for library in libc6 libqt6widgets6 libcurl4 libssl3 libsqlite3-0; do
     grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 

@@ -6,6 +6,7 @@
 
 #include "BackupManifest.h"
 #include "Commands.h"
+#include "LibraryAccess.h"
 #include "PresetCommands.h"
 #include "devices/PresetFile.h"
 #include "devices/SlotNames.h"
@@ -39,6 +40,7 @@ int backupCommand(const CommandLine& line) {
                 bar.advance();
             }
         }
+        keepSnapshot(device, {presets.begin(), presets.end()});
         if (!createDirectories(folder)) return fail(kBadInput, "cannot make the folder " + folder);
         BackupManifest manifest{device.name(), {}};
         for (const auto& [slot, preset] : presets) {

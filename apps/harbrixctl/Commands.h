@@ -38,5 +38,8 @@ int paramsCommand(const CommandLine& line);
 int historyCommand(const CommandLine& line);
 int undoCommand(const CommandLine& line);
 int redoCommand(const CommandLine& line);
+int libraryCommand(const CommandLine& line);
+int snapshotsCommand(const CommandLine& line);
+int snapshotCommand(const CommandLine& line);
 
 }  // namespace harbrix::ctl

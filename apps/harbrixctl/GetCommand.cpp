@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "LibraryAccess.h"
 #include "PresetCommands.h"
 #include "devices/PresetFile.h"
 
@@ -30,6 +31,7 @@ int getCommand(const CommandLine& line) {
         const auto preset = device.preset(*slot);
         if (!preset) return fail(kPedalFailed, "slot " + slotLabel(*slot) + " could not be read");
         if (preset->empty()) return fail(kPedalFailed, "slot " + slotLabel(*slot) + " is empty");
+        keepFromPedal(device, *slot, *preset);
         const auto bytes = preset->serializedForImportFromDevice(&device);
         if (!bytes) return fail(kPedalFailed, "the pedal's model is unknown");
         std::optional<std::string> written;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "LibraryAccess.h"
 #include "link/Commands.h"
 #include "link/Request.h"
 
@@ -89,6 +90,7 @@ PresetRef readSlot(QORUARTDevice& device, std::size_t slot, int& status) {
     if ((status = checkSlot(device, slot)) != 0) return nullptr;
     PresetRef preset = device.refreshSlot(slot) ? device.cachedPreset(slot) : nullptr;
     if (!preset) status = fail(kPedalFailed, "slot " + slotLabel(slot) + " could not be read");
+    else if (!preset->empty()) keepFromPedal(device, slot, *preset);
     return preset;
 }
 

@@ -56,8 +56,8 @@ WithoutJournal withoutJournal(const CommandLine& line);
 // not be written) and returns the pedal-failed status.
 int refused(const ChangeRefusal& refusal);
 // The slot read from the pedal into the cache, so that a change made from it is checked
-// against what the pedal holds just before it; none, after saying why, when it could not be
-// read.
+// against what the pedal holds just before it, and kept in the library; none, after saying
+// why, when it could not be read.
 PresetRef readSlot(QORUARTDevice& device, std::size_t slot, int& status);
 
 // A bar on standard error while it is a terminal; nothing otherwise.

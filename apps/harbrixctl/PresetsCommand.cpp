@@ -4,6 +4,7 @@
 #include <set>
 
 #include "Commands.h"
+#include "LibraryAccess.h"
 #include "PresetCommands.h"
 #include "devices/Preset.h"
 #include "devices/SlotNames.h"
@@ -18,6 +19,7 @@ int presetsCommand(const CommandLine& line) {
         const auto occupied = occupiedSlots(device);
         if (!occupied) return fail(kPedalFailed, "the pedal did not say which slots it uses");
         std::map<std::size_t, std::string> names;
+        std::map<std::size_t, std::shared_ptr<Preset>> presets;
         std::set<std::size_t> unreadable;
         {
             ProgressBar bar("reading", occupied->size());
@@ -25,8 +27,10 @@ int presetsCommand(const CommandLine& line) {
                 const auto preset = device.preset(slot);
                 if (!preset)
                     unreadable.insert(slot);
-                else if (!preset->empty())
+                else if (!preset->empty()) {
                     names[slot] = printableName(preset->displayName());
+                    presets[slot] = preset;
+                }
                 bar.advance();
             }
         }
@@ -37,7 +41,11 @@ int presetsCommand(const CommandLine& line) {
                                                        : name->second.c_str();
             std::printf("%s  %s\n", slotLabel(slot).c_str(), shown);
         }
-        if (unreadable.empty()) return 0;
+        if (unreadable.empty()) {
+            keepSnapshot(device, presets);
+            return 0;
+        }
+        for (const auto& [slot, preset] : presets) keepFromPedal(device, slot, *preset);
         return fail(kPedalFailed, counted(unreadable.size(), "slot") + " could not be read");
     });
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "LibraryAccess.h"
 #include "PresetCommands.h"
 #include "devices/JournaledWrites.h"
 #include "devices/PresetFile.h"
@@ -26,6 +27,7 @@ int putCommand(const CommandLine& line) {
                                        "-byte preset; the " + device.name() + " takes " +
                                        std::to_string(presetSize(device)));
         }
+        keepFromFile(device.name(), *read.preset, file);
         const auto written =
             JournaledWrites::run(device, "Export", {{*slot, read.preset->serialized()}},
                                  line.flag("verify"), {}, withoutJournal(line));

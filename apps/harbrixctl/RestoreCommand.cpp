@@ -7,6 +7,7 @@
 
 #include "BackupManifest.h"
 #include "Commands.h"
+#include "LibraryAccess.h"
 #include "PresetCommands.h"
 #include "devices/JournaledWrites.h"
 #include "devices/PresetFile.h"
@@ -39,6 +40,7 @@ int restoreCommand(const CommandLine& line) {
                                            std::to_string(read.preset->serialized().size()) +
                                            "-byte preset; nothing was written");
             }
+            keepFromFile(device.name(), *read.preset, path);
             presets.emplace_back(entry.slot, read.preset->serialized());
         }
         ProgressBar bar("restore", presets.size());

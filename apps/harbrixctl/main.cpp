@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <vector>
 
 #include "Commands.h"
@@ -80,6 +81,27 @@ const std::vector<Command> kCommands = {
      "--force",
      undoCommand},
     {"redo", "PEDAL [--force]", "make the most recently undone change again", redoCommand},
+    // The preset library: one row per form, all run by the same command.
+    {"library", "list [--search TEXT] [--tag TAG] [--model M] [--favourites]",
+     "the presets kept in the library, with their id, tags and the slots they are in now; "
+     "--search matches the beginnings of words of names, tags and notes",
+     libraryCommand},
+    {"library", "add FILE...", "keep preset files in the library", libraryCommand},
+    {"library", "tag ID TAG...", "give a library preset tags", libraryCommand},
+    {"library", "untag ID TAG...", "take tags off a library preset", libraryCommand},
+    {"library", "put ID [PEDAL] SLOT [--verify] [--no-journal]",
+     "write a library preset into a slot", libraryCommand},
+    {"library", "export ID FILE", "a library preset into a .qorpreset file (or into a folder)",
+     libraryCommand},
+    {"snapshots", "[PEDAL]", "the snapshots the library kept of the pedal (or of every pedal)",
+     snapshotsCommand},
+    {"snapshot", "restore ID [PEDAL] [--to SERIAL] [--no-journal]",
+     "make the pedal hold what it held at the snapshot again, as one change Undo takes back; "
+     "into another pedal of the model with --to its SERIAL",
+     snapshotCommand},
+    {"snapshot", "export ID FOLDER",
+     "the presets of a snapshot into FOLDER as files, with a manifest for restore",
+     snapshotCommand},
 };
 
 constexpr const char* kNotes =
@@ -93,7 +115,10 @@ constexpr const char* kNotes =
     "$XDG_DATA_HOME/com.qor.wharvel/journal,\n"
     "so it can be undone. When the journal cannot be written, a command that would erase or\n"
     "overwrite a preset changes nothing and exits with 1; --no-journal changes the pedal anyway,\n"
-    "and Undo cannot take that back. Filling empty slots needs no journal.\n";
+    "and Undo cannot take that back. Filling empty slots needs no journal.\n"
+    "Every preset read from a pedal or a file is kept in the library,\n"
+    "$XDG_DATA_HOME/com.qor.wharvel/library.sqlite3; presets, backup and snapshot restore keep a\n"
+    "snapshot of the whole pedal.\n";
 
 int usage(FILE* to, int status) {
     std::fputs(usageText(kCommands, kNotes).c_str(), to);
@@ -112,7 +137,8 @@ int main(int argc, char** argv) {
     }
     if (argc == 2 && std::string(argv[1]) == "-h") return usage(stdout, 0);
     std::string error;
-    const auto line = CommandLine::parse(argc, argv, {"serial"}, error);
+    const auto line =
+        CommandLine::parse(argc, argv, {"serial", "search", "tag", "model", "to"}, error);
     if (line && line->flag("help")) return usage(stdout, 0);
     if (line && line->flag("version")) {
         std::printf("harbrixctl %s\n", HARBRIX_VERSION);
@@ -136,7 +162,10 @@ int main(int argc, char** argv) {
         usage(stderr, 2);
         return usageError("unknown command \"" + line->command + "\"");
     }
-    const auto own = optionsOf(*command);
+    // A command written in several forms takes the options of all of them.
+    std::set<std::string> own;
+    for (const Command& form : kCommands)
+        if (line->command == form.name) own.merge(optionsOf(form));
     for (const auto& flag : line->flags)
         if (kCommonOptions.count(flag) == 0 && own.count(flag) == 0) {
             usage(stderr, 2);

@@ -67,17 +67,26 @@ std::optional<Bytes> readWhole(const std::string& path, std::string& why) {
 }  // namespace
 
 std::optional<Bytes> presetFileBytes(const Bytes& body, const Model* model) {
-    if (model == nullptr || body.empty()) return std::nullopt;
+    if (model == nullptr) return std::nullopt;
+    return presetFileBytes(body, model->name());
+}
+
+std::optional<Bytes> presetFileBytes(const Bytes& body, const std::string& modelName) {
+    if (body.empty() || Model::productOf(modelName) == 0) return std::nullopt;
     Bytes bytes;
     bytes.reserve(kPresetFilePrefixSize + body.size());
-    appendWord(bytes, model->vendor());
-    appendWord(bytes, model->product());
+    appendWord(bytes, kPedalVendorId);
+    appendWord(bytes, Model::productOf(modelName));
     bytes.insert(bytes.end(), body.begin(), body.end());
     return bytes;
 }
 
 PresetFileRead parsePresetFile(const Bytes& bytes, const Model* model) {
     if (model == nullptr) return refused("cannot be checked without a pedal model");
+    return parsePresetFile(bytes, model->name());
+}
+
+PresetFileRead parsePresetFile(const Bytes& bytes, const std::string& modelName) {
     if (bytes.size() < kMinimumFileSize) {
         return refused("is " + std::to_string(bytes.size()) +
                        " bytes long; a preset file holds at least " +
@@ -85,12 +94,12 @@ PresetFileRead parsePresetFile(const Bytes& bytes, const Model* model) {
     }
     const std::uint32_t vendor = unsignedIntAtIndex(bytes, 0);
     const std::uint32_t product = unsignedIntAtIndex(bytes, 4);
-    if (vendor != model->vendor()) {
+    if (vendor != kPedalVendorId) {
         return refused("was not made for this maker's pedals (vendor " + hexWord(vendor) + ")");
     }
-    if (product != model->product()) {
+    if (product != Model::productOf(modelName)) {
         return refused("was made for another model (product " + hexWord(product) + "), not a " +
-                       model->name());
+                       modelName);
     }
     const Bytes body(bytes.begin() + kPresetFilePrefixSize, bytes.end());
     return PresetFileRead{Preset::presetWithSerialized(body), {}};
@@ -101,6 +110,19 @@ PresetFileRead readPresetFile(const std::string& path, const Model* model) {
     const auto bytes = readWhole(path, why);
     if (!bytes) return refused(why);
     return parsePresetFile(*bytes, model);
+}
+
+PresetFileRead readPresetFileOfAnyModel(const std::string& path, std::string& modelName) {
+    std::string why;
+    const auto bytes = readWhole(path, why);
+    if (!bytes) return refused(why);
+    modelName.clear();
+    if (bytes->size() >= kPresetFilePrefixSize) {
+        for (const char* name : {"MIV3", "NAX3"})
+            if (unsignedIntAtIndex(*bytes, 4) == Model::productOf(name)) modelName = name;
+    }
+    if (modelName.empty()) modelName = "MIV3";  // the refusal then names what the file is
+    return parsePresetFile(*bytes, modelName);
 }
 
 std::string presetFileBasename(const std::string& presetName) {

@@ -31,6 +31,11 @@ std::optional<Bytes> presetFileBytes(const Bytes& body, const Model* model);
 PresetFileRead parsePresetFile(const Bytes& bytes, const Model* model);
 // Reads the whole file and parses it.
 PresetFileRead readPresetFile(const std::string& path, const Model* model);
+// The same by model name ("MIV3", "NAX3"), for files handled without a pedal at hand.
+std::optional<Bytes> presetFileBytes(const Bytes& body, const std::string& modelName);
+PresetFileRead parsePresetFile(const Bytes& bytes, const std::string& modelName);
+// Reads a file made for either model; `modelName` gets the model its prefix names.
+PresetFileRead readPresetFileOfAnyModel(const std::string& path, std::string& modelName);
 
 // The file name (without extension) for a preset name: "~" shows as U+F888 as it does on
 // screen; "/" and NUL, which would lead out of the chosen folder, become "-", and so does a

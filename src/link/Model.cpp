@@ -101,9 +101,9 @@ void Model::setStinger(std::shared_ptr<FirmwareChecker> checker) {
     stinger_ = std::move(checker);
 }
 
-std::uint32_t Model::product() const {
-    if (name_ == "NAX3") return 0x0600;
-    if (name_ == "MIV3") return 0x0601;
+std::uint32_t Model::productOf(const std::string& name) {
+    if (name == "NAX3") return 0x0600;
+    if (name == "MIV3") return 0x0601;
     return 0;
 }
 

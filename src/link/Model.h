@@ -47,7 +47,8 @@ class Model {
 
     std::uint32_t vendor() const { return kPedalVendorId; }
     // USB product identifier: NAX3 0x0600, MIV3 0x0601, 0 for other names.
-    std::uint32_t product() const;
+    std::uint32_t product() const { return productOf(name_); }
+    static std::uint32_t productOf(const std::string& name);
 
     // "MIV3 version 1.2 by Brellwick (Mar 4 2021)", "---" in place of a missing date.
     std::string description() const;
