@@ -50,7 +50,8 @@ class HotSpotButtonQtTest : public QObject {
         sinceClick.start();
         click(&button);
         QVERIFY(clicked.wait(10000));
-        QVERIFY(sinceClick.elapsed() >= HotSpotButton::kClickDelayMs);
+        // Qt's coarse timers may fire up to 5% early.
+        QVERIFY(sinceClick.elapsed() >= HotSpotButton::kClickDelayMs * 95 / 100);
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(doubled.count(), 0);
     }
