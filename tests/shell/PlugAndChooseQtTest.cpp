@@ -63,18 +63,18 @@ std::string terminalOf(const test::Simulator& pedal) {
                                                                : std::string();
 }
 
-// The window at rest: no fade or slide runs anywhere, before and after the main rail has run
-// what was posted to it, and the objects the animations let go are deleted.
-bool settle() {
+// The window at rest: the pedals' queues and the main rail have run what was posted to them,
+// no fade or slide runs anywhere, and the objects the animations let go are deleted.
+bool settle(const AppDelegate& controller) {
     const auto still = [] {
         for (QWidget* widget : QApplication::allWidgets())
             if (widget->findChild<QPropertyAnimation*>(QString(), Qt::FindDirectChildrenOnly))
                 return false;
         return true;
     };
-    if (!QTest::qWaitFor(still, kConnectMs) || !test::mainRailPassed() ||
-        !QTest::qWaitFor(still, kConnectMs))
-        return false;
+    for (const DeviceRef& device : controller.connected())
+        if (!test::queueAndMainRailPassed(device->queue())) return false;
+    if (!test::mainRailPassed() || !QTest::qWaitFor(still, kConnectMs)) return false;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return true;
 }
@@ -146,12 +146,12 @@ class PlugAndChooseQtTest : public QObject {
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
             controller->switchToTransfers();
-            QVERIFY(settle());
+            QVERIFY(settle(*controller));
         }
         device.reset();
         miv->kill();
         QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
-        QVERIFY(settle());
+        QVERIFY(settle(*controller));
         QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
         QVERIFY(controller->currentController()->view()->isVisible());
         QVERIFY(controller->emptyPedalboard()->isVisible());
@@ -217,11 +217,11 @@ class PlugAndChooseQtTest : public QObject {
         QVERIFY2(second->running(), second->error().c_str());
         QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(2), kConnectMs);
         QCOMPARE(controller->currentDevice()->serial(), std::string("PLUGM02"));
-        QVERIFY(settle());
+        QVERIFY(settle(*controller));
 
         (unplugCurrent ? first : second)->kill();
         QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), kConnectMs);
-        QVERIFY(settle());
+        QVERIFY(settle(*controller));
         QCOMPARE(controller->currentDevice()->serial(),
                  std::string("PLUGM0") + (unplugCurrent ? "3" : "2"));
         QCOMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
@@ -229,7 +229,7 @@ class PlugAndChooseQtTest : public QObject {
 
         (unplugCurrent ? second : first)->kill();
         QTRY_VERIFY_WITH_TIMEOUT(controller->connected().empty(), kConnectMs);
-        QVERIFY(settle());
+        QVERIFY(settle(*controller));
         QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
     }
 
@@ -317,14 +317,18 @@ class PlugAndChooseQtTest : public QObject {
             QVERIFY(choose(*controller, "PLUGM04"));
             QTRY_COMPARE(controller->currentDevice()->serial(), std::string("PLUGM04"));
         }
-        QVERIFY(settle());
+        QVERIFY(settle(*controller));
         if (screen == QLatin1String("transfers")) controller->switchToTransfers();
         if (screen == QLatin1String("settings")) controller->switchToSettings();
-        QVERIFY(settle());
+        const QString shown = screen == QLatin1String("transfers")  ? QStringLiteral("Transfers")
+                              : screen == QLatin1String("settings") ? QStringLiteral("MIV3Settings")
+                                                                    : QStringLiteral("MIV3Editor");
+        QTRY_COMPARE_WITH_TIMEOUT(shownClass(*controller), shown, kConnectMs);
+        QVERIFY(settle(*controller));
 
         const std::string chosen = chooseCurrent ? "PLUGM04" : "PLUGN01";
         QVERIFY(choose(*controller, chosen));
-        QVERIFY(settle());
+        QVERIFY(settle(*controller));
         QCOMPARE(controller->currentDevice()->serial(), chosen);
         QVERIFY(!controller->selectorOpen());
         // A NAX3 edits no presets: whatever was shown, its settings are.
@@ -339,7 +343,7 @@ class PlugAndChooseQtTest : public QObject {
         // And the chosen pedal can still go.
         (chooseCurrent ? miv : nax)->kill();
         QTRY_COMPARE_WITH_TIMEOUT(controller->connected().size(), std::size_t(1), kConnectMs);
-        QVERIFY(settle());
+        QVERIFY(settle(*controller));
         QVERIFY(controller->currentController()->view()->isVisible());
     }
 };
