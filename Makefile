@@ -3,16 +3,18 @@
 # make test  installs what is missing, builds, checks the source rules, runs every test (plain,
 #            package, ASan+UBSan, TSan, fuzz smoke)
 # make fuzz  runs the fuzz targets for FUZZ_SECONDS each
+# make e2e-stress  runs the end-to-end tests STRESS_RUNS times while stress-ng loads every core
 # make package  builds the Debian package into build/package/
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 PEDALS ?= MIV3
 RUN_SECONDS ?=
 SMOKE_SECONDS ?= 5
+STRESS_RUNS ?= 3
 CMAKE_FLAGS ?=
 CTEST = ctest --output-on-failure -j$(JOBS)
 
-.PHONY: all deps fonts build run test rules unit package package-check asan tsan fuzz fuzz-build fuzz-smoke format clean
+.PHONY: all deps fonts build run test rules unit e2e-stress package package-check asan tsan fuzz fuzz-build fuzz-smoke format clean
 
 all: build
 
@@ -36,6 +38,9 @@ rules:
 
 unit: rules build
 	cd build && $(CTEST)
+
+e2e-stress: build
+	scripts/e2e-stress.sh build $(STRESS_RUNS) $(JOBS)
 
 package: build
 	rm -f build/package/harbrix_*.deb

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Rules the application's sources keep, checked by grep so that a broken rule says where.
 # Each rule names what it forbids, the folders it covers and the lines it allows; add a rule
-# with one more `rule` call at the end.
+# with one more `rule` call at the end. Checks the tree the script is in, or the one given.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "${1:-$(dirname "$0")/..}" || exit 2
 status=0
 
 # rule NAME FORBIDDEN ALLOWED FOLDER...: every line of the folders' C++ files that matches the
@@ -27,6 +27,16 @@ rule() {
 # only the program's entry point runs the application's loop.
 rule "no nested event loops" 'exec\(|QEventLoop|processEvents' \
     '^apps/[^/]+/main\.cpp:[0-9]+: *return (Q?Application)::exec\(\);' src apps
+
+# Files short enough to read whole: every source file of the application, its programs and its
+# tools over 400 lines is listed with its length.
+long=$(find src apps tools -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.c' -o -name '*.mm' \) \
+    -print0 2>/dev/null | xargs -0 -r wc -l | awk '$2 != "total" && $1 > 400 { print $1, $2 }' | sort -k2)
+if [ -n "$long" ]; then
+    echo "source rule broken: no source file over 400 lines"
+    echo "$long"
+    status=1
+fi
 
 [ $status -eq 0 ] && echo "source rules kept"
 exit $status

@@ -20,7 +20,6 @@ int driverCommand(const CommandLine& line);
 int presetsCommand(const CommandLine& line);
 int getCommand(const CommandLine& line);
 int putCommand(const CommandLine& line);
-int eraseCommand(const CommandLine& line);
 int renameCommand(const CommandLine& line);
 int selectCommand(const CommandLine& line);
 int backupCommand(const CommandLine& line);

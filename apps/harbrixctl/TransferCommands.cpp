@@ -1,15 +1,16 @@
-// harbrixctl move A B, copy A B, swap A B and delete SLOT...: the Transfers screen's
-// operations on a terminal, run by the same code. Each reads the slots it touches from the
-// pedal first, so it works on what the pedal holds now, and refuses what would lose a preset
-// without being asked to: a move onto an occupied slot, a swap with an empty one. Each is
-// journaled, so undo takes it back, and sends nothing when its journal entry cannot be written
-// unless --no-journal; --verify on move, copy and swap reads the slots back.
+// harbrixctl move A B, copy A B, swap A B, delete SLOT... (erase is the same) and rename SLOT
+// NAME: the Transfers screen's operations on a terminal, run by the same code. Each reads the slots
+// it touches from the pedal first, so it works on what the pedal holds now, and refuses what would
+// lose a preset without being asked to: a move onto an occupied slot, a swap with an empty one.
+// Each is journaled, so undo takes it back, and sends nothing when its journal entry cannot be
+// written unless --no-journal; --verify on move, copy and swap reads the slots back.
 #include <algorithm>
 #include <cstdio>
 
 #include "Commands.h"
 #include "PresetCommands.h"
 #include "devices/Preset.h"
+#include "link/StringPad.h"
 #include "transfers/JournaledTransfers.h"
 
 namespace harbrix::ctl {
@@ -122,6 +123,37 @@ int swapCommand(const CommandLine& line) {
                         slotLabel(b).c_str(), shown(presetB).c_str());
         }
         return finished(result);
+    });
+}
+
+// Writes the whole preset back under the new name, as the Transfers screen does.
+int renameCommand(const CommandLine& line) {
+    int status = 0;
+    const auto session = presetSession(line, 2, status);
+    if (!session) return status;
+    const auto slot = parseSlot(session->arguments()[0]);
+    if (!slot) return badSlot(session->arguments()[0]);
+    const std::string name = session->arguments()[1];
+    if (sanitized(name).empty()) {
+        return usageError("the name \"" + name + "\" has no character the pedal can show");
+    }
+    if (!Preset::storableName(name)) {
+        return usageError("the name \"" + name + "\" has characters the pedal cannot show");
+    }
+    return onPedal(*session, line, [&](QORUARTDevice& device) {
+        if (const int refused = checkSlot(device, *slot)) return refused;
+        const PresetRef preset = readSlot(device, *slot, status);
+        if (!preset) return status;
+        if (preset->empty()) return fail(kPedalFailed, "slot " + slotLabel(*slot) + " is empty");
+        // The name it has: nothing to send.
+        if (const auto renamed = JournaledTransfers::renamed(*preset, name)) {
+            const TransferResult result = JournaledTransfers::rename(
+                device, renamed->preset, *slot, renamed->oldName, withoutJournal(line));
+            if (!result.succeeded()) return finished(result);
+        }
+        std::printf("%s  %s\n", slotLabel(*slot).c_str(),
+                    shown(device.cachedPreset(*slot)).c_str());
+        return 0;
     });
 }
 

@@ -42,7 +42,6 @@ const std::vector<Command> kCommands = {
      "copy a preset into a .qorpreset file (into a folder: named after it)", getCommand},
     {"put", "PEDAL FILE SLOT [--verify] [--no-journal]",
      "write a .qorpreset file into a slot; --verify reads it back", putCommand},
-    {"erase", "PEDAL SLOT [--no-journal]", "empty a slot", eraseCommand},
     {"rename", "PEDAL SLOT NAME [--no-journal]", "rename the preset in a slot", renameCommand},
     {"move", "PEDAL A B [--verify] [--no-journal]", "move the preset in slot A into empty slot B",
      moveCommand},
@@ -51,6 +50,7 @@ const std::vector<Command> kCommands = {
     {"swap", "PEDAL A B [--verify] [--no-journal]",
      "swap the presets in slots A and B; --verify reads the slots back", swapCommand},
     {"delete", "PEDAL SLOT... [--no-journal]", "erase the presets in the slots", deleteCommand},
+    {"erase", "PEDAL SLOT... [--no-journal]", "the same as delete", deleteCommand},
     {"params", "PEDAL SLOT [KEY=VALUE...] [--no-journal]",
      "show the parameters of a slot's preset by key, or set levels (0-127) and switches (on, "
      "off) and write the preset back",
@@ -110,15 +110,24 @@ constexpr const char* kNotes =
     "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
     "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
     "--log shows the WRITE:/READ: traffic on standard error.\n"
-    "Every command that changes slots (put, erase, rename, move, copy, swap, delete, params,\n"
-    "restore, reset with presets) is journaled per pedal in "
-    "$XDG_DATA_HOME/com.qor.wharvel/journal,\n"
-    "so it can be undone. When the journal cannot be written, a command that would erase or\n"
-    "overwrite a preset changes nothing and exits with 1; --no-journal changes the pedal anyway,\n"
-    "and Undo cannot take that back. Filling empty slots needs no journal.\n"
-    "Every preset read from a pedal or a file is kept in the library,\n"
-    "$XDG_DATA_HOME/com.qor.wharvel/library.sqlite3; presets, backup and snapshot restore keep a\n"
-    "snapshot of the whole pedal.\n";
+    "Every command that changes slots (put, rename, move, copy, swap, delete or erase,
+"
+    "params, restore, reset with presets) is journaled per pedal in
+"
+    "$XDG_DATA_HOME/com.qor.wharvel/journal, so it can be undone. When the journal cannot be
+"
+    "written, a command that would erase or overwrite a preset changes nothing and exits with 1;
+"
+    "--no-journal changes the pedal anyway, and Undo cannot take that back. Filling empty slots
+"
+    "needs no journal.
+"
+    "Every preset read from a pedal or a file is kept in the library,
+"
+    "$XDG_DATA_HOME/com.qor.wharvel/library.sqlite3; presets, backup and snapshot restore keep a
+"
+    "snapshot of the whole pedal.
+";
 
 int usage(FILE* to, int status) {
     std::fputs(usageText(kCommands, kNotes).c_str(), to);

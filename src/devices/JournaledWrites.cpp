@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-#include "devices/JournaledChange.h"
 #include "devices/Preset.h"
 #include "devices/SlotContents.h"
 #include "link/QORUARTDevice.h"
-#include "link/StringPad.h"
 
 namespace harbrix {
 namespace {
@@ -17,6 +15,26 @@ JournaledWrites refused(ChangeRefusal refusal) {
     if (!refusal.indices.empty()) result.slot = refusal.indices.front();
     result.refusal = std::move(refusal);
     return result;
+}
+
+// The first changed slot that does not read back as the cache holds it: the outcome says how,
+// and a mismatch leaves the entry for a "Write" entry of its own.
+void verifyChanged(QORUARTDevice& device, JournaledChange& change,
+                   const std::set<std::size_t>& changed, JournaledWrites& result) {
+    for (const std::size_t slot : changed) {
+        const auto cached = device.cachedPreset(slot);
+        const SlotBytes meant = cached ? SlotContents::of(*cached) : SlotBytes{};
+        const auto read = SlotContents::read(device, slot);
+        if (read && *read == meant) continue;
+        result.slot = slot;
+        if (!read) {
+            result.outcome = JournaledWrites::Outcome::unverified;
+        } else {
+            result.outcome = JournaledWrites::Outcome::mismatch;
+            change.mismatch(slot, *read);
+        }
+        return;
+    }
 }
 
 }  // namespace
@@ -34,90 +52,75 @@ std::string JournaledWrites::problem() const {
             return where + " could not be read back";
         case Outcome::mismatch:
             return where + " does not read back as written";
-        case Outcome::emptySlot:
-            return where + " is empty";
     }
     return {};
+}
+
+JournaledWrites JournaledWrites::journal(QORUARTDevice& device, const std::string& operation,
+                                         const std::vector<JournaledChange::Plan>& plan,
+                                         bool verify, WithoutJournal without, const Work& work) {
+    ChangeRefusal refusal;
+    auto change = JournaledChange::begin(device, operation, plan, &refusal, without);
+    if (!change) return refused(std::move(refusal));
+    JournaledWrites result = work(*change);
+    // What each slot holds now, as far as the cache knows: a Swap that put a slot back, or a
+    // write the pedal refused halfway, leaves slots otherwise than planned.
+    std::set<std::size_t> changed;
+    std::vector<SlotChange> actual;
+    for (const std::size_t slot : result.written) {
+        const auto cached = device.cachedPreset(slot);
+        if (!cached) {
+            changed.insert(slot);
+            continue;
+        }
+        const SlotBytes now = SlotContents::of(*cached);
+        if (now == change->before(slot)) continue;
+        changed.insert(slot);
+        actual.push_back({slot, {}, now});
+    }
+    if (verify && result.succeeded()) verifyChanged(device, *change, changed, result);
+    change->finish(changed, actual);
+    return result;
 }
 
 JournaledWrites JournaledWrites::run(QORUARTDevice& device, const std::string& operation,
                                      std::vector<std::pair<std::size_t, SlotBytes>> writes,
                                      bool verify, const std::function<void(std::size_t)>& done,
                                      WithoutJournal without) {
-    JournaledWrites result;
     std::stable_partition(writes.begin(), writes.end(),
                           [](const auto& write) { return !write.second.empty(); });
     std::vector<JournaledChange::Plan> plan;
     for (const auto& [slot, bytes] : writes) plan.push_back({slot, bytes});
-    ChangeRefusal refusal;
-    auto change = JournaledChange::begin(device, operation, plan, &refusal, without);
-    if (!change) return refused(std::move(refusal));
-    for (const auto& [slot, bytes] : writes) {
-        if (!verify) {
-            if (!SlotContents::write(device, slot, bytes)) {
-                result.outcome = Outcome::refused;
-                result.slot = slot;
-                break;
+    return journal(device, operation, plan, false, without, [&](JournaledChange& change) {
+        JournaledWrites result;
+        for (const auto& [slot, bytes] : writes) {
+            if (!verify) {
+                if (!SlotContents::write(device, slot, bytes)) {
+                    result.outcome = Outcome::refused;
+                    result.slot = slot;
+                    break;
+                }
+            } else {
+                const auto verified = SlotContents::writeVerified(device, slot, bytes);
+                using Verified = SlotContents::Verified::Outcome;
+                if (verified.outcome != Verified::written) {
+                    result.slot = slot;
+                    result.outcome = verified.outcome == Verified::refused ? Outcome::refused
+                                     : verified.outcome == Verified::unreadable
+                                         ? Outcome::unverified
+                                         : Outcome::mismatch;
+                    // Taken but not read back: it may well have changed.
+                    if (verified.outcome == Verified::unreadable) result.written.insert(slot);
+                    if (verified.outcome == Verified::mismatch)
+                        change.mismatch(slot, verified.actual);
+                    break;
+                }
             }
-        } else {
-            const auto verified = SlotContents::writeVerified(device, slot, bytes);
-            using Verified = SlotContents::Verified::Outcome;
-            if (verified.outcome != Verified::written) {
-                result.slot = slot;
-                result.outcome = verified.outcome == Verified::refused      ? Outcome::refused
-                                 : verified.outcome == Verified::unreadable ? Outcome::unverified
-                                                                            : Outcome::mismatch;
-                // Taken but not read back: it may well have changed.
-                if (verified.outcome == Verified::unreadable) result.written.insert(slot);
-                if (verified.outcome == Verified::mismatch) change->mismatch(slot, verified.actual);
-                break;
-            }
+            result.written.insert(slot);
+            if (done) done(slot);
         }
-        result.written.insert(slot);
-        if (done) done(slot);
-    }
-    change->finish(result.written);
-    return result;
-}
-
-JournaledWrites JournaledWrites::rename(QORUARTDevice& device, std::size_t slot,
-                                        const std::string& name, WithoutJournal without) {
-    JournaledWrites result;
-    result.slot = slot;
-    const auto before = SlotContents::known(device, slot);
-    if (!before) return refused({ChangeRefusal::Reason::unreadable, {slot}, {}, {}});
-    if (before->empty()) {
-        result.outcome = Outcome::emptySlot;
         return result;
-    }
-    // Reads the slot again: a name typed for what the screen showed is not given to a preset
-    // saved on the pedal since.
-    ChangeRefusal refusal;
-    auto change = JournaledChange::begin(
-        device, "Rename", {{slot, renamedPresetBytes(*before, name)}}, &refusal, without);
-    if (!change) return refused(std::move(refusal));
-    if (!device.setPresetName(name, slot)) {
-        change->finish({});
-        result.outcome = Outcome::refused;
-        return result;
-    }
-    result.written.insert(slot);
-    if (const auto after = SlotContents::read(device, slot)) {
-        change->finish({slot}, {{slot, {}, *after}});
-    } else {
-        change->finish({slot});
-        result.outcome = Outcome::unverified;
-    }
-    return result;
-}
-
-SlotBytes renamedPresetBytes(const SlotBytes& before, const std::string& name) {
-    SlotBytes after = before;
-    if (after.size() < Preset::kNameLength) return after;
-    const std::string ascii = sanitized(name);
-    std::fill_n(after.begin(), Preset::kNameLength, ' ');
-    std::copy_n(ascii.begin(), std::min(ascii.size(), Preset::kNameLength), after.begin());
-    return after;
+    });
 }
 
 }  // namespace harbrix

@@ -1,8 +1,13 @@
-// Writing presets into slots as one journaled action, each write read back when asked (or
-// always, for the writes of a restore). Presets are written in the order given, and slots
-// are erased only after every preset is written, so a preset is never only in the journal.
-// The first write that fails stops the rest; a write that reads back otherwise gets a "Write"
-// entry of its own, so Undo puts back what the slot held before it. Runs on the pedal's queue.
+// The one engine every journaled change of preset slots runs on, the window's and harbrixctl's
+// alike: the change is begun for the slots it plans to change (nothing is sent when that
+// refuses), the work is done, each changed slot is read back when asked, and the entry is
+// finished with the slots as the cache holds them afterwards. Runs on the pedal's queue.
+//
+// `run` writes presets into slots: in the order given, and erasing only after every preset is
+// written, so a preset is never only in the journal. The first write that fails stops the
+// rest; a write that reads back otherwise gets a "Write" entry of its own, so Undo puts back
+// what the slot held before it. The transfer operations run on `journal` with work of their
+// own (JournaledTransfers).
 #pragma once
 
 #include <cstddef>
@@ -15,6 +20,7 @@
 
 #include "devices/ChangeRefusal.h"
 #include "devices/JournalEntry.h"
+#include "devices/JournaledChange.h"
 
 namespace harbrix {
 
@@ -27,7 +33,6 @@ struct JournaledWrites {
         refused,     // the pedal did not take `slot`; the ones before it were written
         unverified,  // `slot` could not be read back; stopped there
         mismatch,    // `slot` read back otherwise than written; stopped there
-        emptySlot,   // a rename found `slot` empty: nothing was sent
     };
     Outcome outcome = Outcome::written;
     std::optional<std::size_t> slot;  // the slot at fault
@@ -38,19 +43,22 @@ struct JournaledWrites {
     // One line for the user when it did not succeed: "slot 07 does not read back as written".
     std::string problem() const;
 
-    // Writes each preset (no bytes: erases the slot). `done` hears each slot written.
+    // The engine. `work` does the exchanges and answers what it did: `written`, the slots it
+    // changed, and where it stopped; it may record a mismatch it found itself. A written slot
+    // that holds what it held before has not changed. With `verify`, work that went through
+    // has each changed slot read back against the cache; the first that reads otherwise stops
+    // the checks (`unverified`, or `mismatch` with a "Write" entry of its own).
+    using Work = std::function<JournaledWrites(JournaledChange& change)>;
+    static JournaledWrites journal(QORUARTDevice& device, const std::string& operation,
+                                   const std::vector<JournaledChange::Plan>& plan, bool verify,
+                                   WithoutJournal without, const Work& work);
+
+    // Writes each preset (no bytes: erases the slot), each read back when `verify`. `done`
+    // hears each slot written.
     static JournaledWrites run(QORUARTDevice& device, const std::string& operation,
                                std::vector<std::pair<std::size_t, SlotBytes>> writes, bool verify,
                                const std::function<void(std::size_t)>& done = {},
                                WithoutJournal without = WithoutJournal::refuse);
-    // Renames the preset in the slot, journaled with the preset as the pedal holds it
-    // afterwards (read back), since only the pedal knows what it makes of a name.
-    static JournaledWrites rename(QORUARTDevice& device, std::size_t slot, const std::string& name,
-                                  WithoutJournal without = WithoutJournal::refuse);
 };
-
-// The bytes a slot holding `before` holds once the pedal has renamed it: the name's ASCII
-// characters ("~" as "-") in the first 24 bytes, padded with spaces.
-SlotBytes renamedPresetBytes(const SlotBytes& before, const std::string& name);
 
 }  // namespace harbrix

@@ -175,6 +175,10 @@ void Preset::editName(const std::string& text) {
     if (const auto field = nameField(text)) changeBytes(0, *field);
 }
 
+bool Preset::storableName(const std::string& text) {
+    return nameField(text).has_value();
+}
+
 void Preset::revert() {
     core_ = clean_;
     undo_.removeAllActions();

@@ -71,6 +71,8 @@ class Preset {
     void setName(const std::string& text);
     // setName as one undoable step.
     void editName(const std::string& text);
+    // Whether setName stores the text: ASCII, "~" also as U+F888.
+    static bool storableName(const std::string& text);
 
     bool empty() const { return empty_; }
     bool dirty() const { return core_ != clean_; }

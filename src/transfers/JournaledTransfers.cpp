@@ -1,7 +1,6 @@
 #include "transfers/JournaledTransfers.h"
 
-#include <set>
-
+#include "devices/JournaledWrites.h"
 #include "devices/SlotContents.h"
 
 namespace harbrix {
@@ -38,50 +37,32 @@ TransferResult JournaledTransfers::run(QORUARTDevice& device, TransferResult::Ki
                                        const std::vector<JournaledChange::Plan>& plan, bool verify,
                                        WithoutJournal without,
                                        const std::function<TransferResult()>& work) {
-    ChangeRefusal refusal;
-    auto change = JournaledChange::begin(device, operationName(kind), plan, &refusal, without);
-    if (!change) {
+    TransferResult result;
+    const JournaledWrites journaled = JournaledWrites::journal(
+        device, operationName(kind), plan, verify, without, [&](JournaledChange&) {
+            result = work();
+            JournaledWrites done;
+            done.written.insert(result.done.begin(), result.done.end());
+            if (!result.succeeded()) done.outcome = JournaledWrites::Outcome::refused;
+            return done;
+        });
+    using Outcome = JournaledWrites::Outcome;
+    if (journaled.outcome == Outcome::notStarted) {
         TransferResult refused;
         refused.kind = kind;
         for (const auto& slot : plan) refused.touched.push_back(slot.slot);
+        const ChangeRefusal& refusal = *journaled.refusal;
         if (refusal.reason == ChangeRefusal::Reason::unreadable) refused.failed = refusal.indices;
         refused.notice = refusal.message();
-        refused.refusal = std::move(refusal);
+        refused.refusal = refusal;
         return refused;
     }
-    TransferResult result = work();
-    // What each slot holds now, as far as the cache knows: a Swap that put a slot back, or a
-    // write the pedal refused halfway, leaves slots otherwise than planned.
-    std::set<std::size_t> changed;
-    std::vector<SlotChange> actual;
-    for (const std::size_t slot : std::set<std::size_t>(result.done.begin(), result.done.end())) {
-        const auto cached = device.cachedPreset(slot);
-        if (!cached) {
-            changed.insert(slot);
-            continue;
-        }
-        const SlotBytes now = SlotContents::of(*cached);
-        if (now == change->before(slot)) continue;
-        changed.insert(slot);
-        actual.push_back({slot, {}, now});
+    if (result.succeeded() && !journaled.succeeded() && journaled.slot) {
+        result.failed = {*journaled.slot};
+        result.notice = slotName(*journaled.slot) + (journaled.outcome == Outcome::unverified
+                                                         ? " could not be read back."
+                                                         : " does not read back as written.");
     }
-    if (verify && result.succeeded()) {
-        for (const std::size_t slot : changed) {
-            const auto cached = device.cachedPreset(slot);
-            const SlotBytes meant = cached ? SlotContents::of(*cached) : SlotBytes{};
-            const auto read = SlotContents::read(device, slot);
-            if (read && *read == meant) continue;
-            result.failed = {slot};
-            if (!read) {
-                result.notice = slotName(slot) + " could not be read back.";
-            } else {
-                change->mismatch(slot, *read);
-                result.notice = slotName(slot) + " does not read back as written.";
-            }
-            break;
-        }
-    }
-    change->finish(changed, actual);
     return result;
 }
 
@@ -128,6 +109,17 @@ TransferResult JournaledTransfers::write(QORUARTDevice& device,
     for (const auto& write : staged) plan.push_back({write.slot, bytesOf(write.preset)});
     return run(device, TransferResult::Kind::write, plan, false, without,
                [&] { return PresetTransfers::runWrite(device, staged, written); });
+}
+
+std::optional<JournaledTransfers::Renamed> JournaledTransfers::renamed(const Preset& preset,
+                                                                       const std::string& name) {
+    // The preset keeps its name until the pedal has taken the new one: a refused write then
+    // leaves nothing to put back.
+    Renamed renamed{preset.savedCopy(), {}};
+    renamed.oldName = renamed.preset->name();
+    renamed.preset->setName(name);
+    if (renamed.preset->name() == renamed.oldName) return std::nullopt;
+    return renamed;
 }
 
 TransferResult JournaledTransfers::rename(QORUARTDevice& device, const PresetRef& renamed,

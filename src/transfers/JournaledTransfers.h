@@ -5,7 +5,8 @@
 // be written and the operation could lose a preset, unless `without` lets it go on (the
 // result's `refusal` says which; see JournaledChange::begin). The Transfers screen and
 // harbrixctl run the operations through here, on the pedal's queue; the operations themselves
-// are those of PresetTransfers.
+// are those of PresetTransfers, and they are journaled as every other change is
+// (JournaledWrites::journal).
 //
 // With `verify`, every slot the operation changed is read back afterwards; a slot that reads
 // back otherwise stops there, is named in the notice and gets a "Write" entry of its own.
@@ -42,9 +43,19 @@ class JournaledTransfers {
                                 const std::vector<PresetTransfers::StagedWrite>& staged,
                                 const PresetTransfers::SlotDone& written = {},
                                 WithoutJournal without = WithoutJournal::refuse);
+    // Writes the whole renamed preset back (see renamed).
     static TransferResult rename(QORUARTDevice& device, const PresetRef& renamed, std::size_t slot,
                                  const std::string& oldName,
                                  WithoutJournal without = WithoutJournal::refuse);
+
+    // What a rename writes back: a copy of the preset as it is saved, given the name as
+    // Preset::setName takes it, and the name it had. None when the name would not change
+    // (it is the one it has, or one the pedal cannot store).
+    struct Renamed {
+        PresetRef preset;
+        std::string oldName;
+    };
+    static std::optional<Renamed> renamed(const Preset& preset, const std::string& name);
 
     // The journal's name of an operation: "Move", "Copy", "Overwrite", "Swap", "Delete",
     // "Export", "Rename".

@@ -377,17 +377,14 @@ bool PresetTransfers::rename(std::size_t slot, const std::string& name, Completi
     if (!device) return refuse({});
     const PresetRef cached = occupied(*device, slot);
     if (!cached) return refuse(sourceRefusal(*device, Kind::rename, slot));
-    // The cached preset keeps its name until the pedal has taken the new one: a refused
-    // write then leaves nothing to put back.
-    const PresetRef renamed = cached->savedCopy();
-    const std::string oldName = renamed->name();
-    renamed->setName(name);
+    const auto renamed = JournaledTransfers::renamed(*cached, name);
     // The name it has: nothing to do, and nothing to say.
-    if (renamed->name() == oldName) return refuse({});
+    if (!renamed) return refuse({});
     return post(
         Kind::rename, {slot},
-        [renamed, slot, oldName, without](QORUARTDevice& pedal) {
-            return JournaledTransfers::rename(pedal, renamed, slot, oldName, without);
+        [renamed = *renamed, slot, without](QORUARTDevice& pedal) {
+            return JournaledTransfers::rename(pedal, renamed.preset, slot, renamed.oldName,
+                                              without);
         },
         std::move(done));
 }

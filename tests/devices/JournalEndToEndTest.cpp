@@ -134,8 +134,12 @@ TEST_F(JournalEndToEnd, AJournalThatCannotBeWrittenStopsWhatCouldLoseAPreset) {
         "harbrixctl: the journal could not be written (not a directory): " + journalPath() +
         "; nothing was changed (--no-journal changes the pedal without it, and Undo cannot "
         "take that back)\n";
-    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
-             {"delete", "1"}, {"erase", "2"}, {"copy", "1", "2"}, {"reset", "presets"}}) {
+    for (const std::vector<std::string>& words :
+         std::vector<std::vector<std::string>>{{"delete", "1"},
+                                               {"erase", "2"},
+                                               {"copy", "1", "2"},
+                                               {"rename", "1", "Solo"},
+                                               {"reset", "presets"}}) {
         const auto refused = ctl(words);
         EXPECT_EQ(refused.status, 1) << words[0];
         EXPECT_EQ(refused.err, refusal) << words[0];

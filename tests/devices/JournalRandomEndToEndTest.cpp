@@ -13,8 +13,8 @@
 
 #include "devices/Journal.h"
 #include "devices/JournalUndo.h"
-#include "devices/JournaledWrites.h"
 #include "devices/Preset.h"
+#include "support/JournaledOperations.h"
 #include "support/JournaledPedal.h"
 #include "support/ScriptedPedal.h"
 #include "transfers/JournaledTransfers.h"
@@ -129,8 +129,7 @@ TEST_F(JournalRandomEndToEnd, TwoHundredRandomChangesUndoneLeaveThePedalAsItWas)
                     done = JournaledTransfers::erase(device, {a, b}).succeeded();
                     break;
                 case 4:
-                    done = JournaledWrites::rename(device, a, "Renamed " + std::to_string(made))
-                               .succeeded();
+                    done = test::journaledRename(device, a, "Renamed " + std::to_string(made));
                     break;
                 default: {
                     if (broken && fillsOnly) continue;

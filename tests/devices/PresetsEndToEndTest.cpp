@@ -153,6 +153,7 @@ TEST_F(PresetsEndToEnd, BadInputIsRefusedWithOneLineAndNothingWritten) {
         {{"put", files.file("good.qorpreset"), "101"}, "not a number from 1 to 100"},
         {{"erase", "-1"}, "not a number from 1 to 100"},
         {{"rename", "2", "\xC3\xA9"}, "no character the pedal can show"},
+        {{"rename", "2", "Caf\xC3\xA9"}, "characters the pedal cannot show"},
         {{"restore", files.file("escape")}, "outside its folder"},
         {{"restore", files.file("nax-backup")}, "a backup of a NAX3"},
         {{"restore", files.file("nothing")}, "holds no harbrix-backup.json"},
@@ -184,12 +185,14 @@ TEST_F(PresetsEndToEnd, SinglePresetsMoveBetweenPedalAndFiles) {
     ASSERT_EQ(ctl({"put", files.file("fifth.qorpreset"), "50"}).status, 0);
     const auto rename = ctl({"rename", "50", "Fifth~Up"});
     ASSERT_EQ(rename.status, 0) << rename.err;
-    EXPECT_EQ(rename.out, "50  Fifth-Up\n");
+    // The whole preset is written back, as the Transfers screen does: "~" is kept, and shown
+    // as the pedal's own character for it.
+    EXPECT_EQ(rename.out, "50  Fifth\xEF\xA2\x88Up\n");
     const auto select = ctl({"select", "50", "--load"});
     ASSERT_EQ(select.status, 0) << select.err;
     const json state = json::parse(readText(statePath()));
     EXPECT_EQ(state["selectedPreset"], 49);
-    Bytes renamed = test::presetBytes("Fifth-Up", 1);
+    Bytes renamed = test::presetBytes("Fifth~Up", 1);
     EXPECT_EQ(state["presets"]["49"], hex(renamed)) << "name changed, parameters as written";
 }
 

@@ -213,8 +213,8 @@ class EditorAppQtTest : public QObject {
         QCOMPARE(question->buttonTitles(),
                  (QStringList{QuitGuard::kSave, QuitGuard::kDontSave, ui::Alert::kCancel}));
         if (answer == QuitGuard::kSave && !refused)
-            QVERIFY(test::windowWithAlert(window, test::shownAlert())
-                        .save(test::kShots + "/quit-unsaved-edits.png"));
+            QVERIFY(test::saveShot(test::windowWithAlert(window, test::shownAlert()),
+                                   QStringLiteral("editor"), QStringLiteral("quit-unsaved-edits")));
         QVERIFY(answer.isEmpty() ? test::pressOnAlert(Qt::Key_Escape) : test::answerAlert(answer));
 
         if (answer == QuitGuard::kSave && refused) {

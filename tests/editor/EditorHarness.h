@@ -21,6 +21,7 @@
 #include "support/Simulator.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
+#include "support/WindowTests.h"
 
 namespace harbrix::test {
 
@@ -131,13 +132,9 @@ class EditorBench {
     std::string statePath() const { return folder.file("state.json"); }
     std::string stored(std::size_t slot) const { return storedHex(statePath(), slot); }
     std::shared_ptr<Preset> cached(std::size_t slot) const { return device->cachedPreset(slot); }
-    // Waits until the pedal's queue has run everything posted so far, then lets the main
-    // thread take the answers.
-    void settle() {
-        railSync(device->queue(), [] {});
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
+    // Waits until the pedal's queue has run everything posted so far, and the main rail
+    // what that posted back.
+    void settle() { QVERIFY(queueAndMainRailPassed(device->queue())); }
     std::optional<std::uint8_t> pedalSelection() {
         std::optional<std::uint8_t> selected;
         railSync(device->queue(), [&] { selected = device->selectedPreset(); });
@@ -152,11 +149,8 @@ class EditorBench {
     std::unique_ptr<Background> window;
 };
 
-inline const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/editor");
-
 inline bool saveShot(QWidget* widget, const QString& name) {
-    QDir().mkpath(kShots);
-    return widget->grab().save(kShots + "/" + name + ".png");
+    return saveShot(widget, QStringLiteral("editor"), name);
 }
 
 }  // namespace harbrix::test

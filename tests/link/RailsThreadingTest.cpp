@@ -15,7 +15,7 @@ namespace {
 
 // Records the order in which blocks ran.
 class Trace {
-public:
+  public:
     std::function<void()> step(std::string name) {
         return [this, name] {
             std::lock_guard lock(mutex_);
@@ -27,7 +27,7 @@ public:
         return steps_;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<std::string> steps_;
 };
@@ -43,7 +43,15 @@ struct Gate {
     void release() { opened.set_value(); }
 };
 
-void drain(const QueueRef& queue) { railSync(queue, [] {}); }
+void drain(const QueueRef& queue) {
+    railSync(queue, [] {});
+}
+
+// A queue this thread drains itself: once drain() returns, everything that may run has run,
+// so a check that something did not run needs no waiting.
+QueueRef drainedHere(const std::string& label) {
+    return SerialQueue::createDrained(label, [](SerialQueue::Clock::time_point) {});
+}
 
 TEST(RailsThreadingTest, WaitingRailWorkRunsBeforeWaitingBehindWork) {
     auto queue = railsQueue("test.rails.order");
@@ -73,7 +81,10 @@ TEST(RailsThreadingTest, ManyPostersEachKeepTheirOrder) {
                     std::lock_guard lock(mutex);
                     seen[t].push_back(i);
                 };
-                if (t % 2) railBehind(queue, block); else rail(queue, block);
+                if (t % 2)
+                    railBehind(queue, block);
+                else
+                    rail(queue, block);
             }
         });
     }
@@ -86,15 +97,15 @@ TEST(RailsThreadingTest, ManyPostersEachKeepTheirOrder) {
 }
 
 TEST(RailsThreadingTest, SuspensionsAreAllUndoneByOneResume) {
-    auto queue = railsQueue("test.rails.suspend");
+    auto queue = drainedHere("test.rails.suspend");
     std::atomic<int> ran{0};
     railsSuspend(queue);
     railsSuspend(queue);
     rail(queue, [&] { ++ran; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    queue->drain();
     EXPECT_EQ(ran.load(), 0);
     railsResume(queue);
-    drain(queue);
+    queue->drain();
     EXPECT_EQ(ran.load(), 1);
 }
 
@@ -109,32 +120,33 @@ TEST(RailsThreadingTest, DropKeepsTheQueueSuspendedUntilFlushed) {
     drain(queue);
     // Runners submitted before the drop still work on the lists they were given, so the
     // earlier block is not lost; the later one went to a fresh list.
-    EXPECT_EQ(trace.steps(), (std::vector<std::string>{"behind, before the drop", "after the drop"}));
+    EXPECT_EQ(trace.steps(),
+              (std::vector<std::string>{"behind, before the drop", "after the drop"}));
 
-    auto dropped = railsQueue("test.rails.flush");
+    auto dropped = drainedHere("test.rails.flush");
     std::atomic<int> ran{0};
     railsDrop(dropped);
     rail(dropped, [&] { ++ran; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    dropped->drain();
     EXPECT_EQ(ran.load(), 0) << "a dropped queue stays suspended";
     railsFlush(dropped);
-    drain(dropped);
+    dropped->drain();
     EXPECT_EQ(ran.load(), 1);
 }
 
 TEST(RailsThreadingTest, ResumeUndoesExactlyTheCountedSuspensions) {
-    auto queue = railsQueue("test.rails.counts");
+    auto queue = drainedHere("test.rails.counts");
     std::atomic<int> ran{0};
     for (int i = 0; i < 3; ++i) railsSuspend(queue);
     railsResume(queue);
-    drain(queue);
+    queue->drain();
     railsResume(queue);  // nothing left to undo
     railsSuspend(queue);
     rail(queue, [&] { ++ran; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    queue->drain();
     EXPECT_EQ(ran.load(), 0) << "one new suspension holds the queue";
     railsFlush(queue);
-    drain(queue);
+    queue->drain();
     EXPECT_EQ(ran.load(), 1);
 }
 
@@ -184,7 +196,8 @@ TEST(RailsThreadingTest, MainRailRunsOnTheLoopThreadWithTimers) {
     const auto started = std::chrono::steady_clock::now();
     std::promise<double> fired;
     Rails::main()->after(0.05, [&] {
-        fired.set_value(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        fired.set_value(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     });
     rail(Rails::main(), [&] { onLoop = std::this_thread::get_id() == loopThread; });
     const double elapsed = fired.get_future().get();

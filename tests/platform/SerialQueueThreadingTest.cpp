@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <future>
 #include <mutex>
 #include <vector>
@@ -14,32 +15,47 @@ namespace {
 TEST(SerialQueueThreadingTest, RunsBlocksAndTimersInOrderOnItsOwnThread) {
     auto queue = SerialQueue::create("test.queue.order");
     std::mutex mutex;
+    std::condition_variable noted;
     std::vector<int> order;
     auto note = [&](int n) {
         return [&, n] {
             std::lock_guard lock(mutex);
             order.push_back(n);
+            noted.notify_all();
         };
     };
     queue->after(0.04, note(3));
     queue->after(0.02, note(2));
     queue->async(note(1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
-    queue->sync([] {});
-    std::lock_guard lock(mutex);
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(noted.wait_for(lock, std::chrono::seconds(10), [&] { return order.size() == 3; }));
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
 TEST(SerialQueueThreadingTest, SuspendedQueueHoldsItsWorkUntilResumed) {
-    auto queue = SerialQueue::create("test.queue.suspend");
+    // Drained here, so "nothing ran" is known once drain() returns rather than guessed after
+    // a while.
+    auto queue = SerialQueue::createDrained("test.queue.suspend", [](auto) {});
     std::atomic<int> ran{0};
     queue->suspend();
     queue->async([&] { ++ran; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    queue->after(0, [&] { ++ran; });
+    EXPECT_EQ(queue->drain(), std::nullopt);
     EXPECT_EQ(ran.load(), 0);
     queue->resume();
-    queue->sync([] {});
-    EXPECT_EQ(ran.load(), 1);
+    queue->drain();
+    EXPECT_EQ(ran.load(), 2);
+
+    // A queue with its own thread holds its work the same way: a block that waits for the
+    // resumption finds nothing run before it.
+    auto threaded = SerialQueue::create("test.queue.suspend2");
+    std::atomic<int> before{-1};
+    threaded->suspend();
+    threaded->async([&] { before = ran.load(); });
+    ran = 0;
+    threaded->resume();
+    threaded->sync([] {});
+    EXPECT_EQ(before.load(), 0);
 }
 
 TEST(SerialQueueThreadingTest, QueueReleasedFromItsOwnBlockEndsCleanly) {

@@ -387,8 +387,8 @@ class MIV3SettingsQtTest : public QObject {
         QTest::mouseClick(screen->restoreButton(), Qt::LeftButton);
         ui::Alert* alert = test::waitForAlert();
         QVERIFY(alert != nullptr);
-        QVERIFY(test::windowWithAlert(controller->window(), alert)
-                    .save(test::kShots + "/miv3-reset-confirmation.png"));
+        QVERIFY(test::saveShot(test::windowWithAlert(controller->window(), alert),
+                               QStringLiteral("miv3-reset-confirmation")));
         QVERIFY(test::answerAlert(ui::Alert::kNo));
         QTRY_VERIFY(screen->view()->findChild<ui::Alert*>() == nullptr);
         QVERIFY(screen->restorePresetsCheckbox()->isChecked());

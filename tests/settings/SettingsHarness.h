@@ -19,16 +19,18 @@
 #include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TextFiles.h"
+#include "support/WindowTests.h"
 
 namespace harbrix::test {
 
 constexpr int kConnectMs = 20000;
 
-inline const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/settings");
+inline bool saveShot(const QImage& image, const QString& name) {
+    return saveShot(image, QStringLiteral("settings"), name);
+}
 
 inline bool saveShot(QWidget* widget, const QString& name) {
-    QDir().mkpath(kShots);
-    return widget->grab().save(kShots + "/" + name + ".png");
+    return saveShot(widget, QStringLiteral("settings"), name);
 }
 
 inline std::unique_ptr<Simulator> plug(const std::string& folder, const std::string& model,

@@ -25,6 +25,7 @@
 #include "support/HttpServer.h"
 #include "support/ShownAlerts.h"
 #include "support/TempDir.h"
+#include "support/WindowTests.h"
 #include "transfers/Transfers.h"
 #include "ui/Alert.h"
 #include "ui/Animation.h"
@@ -101,7 +102,7 @@ class AppDelegateQtTest : public QObject {
         QTRY_COMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
         const auto editor = controller->screens().currentController();
         controller->deviceIsConnected(second);
-        QTest::qWait(20);
+        QVERIFY(test::mainRailPassed());
         QCOMPARE(controller->currentDevice(), first);
         QCOMPARE(controller->screens().currentController(), editor);
         QCOMPARE(controller->header().selector()->devices().size(), std::size_t(2));
@@ -367,7 +368,7 @@ class AppDelegateQtTest : public QObject {
         QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(3));
         editor->selectPreset(5);
         controller->deviceHasUpdatedPresetAtIndex(device, 3);
-        QTest::qWait(50);
+        QVERIFY(test::mainRailPassed());
         QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(5));
 
         // Settings and firmware news reach the settings screen of the current pedal only.
@@ -507,17 +508,21 @@ class AppDelegateQtTest : public QObject {
         QDir(resources.path()).mkpath(QStringLiteral("Scripts"));
         const QString marker = resources.path() + "/relaunched";
         std::ofstream((resources.path() + "/Scripts/bounce.sh").toStdString())
-            << "#!/bin/sh\necho \"$HARBRIX_PID\" > '" << marker.toStdString() << "'\n";
+            << "#!/bin/sh\necho \"$HARBRIX_PID\" >> '" << marker.toStdString() << "'\n";
         const QByteArray saved = qgetenv("HARBRIX_RESOURCES");
         qputenv("HARBRIX_RESOURCES", resources.path().toUtf8());
         auto controller = test::launchWithoutDiscovery();
         controller->updates().applicationWillTerminate();
-        QTest::qWait(300);
         QVERIFY(!QFile::exists(marker));
         controller->updates().bounce();
         QVERIFY(controller->updates().bounceRequested());
         controller->updates().applicationWillTerminate();
         QTRY_VERIFY(QFile::exists(marker));
+        // The script appends a line a run: a run started by the first call would have
+        // written before the one started after it.
+        QFile written(marker);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll().count('\n'), 1);
         qputenv("HARBRIX_RESOURCES", saved);
     }
 };

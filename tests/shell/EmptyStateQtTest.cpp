@@ -10,16 +10,13 @@
 #include "shell/Nothing.h"
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
+#include "support/WindowTests.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
 
 using namespace harbrix;
 
-namespace {
-
-const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/shell");
-
-}  // namespace
+namespace {}  // namespace
 
 class EmptyStateQtTest : public QObject {
     Q_OBJECT
@@ -70,11 +67,10 @@ class EmptyStateQtTest : public QObject {
         QVERIFY(nothing->view()->rect().contains(label->geometry()));
         QVERIFY(!label->geometry().intersects(nothing->installButton()->geometry()));
 
-        QDir().mkpath(kShots);
         const QString name = message == QString::fromLatin1(Nothing::kDriverMissing)
                                  ? QStringLiteral("nothing-driver")
                                  : QStringLiteral("nothing-driver-refused");
-        QVERIFY(controller.window()->grab().save(kShots + "/" + name + ".png"));
+        QVERIFY(test::saveShot(controller.window(), QStringLiteral("shell"), name));
     }
 };
 

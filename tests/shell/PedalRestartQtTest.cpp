@@ -20,6 +20,7 @@
 #include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
+#include "support/WindowTests.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
 
@@ -28,7 +29,6 @@ using namespace harbrix;
 namespace {
 
 constexpr int kConnectMs = 20000;
-const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/shell");
 
 QAction* command(const AppDelegate& controller, const QString& title) {
     for (QAction* action : controller.maintenance().debugMenuItem()->actions())
@@ -121,8 +121,8 @@ class PedalRestartQtTest : public QObject {
         if (how != QLatin1String("owner")) {
             QTRY_VERIFY_WITH_TIMEOUT(restartShown(*controller), kConnectMs);
             QVERIFY(!controller->screens().currentController()->view()->isEnabled());
-            QDir().mkpath(kShots);
-            QVERIFY(controller->window()->grab().save(kShots + "/restarting-" + how + ".png"));
+            QVERIFY(
+                test::saveShot(controller->window(), QStringLiteral("shell"), "restarting-" + how));
         }
         // Brought up again, and the screen given back.
         QTRY_VERIFY_WITH_TIMEOUT(test::occurrences(record(), "SET_BAUD 0 2000000") == 2 &&

@@ -1,9 +1,11 @@
 // Plugging, unplugging and choosing simulated pedals with the real controller, real
 // discovery and the animations running as the user sees them. After every unplug and every
-// choice the event loop keeps running for a while, so the screens that were let go are
+// choice the event loop runs until no animation is left, so the screens that were let go are
 // really deleted, and the window must still show the right screen. Screens used to be
 // kept alive by their own animations and took the application down as those were deleted.
+#include <QApplication>
 #include <QDir>
+#include <QPropertyAnimation>
 #include <QTest>
 
 #include <unistd.h>
@@ -22,6 +24,7 @@
 #include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
+#include "support/WindowTests.h"
 #include "ui/Fonts.h"
 #include "ui/ImageView.h"
 
@@ -31,9 +34,6 @@ using test::shownClass;
 namespace {
 
 constexpr int kConnectMs = 20000;
-const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/shell");
-// Long enough for every slide and fade (at most 0.5 s) and the deletes that follow them.
-constexpr int kSettleMs = 2500;
 
 std::unique_ptr<test::Simulator> plug(const std::string& folder, const std::string& model,
                                       const std::string& serial,
@@ -61,6 +61,22 @@ std::string terminalOf(const test::Simulator& pedal) {
     char target[PATH_MAX];
     return ::realpath(pedal.path().c_str(), target) != nullptr ? std::string(target)
                                                                : std::string();
+}
+
+// The window at rest: the pedals' queues and the main rail have run what was posted to them,
+// no fade or slide runs anywhere, and the objects the animations let go are deleted.
+bool settle(const AppDelegate& controller) {
+    const auto still = [] {
+        for (QWidget* widget : QApplication::allWidgets())
+            if (widget->findChild<QPropertyAnimation*>(QString(), Qt::FindDirectChildrenOnly))
+                return false;
+        return true;
+    };
+    for (const DeviceRef& device : controller.pedals().connected())
+        if (!test::queueAndMainRailPassed(device->queue())) return false;
+    if (!test::mainRailPassed() || !QTest::qWaitFor(still, kConnectMs)) return false;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return true;
 }
 
 // Clicks the chooser's button of the pedal with that serial.
@@ -130,12 +146,12 @@ class PlugAndChooseQtTest : public QObject {
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
             controller->screens().switchToTransfers();
-            QTest::qWait(kSettleMs);
+            QVERIFY(settle(*controller));
         }
         device.reset();
         miv->kill();
         QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().connected().empty(), kConnectMs);
-        QTest::qWait(kSettleMs);
+        QVERIFY(settle(*controller));
         QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
         QVERIFY(controller->screens().currentController()->view()->isVisible());
         QVERIFY(controller->header().emptyPedalboard()->isVisible());
@@ -203,12 +219,11 @@ class PlugAndChooseQtTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(2),
                                   kConnectMs);
         QCOMPARE(controller->currentDevice()->serial(), std::string("PLUGM02"));
-        QTest::qWait(kSettleMs);
+        QVERIFY(settle(*controller));
 
         (unplugCurrent ? first : second)->kill();
-        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(1),
-                                  kConnectMs);
-        QTest::qWait(kSettleMs);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(1), kConnectMs);
+        QVERIFY(settle(*controller));
         QCOMPARE(controller->currentDevice()->serial(),
                  std::string("PLUGM0") + (unplugCurrent ? "3" : "2"));
         QCOMPARE(shownClass(*controller), QStringLiteral("MIV3Editor"));
@@ -216,7 +231,7 @@ class PlugAndChooseQtTest : public QObject {
 
         (unplugCurrent ? second : first)->kill();
         QTRY_VERIFY_WITH_TIMEOUT(controller->pedals().connected().empty(), kConnectMs);
-        QTest::qWait(kSettleMs);
+        QVERIFY(settle(*controller));
         QCOMPARE(shownClass(*controller), QStringLiteral("Nothing"));
     }
 
@@ -267,10 +282,10 @@ class PlugAndChooseQtTest : public QObject {
             names << button->accessibleName();
         QCOMPARE(names, (QStringList{QStringLiteral("MIV III, serial TB1"),
                                      QStringLiteral("MIV III, serial TB2")}));
-        QDir().mkpath(kShots);
         QTRY_VERIFY(controller->header().selector()->isVisible() &&
                     controller->header().selector()->graphicsEffect() == nullptr);
-        QVERIFY(controller->window()->grab().save(kShots + "/selector-one-model-twice.png"));
+        QVERIFY(test::saveShot(controller->window(), QStringLiteral("shell"),
+                               QStringLiteral("selector-one-model-twice")));
         controller->header().closeSelector();
         QVERIFY(choose(*controller, "TB2"));
         QTRY_VERIFY(editor() && editor()->device() == tb2);
@@ -307,14 +322,18 @@ class PlugAndChooseQtTest : public QObject {
             QVERIFY(choose(*controller, "PLUGM04"));
             QTRY_COMPARE(controller->currentDevice()->serial(), std::string("PLUGM04"));
         }
-        QTest::qWait(kSettleMs);
+        QVERIFY(settle(*controller));
         if (screen == QLatin1String("transfers")) controller->screens().switchToTransfers();
         if (screen == QLatin1String("settings")) controller->screens().switchToSettings();
-        QTest::qWait(kSettleMs);
+        const QString shown = screen == QLatin1String("transfers")  ? QStringLiteral("Transfers")
+                              : screen == QLatin1String("settings") ? QStringLiteral("MIV3Settings")
+                                                                    : QStringLiteral("MIV3Editor");
+        QTRY_COMPARE_WITH_TIMEOUT(shownClass(*controller), shown, kConnectMs);
+        QVERIFY(settle(*controller));
 
         const std::string chosen = chooseCurrent ? "PLUGM04" : "PLUGN01";
         QVERIFY(choose(*controller, chosen));
-        QTest::qWait(kSettleMs);
+        QVERIFY(settle(*controller));
         QCOMPARE(controller->currentDevice()->serial(), chosen);
         QVERIFY(!controller->header().selectorOpen());
         // A NAX3 edits no presets: whatever was shown, its settings are.
@@ -328,9 +347,8 @@ class PlugAndChooseQtTest : public QObject {
 
         // And the chosen pedal can still go.
         (chooseCurrent ? miv : nax)->kill();
-        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(1),
-                                  kConnectMs);
-        QTest::qWait(kSettleMs);
+        QTRY_COMPARE_WITH_TIMEOUT(controller->pedals().connected().size(), std::size_t(1), kConnectMs);
+        QVERIFY(settle(*controller));
         QVERIFY(controller->screens().currentController()->view()->isVisible());
     }
 };

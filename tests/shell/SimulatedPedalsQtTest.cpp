@@ -21,6 +21,7 @@
 #include "support/SimulatedApplication.h"
 #include "support/Simulator.h"
 #include "support/TempDir.h"
+#include "support/WindowTests.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
 #include "ui/ImageView.h"
@@ -31,11 +32,8 @@ using test::shownClass;
 
 namespace {
 
-const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/shell");
-
 void save(QWidget* widget, const QString& name) {
-    QDir().mkpath(kShots);
-    QVERIFY(widget->grab().save(kShots + "/" + name + ".png"));
+    QVERIFY(test::saveShot(widget, QStringLiteral("shell"), name));
 }
 
 // The window with a popup menu drawn where it hangs.
@@ -44,8 +42,7 @@ void saveWithPopup(QWidget* window, QMenu* popup, const QString& name) {
     QPainter painter(&image);
     painter.drawPixmap(window->mapFromGlobal(popup->pos()), popup->grab());
     painter.end();
-    QDir().mkpath(kShots);
-    QVERIFY(image.save(kShots + "/" + name + ".png"));
+    QVERIFY(test::saveShot(image, QStringLiteral("shell"), name));
 }
 
 }  // namespace

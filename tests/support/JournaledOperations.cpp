@@ -1,6 +1,5 @@
 #include "support/JournaledOperations.h"
 
-#include "devices/JournaledWrites.h"
 #include "transfers/JournaledTransfers.h"
 
 namespace harbrix::test {
@@ -30,7 +29,11 @@ bool journaledDelete(QORUARTDevice& device, const std::vector<std::size_t>& slot
 }
 
 bool journaledRename(QORUARTDevice& device, std::size_t slot, const std::string& name) {
-    return JournaledWrites::rename(device, slot, name).succeeded();
+    const PresetRef preset = device.preset(slot);
+    if (!preset || preset->empty()) return false;
+    const auto renamed = JournaledTransfers::renamed(*preset, name);
+    return renamed &&
+           JournaledTransfers::rename(device, renamed->preset, slot, renamed->oldName).succeeded();
 }
 
 }  // namespace harbrix::test

@@ -26,6 +26,7 @@
 #include "support/Simulator.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
+#include "support/WindowTests.h"
 #include "transfers/Transfers.h"
 #include "ui/Animation.h"
 #include "ui/Fonts.h"
@@ -37,11 +38,8 @@
 
 namespace harbrix::test {
 
-inline const QString kShots = QStringLiteral(HARBRIX_TEST_BIN_DIR "/../screenshots/transfers");
-
 inline bool saveShot(const QImage& image, const QString& name) {
-    QDir().mkpath(kShots);
-    return image.save(kShots + "/" + name + ".png");
+    return saveShot(image, QStringLiteral("transfers"), name);
 }
 
 // Two clicks in quick succession, as the slots' click areas take a double click.
@@ -117,13 +115,8 @@ class TransfersSession {
     Slot* slot(std::size_t index) { return screen().slot(index); }
 
     // Everything posted so far to the pedal's queue, and what that posted back to the main
-    // rail, has run.
-    void settle() {
-        for (int round = 0; round < 3; ++round) {
-            railSync(device_->queue(), [] {});
-            QCoreApplication::processEvents();
-        }
-    }
+    // rail, has run; three times over, as an answer may post again.
+    void settle() { QVERIFY(queueAndMainRailPassed(device_->queue(), 3)); }
 
     // 1-based slot -> name, as the simulated pedal stores its slots now.
     std::map<std::size_t, std::string> pedalNames() const {

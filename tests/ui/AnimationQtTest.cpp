@@ -41,7 +41,12 @@ class AnimationQtTest : public QObject {
         bool done = false;
         animation::fade(view, false, 40, [&] { done = true; });
         delete view;
-        QTest::qWait(120);
+        // A fade started later ends later: once it has, the deleted view's would have too.
+        QWidget witness;
+        witness.show();
+        bool witnessed = false;
+        animation::fade(&witness, false, 40, [&] { witnessed = true; });
+        QTRY_VERIFY(witnessed);
         QVERIFY(!done);
     }
 

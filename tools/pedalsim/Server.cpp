@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "ControlSignal.h"
 #include "Hex.h"
+#include "Priority.h"
 #include "StopSignal.h"
 
 namespace harbrix::pedalsim {
@@ -46,6 +47,8 @@ Server::Server(const Options& options, PedalState state, std::optional<StateFile
 }
 
 int Server::run() {
+    // This thread reads and answers and does nothing else once it gets here.
+    answerPromptly(log_);
     while (!StopSignal::requested()) {
         pollfd fds[4] = {{StopSignal::fd(), POLLIN, 0},
                          {line_->fd(), POLLIN, 0},
