@@ -110,24 +110,15 @@ constexpr const char* kNotes =
     "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
     "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
     "--log shows the WRITE:/READ: traffic on standard error.\n"
-    "Every command that changes slots (put, rename, move, copy, swap, delete or erase,
-"
-    "params, restore, reset with presets) is journaled per pedal in
-"
-    "$XDG_DATA_HOME/com.qor.wharvel/journal, so it can be undone. When the journal cannot be
-"
-    "written, a command that would erase or overwrite a preset changes nothing and exits with 1;
-"
-    "--no-journal changes the pedal anyway, and Undo cannot take that back. Filling empty slots
-"
-    "needs no journal.
-"
-    "Every preset read from a pedal or a file is kept in the library,
-"
-    "$XDG_DATA_HOME/com.qor.wharvel/library.sqlite3; presets, backup and snapshot restore keep a
-"
-    "snapshot of the whole pedal.
-";
+    "Every command that changes slots (put, rename, move, copy, swap, delete or erase,\n"
+    "params, restore, reset with presets) is journaled per pedal in\n"
+    "$XDG_DATA_HOME/com.qor.wharvel/journal, so it can be undone. When the journal cannot be\n"
+    "written, a command that would erase or overwrite a preset changes nothing and exits with 1;\n"
+    "--no-journal changes the pedal anyway, and Undo cannot take that back. Filling empty slots\n"
+    "needs no journal.\n"
+    "Every preset read from a pedal or a file is kept in the library,\n"
+    "$XDG_DATA_HOME/com.qor.wharvel/library.sqlite3; presets, backup and snapshot restore keep a\n"
+    "snapshot of the whole pedal.\n";
 
 int usage(FILE* to, int status) {
     std::fputs(usageText(kCommands, kNotes).c_str(), to);
