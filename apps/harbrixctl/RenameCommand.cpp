@@ -6,6 +6,7 @@
 #include "PresetCommands.h"
 #include "devices/JournaledWrites.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "link/StringPad.h"
 
 namespace harbrix::ctl {
@@ -29,7 +30,7 @@ int renameCommand(const CommandLine& line) {
             return fail(kPedalFailed, "slot " + slotLabel(*slot) + " was not renamed");
         if (renamed.outcome != Outcome::written && renamed.outcome != Outcome::unverified)
             return fail(kPedalFailed, renamed.problem());
-        const auto preset = device.cachedPreset(*slot);
+        const auto preset = presets(device).cached(*slot);
         const std::string now = preset && renamed.succeeded() ? preset->name() : sanitized(name);
         std::printf("%s  %s\n", slotLabel(*slot).c_str(),
                     printableName(displayedPresetName(now)).c_str());

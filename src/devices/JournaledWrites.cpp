@@ -4,6 +4,7 @@
 
 #include "devices/JournaledChange.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "devices/SlotContents.h"
 #include "link/QORUARTDevice.h"
 #include "link/StringPad.h"
@@ -96,7 +97,7 @@ JournaledWrites JournaledWrites::rename(QORUARTDevice& device, std::size_t slot,
     auto change = JournaledChange::begin(
         device, "Rename", {{slot, renamedPresetBytes(*before, name)}}, &refusal, without);
     if (!change) return refused(std::move(refusal));
-    if (!device.setPresetName(name, slot)) {
+    if (!presets(device).setName(name, slot)) {
         change->finish({});
         result.outcome = Outcome::refused;
         return result;

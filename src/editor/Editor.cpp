@@ -7,6 +7,7 @@
 #include "devices/JournaledWrites.h"
 #pragma pop_macro("slots")
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "editor/EditorView.h"
 #include "editor/Light.h"
 #include "editor/MIV3Editor.h"
@@ -137,7 +138,7 @@ std::optional<Editor::Editing> Editor::editing() const {
     const DeviceRef device = this->device();
     const auto row = selectedRow();
     if (!device || !row) return std::nullopt;
-    auto preset = device->cachedPreset(*row);
+    auto preset = presets(device).cached(*row);
     if (!preset) return std::nullopt;
     return Editing{device, *row, std::move(preset)};
 }
@@ -145,7 +146,7 @@ std::optional<Editor::Editing> Editor::editing() const {
 PresetRowState Editor::rowState(std::size_t row) {
     PresetRowState state;
     const DeviceRef device = this->device();
-    const auto preset = device ? device->cachedPreset(row) : nullptr;
+    const auto preset = device ? presets(device).cached(row) : nullptr;
     if (!preset) return state;
     state.known = true;
     state.empty = preset->empty() && !preset->dirty();
@@ -184,7 +185,7 @@ void Editor::selectionDidChange() {
         const bool load = !selectOnlyOnDevice_;
         const std::size_t row = e->row;
         onPedal([row, load](QORUARTDevice& device, QPointer<Editor>) {
-            device.selectPreset(row, load);
+            presets(device).select(row, load);
         });
     }
     sync();
@@ -225,7 +226,7 @@ void Editor::movePreset(bool up) {
     const auto e = editing();
     if (rows == 0 || !e) return;
     const std::size_t target = up ? (e->row + rows - 1) % rows : (e->row + 1) % rows;
-    if (!e->device->cachedPreset(target)) return;
+    if (!presets(e->device).cached(target)) return;
     table()->selectRow(target);
     table()->scrollRowToVisible(target);
 }
@@ -247,7 +248,7 @@ void Editor::effectFootswitchClicked() {
     if (!device()) return;
     const bool enable = !bypassLight()->on();
     onPedal([enable](QORUARTDevice& device, QPointer<Editor> self) {
-        const bool switched = device.setEffectEnabled(enable);
+        const bool switched = device.control().setEffectEnabled(enable);
         rail(Rails::main(), [self, enable, switched] {
             if (!self) return;
             // A refused switch leaves the lamp as the pedal still is, and says so.
@@ -265,7 +266,7 @@ void Editor::effectFootswitchClicked() {
 
 bool Editor::mayChangeSlots(const DeviceRef& device) {
     if (!device) return false;
-    if (!device->refreshing()) return true;
+    if (!presets(device).refreshing()) return true;
     ui::Alert::informLater(view(), QString::fromLatin1(kRefreshingHeadline),
                            QString::fromLatin1(kRefreshingFinePrint));
     return false;
@@ -284,7 +285,7 @@ void Editor::onPedal(std::function<void(QORUARTDevice&, QPointer<Editor>)> work)
 void Editor::writePreset(std::size_t source, std::size_t target,
                          std::function<void(Editor&, bool written)> done, WithoutJournal without) {
     const DeviceRef device = this->device();
-    const auto edited = device ? device->cachedPreset(source) : nullptr;
+    const auto edited = device ? presets(device).cached(source) : nullptr;
     if (!edited) return;
     // The bytes as they are now: edits go on on this thread while the pedal is written.
     const auto snapshot = Preset::presetWithSerialized(edited->serialized());
@@ -324,9 +325,9 @@ void Editor::writePreset(std::size_t source, std::size_t target,
 // those edits stay, unsaved, over what was saved.
 void Editor::keepEditsMadeWhileSaving(const Bytes& edited, const Bytes& saved, std::size_t target) {
     const DeviceRef device = this->device();
-    const auto written = device ? device->cachedPreset(target) : nullptr;
+    const auto written = device ? presets(device).cached(target) : nullptr;
     if (!written || written->clean() != saved || edited == saved) return;
-    device->setCachedPreset(written->keepingEdits(edited, saved), target);
+    presets(device).setCached(written->keepingEdits(edited, saved), target);
     reloadPreset(target);
     sync();
 }
@@ -339,7 +340,7 @@ void Editor::savePreset() {
 
 bool Editor::savePreset(std::size_t row, std::function<void(bool saved)> saved) {
     const DeviceRef device = this->device();
-    if (!mayChangeSlots(device) || !device->cachedPreset(row)) return false;
+    if (!mayChangeSlots(device) || !presets(device).cached(row)) return false;
     logFormat("save (in place to %u)", static_cast<unsigned>(row + 1));
     writePreset(row, row, [row, saved = std::move(saved)](Editor& editor, bool written) {
         if (!written) {
@@ -360,7 +361,7 @@ std::vector<std::size_t> Editor::unsavedPresets() {
     if (!device) return rows;
     const auto selected = selectedRow();
     for (std::size_t row = 0; row < numberOfRows(); ++row) {
-        const auto preset = device->cachedPreset(row);
+        const auto preset = presets(device).cached(row);
         if (!preset || !preset->dirty()) continue;
         rows.insert(row == selected ? rows.begin() : rows.end(), row);
     }
@@ -379,7 +380,7 @@ void Editor::saveAsNewPreset() {
     std::optional<std::size_t> target;
     for (std::size_t slot = 0; slot < rows && !target; ++slot) {
         if (slot == e->row) continue;
-        const auto preset = device->cachedPreset(slot);
+        const auto preset = presets(device).cached(slot);
         if (preset && preset->empty() && !preset->dirty()) target = slot;
     }
     if (!target) {
@@ -396,7 +397,7 @@ void Editor::saveAsNewPreset() {
             return;
         }
         const DeviceRef device = editor.device();
-        if (const auto left = device ? device->cachedPreset(source) : nullptr) left->revert();
+        if (const auto left = device ? presets(device).cached(source) : nullptr) left->revert();
         editor.reloadPreset(source);
         editor.reloadPreset(slot);
         editor.table()->selectRow(slot);

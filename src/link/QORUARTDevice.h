@@ -6,13 +6,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
-#include <span>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "link/BringUp.h"
 #include "link/DeviceCache.h"
@@ -26,8 +22,6 @@
 namespace harbrix {
 
 class DeviceDelegate;
-class Meta;
-class Preset;
 class QORUARTDevice;
 using DeviceRef = std::shared_ptr<QORUARTDevice>;
 
@@ -123,156 +117,6 @@ class QORUARTDevice : public std::enable_shared_from_this<QORUARTDevice> {
         });
         return static_cast<T&>(*attachment_);
     }
-
-    // ---- Forwards to the concerns, kept while callers move to the accessors.
-    static std::recursive_mutex& ioLock() { return DeviceLine::ioLock(); }
-    int file() const { return line_.file(); }
-    bool log() const { return line_.log(); }
-    void setLog(bool log) { line_.setLog(log); }
-    bool resetting() const { return line_.resetting(); }
-    void setResetting(bool resetting) { line_.setResetting(resetting); }
-    Framing framing() const { return line_.framing(); }
-    void setFraming(Framing framing) { line_.setFraming(framing); }
-    bool silent() const { return line_.silent(); }
-    static constexpr std::size_t kHistoryLength = TransactionHistory::kLength;
-    void enableHistory() { line_.history().enable(); }
-    void dropHistory() { line_.history().drop(); }
-    bool recordsHistory() const { return line_.history().enabled(); }
-    std::vector<HistoryEntry> historyEntries() const { return line_.history().entries(); }
-    std::optional<HistoryEntry> historicalEvent(std::size_t index) const {
-        return line_.history().historicalEvent(index);
-    }
-    std::optional<HistoryEntry> historicalEventBeforeIndexIgnoringEmptyPresets(
-        std::size_t index) const {
-        return line_.history().historicalEventBeforeIndexIgnoringEmptyPresets(index);
-    }
-    std::optional<HistoryEntry> historicalEventAfterIndexIgnoringEmptyPresets(
-        std::size_t index) const {
-        return line_.history().historicalEventAfterIndexIgnoringEmptyPresets(index);
-    }
-    bool open() { return bringUp_.open(); }
-    bool write(const Bytes& bytes) { return line_.write(bytes); }
-    std::optional<Bytes> readAll(std::optional<std::size_t> expected = std::nullopt) {
-        return line_.readAll(expected);
-    }
-    bool bringUpAgain() { return bringUp_.bringUpAgain(); }
-    bool setHostSpeed(std::uint32_t speed) { return line_.setHostSpeed(speed); }
-    std::string failureCause() const { return bringUp_.failureCause(); }
-    std::optional<UARTResponse> handshake() { return bringUp_.handshake(); }
-    bool setDeviceSpeed(std::uint32_t speed) { return bringUp_.setDeviceSpeed(speed); }
-    bool enableHardwareControl() { return bringUp_.enableHardwareControl(); }
-    LCXreply getInitialDeviceState() { return bringUp_.getInitialDeviceState(); }
-    std::optional<LCXreply> readDeviceState() { return bringUp_.readDeviceState(); }
-    void getDeviceState() { bringUp_.getDeviceState(); }
-    void setMemory(std::optional<AddressableMemory> memory) {
-        bringUp_.setMemory(std::move(memory));
-    }
-    LCXreply lcxreply() const { return bringUp_.lcxreply(); }
-    void setLcxreply(const LCXreply& reply) { bringUp_.setLcxreply(reply); }
-    SettingsBlock settings() const { return ram_.settings(); }
-    void setSettings(const SettingsBlock& settings) { ram_.setSettings(settings); }
-    void updateSettings(const SettingsBlock& settings) { ram_.updateSettings(settings); }
-    std::uint8_t peekByteAtAddress(std::uint32_t a) { return ram_.peekByteAtAddress(a); }
-    std::uint16_t peekShortAtAddress(std::uint32_t a) { return ram_.peekShortAtAddress(a); }
-    std::uint32_t peekIntAtAddress(std::uint32_t a) { return ram_.peekIntAtAddress(a); }
-    std::uint64_t peekLongAtAddress(std::uint32_t a) { return ram_.peekLongAtAddress(a); }
-    bool pokeByte(std::uint8_t v, std::uint32_t a) { return ram_.pokeByte(v, a); }
-    bool pokeShort(std::uint16_t v, std::uint32_t a) { return ram_.pokeShort(v, a); }
-    bool pokeInt(std::uint32_t v, std::uint32_t a) { return ram_.pokeInt(v, a); }
-    bool pokeLong(std::uint64_t v, std::uint32_t a) { return ram_.pokeLong(v, a); }
-    std::uint32_t midiChannel() { return ram_.midiChannel(); }
-    void setMidiChannel(std::uint32_t v) { ram_.setMidiChannel(v); }
-    bool midiThru() { return ram_.midiThru(); }
-    void setMidiThru(bool v) { ram_.setMidiThru(v); }
-    bool midiKeyboard() { return ram_.midiKeyboard(); }
-    void setMidiKeyboard(bool v) { ram_.setMidiKeyboard(v); }
-    std::uint32_t contrast() { return ram_.contrast(); }
-    void setContrast(std::uint32_t v) { ram_.setContrast(v); }
-    std::uint32_t homeview() { return ram_.homeview(); }
-    void setHomeview(std::uint32_t v) { ram_.setHomeview(v); }
-    bool nameCrawlEnabled() { return ram_.nameCrawlEnabled(); }
-    void setNameCrawlEnabled(bool v) { ram_.setNameCrawlEnabled(v); }
-    std::optional<SettingsBlock> readSettings() { return ram_.readSettings(); }
-    void refreshSettings() { ram_.refreshSettings(); }
-    static constexpr std::uint32_t kRestorePresets = PedalMemory::kRestorePresets,
-                                   kRestoreExpression = PedalMemory::kRestoreExpression,
-                                   kRestoreMIDI = PedalMemory::kRestoreMIDI,
-                                   kRestoreDisplay = PedalMemory::kRestoreDisplay,
-                                   kRestoreEverything = PedalMemory::kRestoreEverything;
-    bool resetToFactoryDefaults(std::uint32_t mask) { return ram_.resetToFactoryDefaults(mask); }
-    bool suspend() { return control_.suspend(); }
-    bool recover() { return control_.recover(); }
-    bool reboot() { return control_.reboot(); }
-    bool setEffectEnabled(bool enabled) { return control_.setEffectEnabled(enabled); }
-    bool MIDIJam() { return control_.MIDIJam(); }
-    static constexpr std::size_t kPageSize = Flasher::kPageSize;
-    bool writePage(std::span<const std::uint8_t> bytes) { return flasher_.writePage(bytes); }
-    std::optional<Bytes> readPage(std::size_t length = 0) { return flasher_.readPage(length); }
-    bool commitPageToFlashOffset(std::uint32_t offset) {
-        return flasher_.commitPageToFlashOffset(offset);
-    }
-    std::optional<Bytes> readFlashAtOffset(std::uint32_t offset, std::size_t length = 0) {
-        return flasher_.readFlashAtOffset(offset, length);
-    }
-    using Progress = Flasher::Progress;
-    using FlashOutcome = Flasher::Outcome;
-    using StopHook = Flasher::StopHook;
-    bool updateFirmware(const Bytes& image, Progress progress = {}) {
-        return flasher_.updateFirmware(image, std::move(progress));
-    }
-    FlashOutcome flashFirmware(const Bytes& image, Progress progress, const StopHook& stop) {
-        return flasher_.flashFirmware(image, std::move(progress), stop);
-    }
-    // Defined with the preset store and the registry.
-    static void deviceHasUpdatedPresetAtIndex(const DeviceRef& device, std::size_t index);
-    static void deviceInternalStateChanged(const DeviceRef& device, const std::string& state);
-    static bool initialize(DeviceDelegate* delegate);
-    static void listenForDevices();
-    static void check();
-    static DeviceRef device(const Meta& meta);
-    static void deviceIsConnected(const DeviceRef& device);
-    static void deviceHasBeenDisconnected(const DeviceRef& device);
-    static DeviceRef currentDevice();
-    static void listenForDeviceUpdates();
-    void remove();
-    using LineFactory = std::function<std::shared_ptr<SerialLine>(const std::string& filename)>;
-    static void setLineFactory(LineFactory factory);
-    static void resetRegistry();
-    bool refreshing() const;
-    void setRefreshing(bool refreshing);
-    bool paused() const;
-    bool stateBlockRead() const { return bringUp_.stateBlockRead(); }
-    void setStateBlockRead(bool read) { bringUp_.setStateBlockRead(read); }
-    bool synchronised() const;
-    void setSynchronised(bool synchronised);
-    bool beginRetry();
-    void endRetry();
-    std::shared_ptr<Preset> preset(std::size_t slot);
-    bool writePreset(const std::shared_ptr<Preset>& preset, std::size_t slot);
-    bool erasePreset(std::size_t slot);
-    std::optional<std::string> presetName(std::size_t slot);
-    bool setPresetName(const std::string& name, std::size_t slot);
-    bool isloaded();
-    bool selectPreset(std::size_t slot, bool load = false);
-    bool selectAndLoadPreset(std::size_t slot) { return selectPreset(slot, true); }
-    std::optional<std::uint8_t> selectedPreset();
-    bool supportsPresetEditing() const;
-    std::shared_ptr<Preset> cachedPreset(std::size_t slot) const;
-    std::shared_ptr<Preset> cachedPreset(std::string_view key) const;
-    void setCachedPreset(std::shared_ptr<Preset> preset, std::size_t slot);
-    bool setCachedPreset(std::shared_ptr<Preset> preset, std::string_view key);
-    struct SlotRange {
-        std::size_t first = 0;
-        std::size_t count = 0;
-    };
-    using RefreshCompletion = std::function<void(bool everySlotRead)>;
-    void refreshPresets(SlotRange range, bool immediately = false,
-                        RefreshCompletion completed = {});
-    void refreshAllPresets(RefreshCompletion completed = {});
-    void refreshPreset(std::size_t slot, bool immediately = true);
-    bool refreshSlot(std::size_t slot);
-    void listenForPresetUpdates();
-    void setPaused(bool paused);
 
   private:
     const std::string filename_;

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <atomic>
 
+#include "devices/DeviceRegistry.h"
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "platform/Bundle.h"
@@ -58,7 +60,7 @@ class StingerRelay : public StingerDelegate {
 AppDelegate::AppDelegate(Options options) : options_(std::move(options)) {
     if (!options_.startDevices)
         options_.startDevices = [](DeviceDelegate* delegate) {
-            return QORUARTDevice::initialize(delegate);
+            return DeviceRegistry::initialize(delegate);
         };
     window_ = std::make_unique<Window>();
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
@@ -204,7 +206,7 @@ void AppDelegate::deviceIsConnected(const DeviceRef& device) {
     if (connected_.size() == 1) {
         setCurrentDevice(device);
         setUpCurrentDevice(device);
-        if (device->supportsPresetEditing())
+        if (presets(device).supportsPresetEditing())
             switchToEditor();
         else
             switchToTransfers();
@@ -223,9 +225,9 @@ void AppDelegate::askSelection(const DeviceRef& device) {
     rail(device->queue(), [weak] {
         const auto device = weak.lock();
         if (!device) return;
-        const auto selected = device->selectedPreset();
+        const auto selected = presets(device).selected();
         if (!selected) return;
-        const bool loaded = device->isloaded();
+        const bool loaded = presets(device).isloaded();
         rail(Rails::main(), [weak, slot = *selected, loaded] {
             const auto device = weak.lock();
             if (AppDelegate* controller = AppDelegate::shared(); controller && device)
@@ -238,7 +240,7 @@ void AppDelegate::selectionRead(const DeviceRef& device, std::size_t slot, bool 
     if (std::find(connected_.begin(), connected_.end(), device) == connected_.end()) return;
     selections_[device.get()] = {slot, loaded, false};
     // The slot may have been read before the answer came.
-    if (device->cachedPreset(slot)) followSelection(device, slot);
+    if (presets(device).cached(slot)) followSelection(device, slot);
 }
 
 // Each pedal's editor follows that pedal's selection once, when the slot has been read; a
@@ -275,7 +277,7 @@ void AppDelegate::deviceHasBeenDisconnected(const DeviceRef& device) {
         setCurrentDevice(next);
         if (next) {
             setUpCurrentDevice(next);
-            if (next->supportsPresetEditing())
+            if (presets(next).supportsPresetEditing())
                 switchToEditor();
             else
                 switchToTransfers();

@@ -3,6 +3,7 @@
 // back. A pedal that does not come back is announced as disconnected.
 #include <algorithm>
 
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "platform/Log.h"
@@ -69,11 +70,11 @@ void AppDelegate::deviceHasRestarted(const DeviceRef& device, bool back) {
 }
 
 void AppDelegate::refreshPresetsOf(const DeviceRef& device) {
-    device->setRefreshing(true);
+    presets(device).setRefreshing(true);
     std::weak_ptr<QORUARTDevice> weak = device;
-    device->refreshAllPresets([weak](bool) {
+    presets(device).refreshAllPresets([weak](bool) {
         rail(Rails::main(), [weak] {
-            if (const DeviceRef pedal = weak.lock()) pedal->setRefreshing(false);
+            if (const DeviceRef pedal = weak.lock()) presets(pedal).setRefreshing(false);
         });
     });
 }

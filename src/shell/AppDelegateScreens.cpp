@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "shell/AppDelegate.h"
 #include "shell/Background.h"
@@ -58,7 +59,7 @@ void AppDelegate::switchToNothing() {
 bool AppDelegate::presetScreensAllowed() {
     const DeviceRef device = currentDevice();
     if (!device) return false;
-    if (device->supportsPresetEditing()) return true;
+    if (presets(device).supportsPresetEditing()) return true;
     switchToSettings();
     return false;
 }
@@ -171,7 +172,7 @@ void AppDelegate::fadeInController() {
     const Screen::Kind kind = currentController_->kind();
     const DeviceRef device = currentDevice();
     if ((kind == Screen::Kind::transfers || kind == Screen::Kind::editor) && device &&
-        !device->supportsPresetEditing()) {
+        !presets(device).supportsPresetEditing()) {
         switchToSettings();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "devices/PresetStore.h"
 #include "devices/SlotContents.h"
 
 namespace harbrix {
@@ -55,7 +56,7 @@ TransferResult JournaledTransfers::run(QORUARTDevice& device, TransferResult::Ki
     std::set<std::size_t> changed;
     std::vector<SlotChange> actual;
     for (const std::size_t slot : std::set<std::size_t>(result.done.begin(), result.done.end())) {
-        const auto cached = device.cachedPreset(slot);
+        const auto cached = presets(device).cached(slot);
         if (!cached) {
             changed.insert(slot);
             continue;
@@ -67,7 +68,7 @@ TransferResult JournaledTransfers::run(QORUARTDevice& device, TransferResult::Ki
     }
     if (verify && result.succeeded()) {
         for (const std::size_t slot : changed) {
-            const auto cached = device.cachedPreset(slot);
+            const auto cached = presets(device).cached(slot);
             const SlotBytes meant = cached ? SlotContents::of(*cached) : SlotBytes{};
             const auto read = SlotContents::read(device, slot);
             if (read && *read == meant) continue;

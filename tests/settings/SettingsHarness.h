@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "settings/Settings.h"
 #include "shell/AppDelegate.h"
@@ -46,7 +47,7 @@ inline DeviceRef waitForPedal(const AppDelegate& controller, const std::string& 
     (void)QTest::qWaitFor(
         [&] {
             for (const DeviceRef& device : controller.connected())
-                if (device->serial() == serial && !device->refreshing()) found = device;
+                if (device->serial() == serial && !presets(device).refreshing()) found = device;
             return found != nullptr;
         },
         kConnectMs);
