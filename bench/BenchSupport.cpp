@@ -42,7 +42,7 @@ std::shared_ptr<QORUARTDevice> bringUp(const test::Simulator& simulator, Framing
     const std::string serial = simulator.nodeName().substr(simulator.nodeName().find('-') + 1);
     auto device = std::make_shared<QORUARTDevice>(simulator.nodeName(), "MIV3", serial);
     device->setDeviceRoot(simulator.dir());
-    device->setFraming(framing);
+    device->line().setFraming(framing);
     if (!device->completeInitialization()) {
         std::fprintf(stderr, "bring-up failed: %s\n", device->failureReason().c_str());
         return nullptr;

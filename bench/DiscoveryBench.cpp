@@ -14,7 +14,9 @@
 #include <thread>
 
 #include "devices/DeviceRails.h"
+#include "devices/DeviceRegistry.h"
 #include "devices/Metas.h"
+#include "devices/PresetStore.h"
 #include "devices/UsbInventory.h"
 #include "link/DeviceDelegate.h"
 #include "support/DeviceEvents.h"
@@ -47,7 +49,7 @@ Cpu cpuNow() {
 }
 
 void pass() {
-    railSync(DeviceRails::check(), [] { QORUARTDevice::check(); });
+    railSync(DeviceRails::check(), [] { DeviceRegistry::check(); });
 }
 
 // Mean CPU time of `count` passes, in milliseconds.
@@ -135,15 +137,15 @@ int main(int argc, char** argv) {
     }
 
     // The application idle: the loop every ~1.07 s, the pedal connected and synchronised.
-    QORUARTDevice::resetRegistry();
-    QORUARTDevice::initialize(&delegate);
+    DeviceRegistry::resetRegistry();
+    DeviceRegistry::initialize(&delegate);
     if (!delegate.waitFor(
             [](const test::RecordingDelegate& d) { return d.count("connected") == 1; })) {
         std::fprintf(stderr, "the pedal was not connected\n");
         return 1;
     }
     const auto device = delegate.calls().front().device;
-    while (device->refreshing()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (presets(device).refreshing()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const Cpu before = cpuNow();
     const auto started = Clock::now();
@@ -154,6 +156,6 @@ int main(int argc, char** argv) {
     std::printf("  CPU %.3f s (children %.3f s): %.3f%% of one core\n", after.self - before.self,
                 after.children - before.children,
                 100.0 * (after.self - before.self + after.children - before.children) / wall);
-    QORUARTDevice::resetRegistry();
+    DeviceRegistry::resetRegistry();
     return 0;
 }

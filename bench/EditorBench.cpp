@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "devices/PresetStore.h"
 #include "editor/MIV3Editor.h"
 #include "shell/Background.h"
 #include "shell/QtMainRail.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
     auto device = simulator ? bringUp(*simulator, Framing::fast) : nullptr;
     if (!device) return 1;
     device->setQueue(railsQueue("bench-editor"));
-    railSync(device->queue(), [&] { device->refreshPresets({0, 100}, true); });
+    railSync(device->queue(), [&] { presets(device).refreshPresets({0, 100}, true); });
 
     MIV3Editor editor(device);
     Background window;
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < kRuns / 10; ++run) {
         QElapsedTimer timer;
         timer.start();
-        railSync(device->queue(), [&] { device->isloaded(); });
+        railSync(device->queue(), [&] { presets(device).isloaded(); });
         question.push_back(msSince(timer));
     }
     std::printf("MIV III editor, %d runs, paced simulator (2,000,000 bit/s, 1 ms latency)\n\n",

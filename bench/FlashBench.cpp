@@ -46,7 +46,7 @@ bool timeUpdate(const std::string& dir, Framing framing) {
     if (!device) return false;
     const Bytes firmware = image(kImageSize);
     const auto start = std::chrono::steady_clock::now();
-    const bool updated = device->updateFirmware(firmware);
+    const bool updated = device->flasher().updateFirmware(firmware);
     const double total = millisecondsSince(start);
     const double pages = kImageSize / 256.0;
     const double wire = wireMilliseconds(pages * kPageBytes);
@@ -66,7 +66,7 @@ bool measureMemory() {
     const Bytes firmware = image(kLargeImageSize);
     const long loaded = peakKilobytes();
     const auto start = std::chrono::steady_clock::now();
-    const bool updated = device->updateFirmware(firmware);
+    const bool updated = device->flasher().updateFirmware(firmware);
     const double took = millisecondsSince(start);
     const long after = peakKilobytes();
     std::printf("\n4 MiB image (%zu pages, unpaced simulator, fast framing, %.1f s)%s\n",

@@ -19,6 +19,7 @@
 #include "BenchSupport.h"
 #include "devices/Journal.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "devices/SlotContents.h"
 #include "support/ScriptedPedal.h"
 #include "support/TempDir.h"
@@ -87,7 +88,7 @@ double exchangeTime(const std::string& home) {
     std::vector<double> times;
     for (int i = 0; i < 10; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        if (!device->preset(static_cast<std::size_t>(i))) std::exit(1);
+        if (!presets(device).read(static_cast<std::size_t>(i))) std::exit(1);
         times.push_back(millisecondsSince(start));
     }
     return median(times);
@@ -99,14 +100,14 @@ constexpr std::size_t kDeleted = 10;
 constexpr int kRounds = 10;
 
 SlotBytes cachedBytes(const QORUARTDevice& device, std::size_t slot) {
-    return SlotContents::of(*device.cachedPreset(slot));
+    return SlotContents::of(*presets(device).cached(slot));
 }
 
 // As the change was made before every slot was read first: its entry from the cache.
 void moveFromCache(QORUARTDevice& device, Journal& journal, std::size_t from, std::size_t to) {
     const SlotBytes moved = cachedBytes(device, from);
     const auto number = journal.begin("Move", {{to, {}, moved}, {from, moved, {}}});
-    PresetTransfers::runMove(device, device.cachedPreset(from)->copy(), from, to);
+    PresetTransfers::runMove(device, presets(device).cached(from)->copy(), from, to);
     if (number) journal.finish(*number, {from, to});
 }
 
@@ -134,14 +135,14 @@ Wait userWait(QORUARTDevice& device, bool readFirst) {
     std::vector<PresetTransfers::StagedWrite> refill;
     for (std::size_t slot = 20; slot < 20 + kDeleted; ++slot) {
         slots.push_back(slot);
-        refill.push_back({slot, device.cachedPreset(slot)->copy()});
+        refill.push_back({slot, presets(device).cached(slot)->copy()});
     }
     for (int round = 0; round < kRounds; ++round) {
         const std::size_t from = round % 2 == 0 ? 98 : 99;
         const std::size_t to = 197 - from;
         auto start = std::chrono::steady_clock::now();
         if (readFirst)
-            JournaledTransfers::move(device, device.cachedPreset(from)->copy(), from, to);
+            JournaledTransfers::move(device, presets(device).cached(from)->copy(), from, to);
         else
             moveFromCache(device, *journal, from, to);
         moves.push_back(millisecondsSince(start));
@@ -168,8 +169,8 @@ void userWaits(const std::string& home) {
         auto simulator = startPacedSimulator(home, std::string("WAIT") + name);
         auto device = simulator ? bringUp(*simulator, framing) : nullptr;
         if (!device) std::exit(1);
-        device->refreshPresets({0, 100}, true);
-        if (!device->erasePreset(99)) std::exit(1);
+        presets(device).refreshPresets({0, 100}, true);
+        if (!presets(device).erase(99)) std::exit(1);
         const Wait before = userWait(*device, false);
         const Wait now = userWait(*device, true);
         std::printf("%-9s %-16s %9.1f %9.1f %9.1f %9d\n", name, "Move", before.move, now.move,

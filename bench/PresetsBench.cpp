@@ -10,6 +10,7 @@
 
 #include "BenchSupport.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "platform/MainLoop.h"
 #include "support/TempDir.h"
 
@@ -30,14 +31,14 @@ double median(std::vector<double> values) {
 // One refresh on the calling thread; false when a slot failed to read.
 bool immediateRefresh(QORUARTDevice& device) {
     bool everySlotRead = false;
-    device.refreshPresets({0, kSlots}, true, [&](bool result) { everySlotRead = result; });
+    presets(device).refreshPresets({0, kSlots}, true, [&](bool result) { everySlotRead = result; });
     return everySlotRead;
 }
 
 // One deferred refresh, with this thread as the main rail until it reports.
 bool deferredRefresh(QORUARTDevice& device) {
     bool everySlotRead = false;
-    device.refreshAllPresets([&](bool result) {
+    presets(device).refreshAllPresets([&](bool result) {
         everySlotRead = result;
         rail(Rails::main(), [] { MainLoop::quit(); });
     });
@@ -78,7 +79,7 @@ int main() {
             std::printf("%-8s %-10s %14.1f %16.1f\n", framing == Framing::fast ? "fast" : "silence",
                         path.name, ms, ms / (wire + kSlots * 1.0));
         }
-        if (!device->cachedPreset(kSlots - 1)) status = 1;
+        if (!presets(device).cached(kSlots - 1)) status = 1;
     }
     if (status) std::printf("\nsome refreshes did not read every slot\n");
     return status;

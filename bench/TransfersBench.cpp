@@ -30,6 +30,7 @@
 #undef slots
 #include "support/ScriptedPedal.h"
 #pragma pop_macro("slots")
+#include "devices/PresetStore.h"
 #include "ui/Fonts.h"
 
 using namespace harbrix;
@@ -97,7 +98,7 @@ bool syncsAndHover() {
             slot % 2 ? Preset::emptyPresetForDevice(device.get())
                      : Preset::presetWithSerialized(
                            test::presetBytes("Other " + std::to_string(slot), 1), device.get()));
-        device->setCachedPreset(first.back(), slot);
+        presets(device).setCached(first.back(), slot);
     }
     auto screen = Transfers::controller(device);
     QWidget* view = show(*screen);
@@ -109,7 +110,7 @@ bool syncsAndHover() {
            }));
     const auto swapContents = [&](int run) {
         for (std::size_t slot = 0; slot < 100; ++slot)
-            device->setCachedPreset(run % 2 ? first[slot] : second[slot], slot);
+            presets(device).setCached(run % 2 ? first[slot] : second[slot], slot);
     };
     report("full sync, every slot changed", timed([&](int run) {
                swapContents(run);
@@ -123,7 +124,7 @@ bool syncsAndHover() {
     swapContents(1);
 
     // Slot 1 is dragged; the pointer moves between slot 3 (empty) and slot 2 (occupied).
-    device->setCachedPreset(Preset::emptyPresetForDevice(device.get()), 2);
+    presets(device).setCached(Preset::emptyPresetForDevice(device.get()), 2);
     screen->sync(true);
     TransfersBackground* body = screen->body();
     QWidget* grip = screen->slot(0)->clickArea();
@@ -182,7 +183,7 @@ bool initialRead() {
         // Every slot read as the first time: each one changes and is announced.
         railSync(device->queue(), [&] {
             for (std::size_t slot = 0; slot < 100; ++slot)
-                device->setCachedPreset(Preset::emptyPresetForDevice(device.get()), slot);
+                presets(device).setCached(Preset::emptyPresetForDevice(device.get()), slot);
         });
         screen->sync(true);
         QCoreApplication::processEvents();
@@ -191,7 +192,7 @@ bool initialRead() {
         const double cpu = threadMilliseconds();
         const auto start = std::chrono::steady_clock::now();
         rail(device->queue(), [&] {
-            device->refreshPresets({0, 100}, true);
+            presets(device).refreshPresets({0, 100}, true);
             // Behind the last announcement on the main rail.
             rail(Rails::main(), [&] { loop.quit(); });
         });

@@ -9,6 +9,7 @@
 #include "LibraryAccess.h"
 #include "PresetCommands.h"
 #include "devices/PresetFile.h"
+#include "devices/PresetStore.h"
 #include "devices/SlotNames.h"
 #include "platform/Paths.h"
 
@@ -30,7 +31,7 @@ int backupCommand(const CommandLine& line) {
         {
             ProgressBar bar("backup", occupied->size());
             for (const std::size_t slot : *occupied) {
-                auto preset = device.preset(slot);
+                auto preset = harbrix::presets(device).read(slot);
                 if (!preset) {
                     bar.clear();
                     return fail(kPedalFailed, "slot " + slotLabel(slot) +

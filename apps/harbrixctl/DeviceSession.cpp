@@ -1,5 +1,6 @@
 #include "DeviceSession.h"
 
+#include "devices/DeviceRegistry.h"
 #include "devices/Metas.h"
 #include "devices/NodeNames.h"
 #include "link/Rails.h"
@@ -66,7 +67,7 @@ std::shared_ptr<DeviceSession> DeviceSession::create(const std::string& node, co
 }
 
 std::shared_ptr<DeviceSession> DeviceSession::create(const Meta& meta, std::string& error) {
-    auto device = QORUARTDevice::device(meta);
+    auto device = DeviceRegistry::device(meta);
     if (!device) {
         error = "cannot prepare " + meta.path() + " (cache folder or queue)";
         return nullptr;

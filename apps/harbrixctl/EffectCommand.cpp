@@ -16,7 +16,7 @@ int effectCommand(const CommandLine& line) {
     if (state != "on" && state != "off")
         return usageError("effect takes on or off, not \"" + state + "\"");
     return runBroughtUp(*session, line, [&state](QORUARTDevice& device) {
-        if (!device.setEffectEnabled(state == "on"))
+        if (!device.control().setEffectEnabled(state == "on"))
             return fail(kPedalFailed, "the pedal did not take the switch");
         std::printf("effect %s\n", state.c_str());
         return 0;

@@ -8,6 +8,7 @@
 #include "LibraryAccess.h"
 #include "PresetCommands.h"
 #include "devices/PresetFile.h"
+#include "devices/PresetStore.h"
 
 namespace harbrix::ctl {
 namespace {
@@ -28,7 +29,7 @@ int getCommand(const CommandLine& line) {
     const std::string target = session->arguments()[1];
     return onPedal(*session, line, [&](QORUARTDevice& device) {
         if (const int refused = checkSlot(device, *slot)) return refused;
-        const auto preset = device.preset(*slot);
+        const auto preset = presets(device).read(*slot);
         if (!preset) return fail(kPedalFailed, "slot " + slotLabel(*slot) + " could not be read");
         if (preset->empty()) return fail(kPedalFailed, "slot " + slotLabel(*slot) + " is empty");
         keepFromPedal(device, *slot, *preset);

@@ -71,15 +71,15 @@ int identifyCommand(const CommandLine& line) {
     std::string error;
     auto session = DeviceSession::fromCommandLine(line, error);
     if (!session) return usageError(error);
-    session->device()->setLog(line.flag("log"));
+    session->device()->line().setLog(line.flag("log"));
     return session->run([](QORUARTDevice& device) {
         if (!device.completeInitialization()) {
             const std::string reason = device.failureReason();
             std::fprintf(stderr, "harbrixctl: %s\n", reason.empty() ? "the pedal did not come up" : reason.c_str());
             return 1;
         }
-        const LCXreply state = device.getInitialDeviceState();
-        device.enableHardwareControl();
+        const LCXreply state = device.bringUp().getInitialDeviceState();
+        device.bringUp().enableHardwareControl();
         printIdentity(device, state);
         return 0;
     });

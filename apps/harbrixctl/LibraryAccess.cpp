@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "PresetCommands.h"
+#include "devices/PresetStore.h"
 #include "library/PedalLibrary.h"
 #include "link/QORUARTDevice.h"
 
@@ -59,7 +60,7 @@ std::optional<std::map<std::size_t, std::shared_ptr<Preset>>> readPedal(QORUARTD
     std::map<std::size_t, std::shared_ptr<Preset>> presets;
     ProgressBar bar(label, occupied->size());
     for (const std::size_t slot : *occupied) {
-        auto preset = device.preset(slot);
+        auto preset = harbrix::presets(device).read(slot);
         if (!preset) {
             bar.clear();
             status = fail(kPedalFailed, "slot " + slotLabel(slot) + " could not be read");

@@ -23,7 +23,7 @@ int listCommand(const CommandLine& line) {
             status = 1;
             continue;
         }
-        session->device()->setLog(line.flag("log"));
+        session->device()->line().setLog(line.flag("log"));
         const int result = session->run([&meta](QORUARTDevice& device) {
             if (!device.completeInitialization()) {
                 const std::string reason = device.failureReason();

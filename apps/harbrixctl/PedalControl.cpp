@@ -9,7 +9,7 @@ namespace harbrix::ctl {
 
 int runBroughtUp(DeviceSession& session, const CommandLine& line,
                  const std::function<int(QORUARTDevice&)>& work) {
-    session.device()->setLog(line.flag("log"));
+    session.device()->line().setLog(line.flag("log"));
     return session.run([&work](QORUARTDevice& device) {
         if (!device.completeInitialization()) {
             const std::string reason = device.failureReason();

@@ -6,6 +6,7 @@
 
 #include "Commands.h"
 #include "LibraryAccess.h"
+#include "devices/PresetStore.h"
 #include "link/Commands.h"
 #include "link/Request.h"
 
@@ -88,7 +89,7 @@ int refused(const ChangeRefusal& refusal) {
 
 PresetRef readSlot(QORUARTDevice& device, std::size_t slot, int& status) {
     if ((status = checkSlot(device, slot)) != 0) return nullptr;
-    PresetRef preset = device.refreshSlot(slot) ? device.cachedPreset(slot) : nullptr;
+    PresetRef preset = presets(device).refreshSlot(slot) ? presets(device).cached(slot) : nullptr;
     if (!preset) status = fail(kPedalFailed, "slot " + slotLabel(slot) + " could not be read");
     else if (!preset->empty()) keepFromPedal(device, slot, *preset);
     return preset;
@@ -104,14 +105,14 @@ std::shared_ptr<DeviceSession> presetSession(const CommandLine& line, std::size_
 
 int onPedal(DeviceSession& session, const CommandLine& line,
             const std::function<int(QORUARTDevice&)>& work) {
-    session.device()->setLog(line.flag("log"));
+    session.device()->line().setLog(line.flag("log"));
     return session.run([&](QORUARTDevice& device) {
         const std::string node = device.deviceRoot() + "/" + device.filename();
         if (!device.completeInitialization()) {
             const std::string reason = device.failureReason();
             return fail(kBadInput, "no pedal at " + node + (reason.empty() ? "" : ": " + reason));
         }
-        if (!device.supportsPresetEditing()) {
+        if (!presets(device).supportsPresetEditing()) {
             return fail(kBadInput, "the " + device.name() + " at " + node + " keeps no presets");
         }
         return work(device);

@@ -7,6 +7,7 @@
 #include "LibraryAccess.h"
 #include "PresetCommands.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "devices/SlotNames.h"
 
 namespace harbrix::ctl {
@@ -24,7 +25,7 @@ int presetsCommand(const CommandLine& line) {
         {
             ProgressBar bar("reading", occupied->size());
             for (const std::size_t slot : *occupied) {
-                const auto preset = device.preset(slot);
+                const auto preset = harbrix::presets(device).read(slot);
                 if (!preset)
                     unreadable.insert(slot);
                 else if (!preset->empty()) {

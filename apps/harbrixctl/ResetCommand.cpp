@@ -18,9 +18,9 @@ const struct {
     const char* name;
     std::uint32_t bit;
 } kParts[] = {
-    {"presets", QORUARTDevice::kRestorePresets}, {"expression", QORUARTDevice::kRestoreExpression},
-    {"midi", QORUARTDevice::kRestoreMIDI},       {"display", QORUARTDevice::kRestoreDisplay},
-    {"all", QORUARTDevice::kRestoreEverything},
+    {"presets", PedalMemory::kRestorePresets}, {"expression", PedalMemory::kRestoreExpression},
+    {"midi", PedalMemory::kRestoreMIDI},       {"display", PedalMemory::kRestoreDisplay},
+    {"all", PedalMemory::kRestoreEverything},
 };
 
 // The mask a comma-separated list composes; none, with the bad part named, for anything else.

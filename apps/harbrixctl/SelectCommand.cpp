@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "PresetCommands.h"
+#include "devices/PresetStore.h"
 
 namespace harbrix::ctl {
 
@@ -16,7 +17,7 @@ int selectCommand(const CommandLine& line) {
     const bool load = line.flag("load");
     return onPedal(*session, line, [&](QORUARTDevice& device) {
         if (const int refused = checkSlot(device, *slot)) return refused;
-        if (!device.selectPreset(*slot, load)) {
+        if (!presets(device).select(*slot, load)) {
             return fail(kPedalFailed, "the pedal did not select slot " + slotLabel(*slot));
         }
         std::printf("%s  selected%s\n", slotLabel(*slot).c_str(), load ? " and loaded" : "");

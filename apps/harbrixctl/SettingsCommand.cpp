@@ -80,20 +80,20 @@ struct Setting {
 
 const Setting kSettings[] = {
     {"midi-channel", &SettingsBlock::midiChannel, showChannel, channel, "1 to 16 or omni",
-     [](QORUARTDevice& d, std::uint32_t v) { d.setMidiChannel(v); }},
+     [](QORUARTDevice& d, std::uint32_t v) { d.ram().setMidiChannel(v); }},
     {"midi-thru", &SettingsBlock::midiThru, showOnOff, onOff, "on or off",
-     [](QORUARTDevice& d, std::uint32_t v) { d.setMidiThru(v != 0); }},
+     [](QORUARTDevice& d, std::uint32_t v) { d.ram().setMidiThru(v != 0); }},
     {"midi-keyboard", &SettingsBlock::midiKeyboard, showOnOff, onOff, "on or off",
-     [](QORUARTDevice& d, std::uint32_t v) { d.setMidiKeyboard(v != 0); }},
+     [](QORUARTDevice& d, std::uint32_t v) { d.ram().setMidiKeyboard(v != 0); }},
     {"pitch-wheel-sensitivity", &SettingsBlock::midiPitchWheelSensitivity, showNumber, nullptr, "",
      nullptr},
     {"contrast", &SettingsBlock::displayContrast, showNumber, contrast, "0 to 10",
-     [](QORUARTDevice& d, std::uint32_t v) { d.setContrast(v); }},
+     [](QORUARTDevice& d, std::uint32_t v) { d.ram().setContrast(v); }},
     {"homeview", &SettingsBlock::displayHomeview, showHomeview, homeview,
      "0 to 4, standard, graphic, data-1, data-2 or performance",
-     [](QORUARTDevice& d, std::uint32_t v) { d.setHomeview(v); }},
+     [](QORUARTDevice& d, std::uint32_t v) { d.ram().setHomeview(v); }},
     {"name-crawl", &SettingsBlock::displayNameCrawl, showOnOff, onOff, "on or off",
-     [](QORUARTDevice& d, std::uint32_t v) { d.setNameCrawlEnabled(v != 0); }},
+     [](QORUARTDevice& d, std::uint32_t v) { d.ram().setNameCrawlEnabled(v != 0); }},
 };
 
 struct Change {
@@ -145,7 +145,7 @@ int settingsCommand(const CommandLine& line) {
     return runBroughtUp(*session, line, [&changes](QORUARTDevice& device) {
         if (const int refused = needsMemoryMap(device, "global settings")) return refused;
         for (const Change& change : *changes) change.setting->apply(device, change.value);
-        const auto settings = device.readSettings();
+        const auto settings = device.ram().readSettings();
         if (!settings) return fail(kPedalFailed, "the pedal did not answer the settings read");
         print(*settings);
         for (const Change& change : *changes) {

@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "PresetCommands.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "link/StringPad.h"
 #include "transfers/JournaledTransfers.h"
 
@@ -152,7 +153,7 @@ int renameCommand(const CommandLine& line) {
             if (!result.succeeded()) return finished(result);
         }
         std::printf("%s  %s\n", slotLabel(*slot).c_str(),
-                    shown(device.cachedPreset(*slot)).c_str());
+                    shown(presets(device).cached(*slot)).c_str());
         return 0;
     });
 }

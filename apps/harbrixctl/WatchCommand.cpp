@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "Commands.h"
+#include "devices/DeviceRegistry.h"
 #include "link/DeviceDelegate.h"
 #include "link/QORUARTDevice.h"
 #include "platform/MainLoop.h"
@@ -55,7 +56,7 @@ int watchCommand(const CommandLine& line) {
     }).detach();
 
     static WatchDelegate delegate;
-    QORUARTDevice::initialize(&delegate);
+    DeviceRegistry::initialize(&delegate);
     MainLoop::run();
     // The pedals' queues and the check rail may be at work: leave without tearing them down,
     // once the cache writes have landed.

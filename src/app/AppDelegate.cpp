@@ -9,6 +9,7 @@
 #include "app/Maintenance.h"
 #include "app/PedalList.h"
 #include "app/ScreenSwitcher.h"
+#include "devices/DeviceRegistry.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "platform/Log.h"
@@ -45,7 +46,7 @@ class StingerRelay : public StingerDelegate {
 AppDelegate::AppDelegate(Options options) : options_(std::move(options)) {
     if (!options_.startDevices)
         options_.startDevices = [](DeviceDelegate* delegate) {
-            return QORUARTDevice::initialize(delegate);
+            return DeviceRegistry::initialize(delegate);
         };
     window_ = std::make_unique<Window>();
     pedals_ = std::make_unique<PedalList>([this](std::size_t slot, bool loaded) {

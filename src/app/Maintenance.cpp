@@ -12,6 +12,7 @@
 #include <QMenuBar>
 
 #include "app/PedalList.h"
+#include "devices/PresetStore.h"
 #include "link/PedalRestart.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
@@ -95,7 +96,7 @@ void Maintenance::openIOHistory() {
 
 void Maintenance::MIDIJam() {
     // The payload takes a while to play: it runs on the pedal's queue, not the main thread.
-    onCurrentDevice([](const DeviceRef& device) { device->MIDIJam(); });
+    onCurrentDevice([](const DeviceRef& device) { device->control().MIDIJam(); });
 }
 
 void Maintenance::reboot() {
@@ -111,7 +112,7 @@ void Maintenance::suspend() {
     // while the window keeps answering.
     QPointer<QAction> recoverButton = recoverButton_;
     onCurrentDevice([recoverButton](const DeviceRef& device) {
-        const bool ok = device->suspend();
+        const bool ok = device->control().suspend();
         logOutcome(device, ok, "was suspended", "was NOT suspended");
         if (ok)
             rail(Rails::main(), [recoverButton] {
@@ -124,7 +125,7 @@ void Maintenance::recover(QAction* sender) {
     if (!pedals_.current()) return;
     if (sender != nullptr) sender->setEnabled(false);
     onCurrentDevice([](const DeviceRef& device) {
-        logOutcome(device, device->recover(), "was recovered", "was NOT recovered");
+        logOutcome(device, device->control().recover(), "was recovered", "was NOT recovered");
     });
 }
 
@@ -133,7 +134,7 @@ void Maintenance::suspendAndRecover(QAction* sender) {
     if (sender != nullptr) sender->setEnabled(false);
     QPointer<QAction> button = sender;
     onCurrentDevice([button](const DeviceRef& device) {
-        const bool suspended = device->suspend();
+        const bool suspended = device->control().suspend();
         // Written before the recovery starts.
         railSync(Rails::main(), [&] {
             logFormat("%s %s", device->filename().c_str(),
@@ -145,7 +146,7 @@ void Maintenance::suspendAndRecover(QAction* sender) {
             });
             return;
         }
-        const bool recovered = device->recover();
+        const bool recovered = device->control().recover();
         logOutcome(device, recovered, "was recovered", "was NOT recovered");
         rail(Rails::main(), [button] {
             if (button) button->setEnabled(true);
@@ -160,17 +161,17 @@ void Maintenance::refreshPresets() {
 void Maintenance::selectPresetClicked() {
     // Toggles between the first two slots.
     onCurrentDevice([](const DeviceRef& device) {
-        const auto selected = device->selectedPreset();
-        device->selectAndLoadPreset(selected && *selected == 0 ? 1 : 0);
+        const auto selected = presets(device).selected();
+        presets(device).selectAndLoad(selected && *selected == 0 ? 1 : 0);
     });
 }
 
 void Maintenance::selectedPresetTest() {
     onCurrentDevice([](const DeviceRef& device) {
-        const auto selected = device->selectedPreset();
+        const auto selected = presets(device).selected();
         // A pedal without the selected-preset word (a NAX3) or one that did not answer has
         // no number to report; none is made up.
-        const bool loaded = selected && device->isloaded();
+        const bool loaded = selected && presets(device).isloaded();
         rail(Rails::main(), [name = device->filename(), selected, loaded] {
             if (!selected)
                 logFormat("%s: the selected preset could not be read", name.c_str());

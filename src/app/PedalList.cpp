@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 
@@ -56,9 +57,9 @@ void PedalList::askSelection(const DeviceRef& device) {
     rail(device->queue(), [weak, self] {
         const auto device = weak.lock();
         if (!device) return;
-        const auto selected = device->selectedPreset();
+        const auto selected = presets(device).selected();
         if (!selected) return;
-        const bool loaded = device->isloaded();
+        const bool loaded = presets(device).isloaded();
         rail(Rails::main(), [weak, self, slot = *selected, loaded] {
             const auto device = weak.lock();
             if (self && device) self->selectionRead(device, slot, loaded);
@@ -70,7 +71,7 @@ void PedalList::selectionRead(const DeviceRef& device, std::size_t slot, bool lo
     if (!isConnected(device)) return;
     selections_[device.get()] = {slot, loaded, false};
     // The slot may have been read before the answer came.
-    if (device->cachedPreset(slot)) presetRead(device, slot);
+    if (presets(device).cached(slot)) presetRead(device, slot);
 }
 
 // Each pedal's editor follows that pedal's selection once, when the slot has been read; a
@@ -96,11 +97,11 @@ bool PedalList::isRestarting(const DeviceRef& device) const {
 }
 
 void PedalList::refreshPresets(const DeviceRef& device) {
-    device->setRefreshing(true);
+    presets(device).setRefreshing(true);
     std::weak_ptr<QORUARTDevice> weak = device;
-    device->refreshAllPresets([weak](bool) {
+    presets(device).refreshAllPresets([weak](bool) {
         rail(Rails::main(), [weak] {
-            if (const DeviceRef pedal = weak.lock()) pedal->setRefreshing(false);
+            if (const DeviceRef pedal = weak.lock()) presets(pedal).setRefreshing(false);
         });
     });
 }

@@ -9,6 +9,7 @@
 
 #include "app/PedalList.h"
 #include "app/ScreenCatalog.h"
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "shell/Background.h"
 #include "shell/Window.h"
@@ -77,7 +78,7 @@ std::vector<std::shared_ptr<Screen>> ScreenSwitcher::pedalScreens() const {
 }
 
 void ScreenSwitcher::switchToFirstScreen(const DeviceRef& device) {
-    if (device->supportsPresetEditing())
+    if (presets(device).supportsPresetEditing())
         switchToEditor();
     else
         switchToTransfers();
@@ -109,7 +110,7 @@ void ScreenSwitcher::switchToNothing() {
 bool ScreenSwitcher::presetScreensAllowed() {
     const DeviceRef device = pedals_.current();
     if (!device) return false;
-    if (device->supportsPresetEditing()) return true;
+    if (presets(device).supportsPresetEditing()) return true;
     switchToSettings();
     return false;
 }
@@ -215,7 +216,7 @@ void ScreenSwitcher::fadeInController() {
     const Screen::Kind kind = currentController_->kind();
     const DeviceRef device = pedals_.current();
     if ((kind == Screen::Kind::transfers || kind == Screen::Kind::editor) && device &&
-        !device->supportsPresetEditing()) {
+        !presets(device).supportsPresetEditing()) {
         switchToSettings();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "devices/JournaledChange.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "devices/SlotContents.h"
 #include "link/PedalRestart.h"
 #include "link/QORUARTDevice.h"
@@ -9,13 +10,13 @@
 namespace harbrix {
 
 bool FactoryReset::restoresPresets(std::uint32_t mask) {
-    return (mask & (QORUARTDevice::kRestorePresets | QORUARTDevice::kRestoreEverything)) != 0;
+    return (mask & (PedalMemory::kRestorePresets | PedalMemory::kRestoreEverything)) != 0;
 }
 
 FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask,
                                        WithoutJournal without) {
-    if (!restoresPresets(mask) || !device.supportsPresetEditing()) {
-        const bool taken = device.resetToFactoryDefaults(mask);
+    if (!restoresPresets(mask) || !presets(device).supportsPresetEditing()) {
+        const bool taken = device.ram().resetToFactoryDefaults(mask);
         PedalRestart(device).answersOrComesBack();
         if (taken) return {true, {}, {}};
         return {false, "The pedal did not take the factory reset.", {}};
@@ -27,7 +28,7 @@ FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask
     auto change = JournaledChange::begin(device, "Factory Reset", plan, &refusal, without);
     if (!change) return {false, refusal.message(), refusal};
     // Even a reset the pedal did not confirm may have happened: what it holds now decides.
-    const bool taken = device.resetToFactoryDefaults(mask);
+    const bool taken = device.ram().resetToFactoryDefaults(mask);
     // Some firmware restarts to reset; it is brought back before its slots are read.
     PedalRestart(device).answersOrComesBack();
     std::set<std::size_t> changed;
@@ -49,7 +50,7 @@ FactoryReset::Result FactoryReset::run(QORUARTDevice& device, std::uint32_t mask
 std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> FactoryReset::readBack(
     QORUARTDevice& device) {
     std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> slots;
-    const auto state = device.readDeviceState();
+    const auto state = device.bringUp().readDeviceState();
     for (std::size_t slot = 0; slot < device.presetsSchema().presets; ++slot) {
         // The state block tells the empty slots; only the others need a read.
         if (state && !state->isOccupied(static_cast<unsigned>(slot))) {

@@ -2,6 +2,7 @@
 
 #include "devices/Journal.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "devices/SlotContents.h"
 #include "link/QORUARTDevice.h"
 #include "platform/Log.h"
@@ -26,14 +27,14 @@ std::optional<JournaledChange> JournaledChange::begin(QORUARTDevice& device,
     // where the cache expects more than one (a factory reset of a pedal with few presets).
     std::size_t emptyExpected = 0;
     for (const Plan& slot : plan) {
-        const auto cached = device.cachedPreset(slot.slot);
+        const auto cached = presets(device).cached(slot.slot);
         emptyExpected += !cached || cached->empty();
     }
-    const auto state = emptyExpected > 1 ? device.readDeviceState() : std::nullopt;
+    const auto state = emptyExpected > 1 ? device.bringUp().readDeviceState() : std::nullopt;
     for (const Plan& slot : plan) {
         if (!planned.insert(slot.slot).second) continue;
         // A read that finds other bytes replaces the cached object; the same bytes keep it.
-        const auto shown = device.cachedPreset(slot.slot);
+        const auto shown = presets(device).cached(slot.slot);
         std::optional<SlotBytes> held;
         if (state && !state->isOccupied(static_cast<unsigned>(slot.slot))) {
             SlotContents::setEmpty(device, slot.slot);
@@ -42,7 +43,8 @@ std::optional<JournaledChange> JournaledChange::begin(QORUARTDevice& device,
             held = SlotContents::read(device, slot.slot);
         }
         if (!held) return refuse({ChangeRefusal::Reason::unreadable, {slot.slot}, {}, {}});
-        if (shown && device.cachedPreset(slot.slot) != shown) changedOnPedal.push_back(slot.slot);
+        if (shown && presets(device).cached(slot.slot) != shown)
+            changedOnPedal.push_back(slot.slot);
         onlyEmpty = onlyEmpty && held->empty();
         change.slots_.push_back({slot.slot, *held, slot.after});
     }

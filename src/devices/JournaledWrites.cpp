@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "devices/SlotContents.h"
 #include "link/QORUARTDevice.h"
 
@@ -22,7 +23,7 @@ JournaledWrites refused(ChangeRefusal refusal) {
 void verifyChanged(QORUARTDevice& device, JournaledChange& change,
                    const std::set<std::size_t>& changed, JournaledWrites& result) {
     for (const std::size_t slot : changed) {
-        const auto cached = device.cachedPreset(slot);
+        const auto cached = presets(device).cached(slot);
         const SlotBytes meant = cached ? SlotContents::of(*cached) : SlotBytes{};
         const auto read = SlotContents::read(device, slot);
         if (read && *read == meant) continue;
@@ -68,7 +69,7 @@ JournaledWrites JournaledWrites::journal(QORUARTDevice& device, const std::strin
     std::set<std::size_t> changed;
     std::vector<SlotChange> actual;
     for (const std::size_t slot : result.written) {
-        const auto cached = device.cachedPreset(slot);
+        const auto cached = presets(device).cached(slot);
         if (!cached) {
             changed.insert(slot);
             continue;

@@ -1,6 +1,8 @@
 #include "devices/SlotContents.h"
 
+#include "devices/DeviceRegistry.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 
 namespace harbrix::SlotContents {
@@ -10,27 +12,27 @@ SlotBytes of(const Preset& preset) {
 }
 
 std::optional<SlotBytes> read(QORUARTDevice& device, std::size_t slot) {
-    if (!device.refreshSlot(slot)) return std::nullopt;
-    const auto cached = device.cachedPreset(slot);
+    if (!presets(device).refreshSlot(slot)) return std::nullopt;
+    const auto cached = presets(device).cached(slot);
     return cached ? std::optional(of(*cached)) : std::nullopt;
 }
 
 std::optional<SlotBytes> known(QORUARTDevice& device, std::size_t slot) {
-    if (const auto cached = device.cachedPreset(slot)) return of(*cached);
+    if (const auto cached = presets(device).cached(slot)) return of(*cached);
     return read(device, slot);
 }
 
 void setEmpty(QORUARTDevice& device, std::size_t slot) {
-    const auto cached = device.cachedPreset(slot);
+    const auto cached = presets(device).cached(slot);
     if (cached && cached->empty()) return;
-    device.setCachedPreset(Preset::emptyPresetForDevice(&device), slot);
-    QORUARTDevice::deviceHasUpdatedPresetAtIndex(device.weak_from_this().lock(), slot);
+    presets(device).setCached(Preset::emptyPresetForDevice(&device), slot);
+    DeviceRegistry::deviceHasUpdatedPresetAtIndex(device.weak_from_this().lock(), slot);
 }
 
 bool write(QORUARTDevice& device, std::size_t slot, const SlotBytes& bytes) {
-    if (bytes.empty()) return device.erasePreset(slot);
+    if (bytes.empty()) return presets(device).erase(slot);
     const auto preset = Preset::presetWithSerialized(bytes);
-    return preset && device.writePreset(preset, slot);
+    return preset && presets(device).write(preset, slot);
 }
 
 Verified writeVerified(QORUARTDevice& device, std::size_t slot, const SlotBytes& bytes) {

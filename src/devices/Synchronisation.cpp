@@ -1,7 +1,9 @@
 // The initial synchronisation and its retries.
 #include "devices/Synchronisation.h"
 
+#include "devices/DeviceRegistry.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "link/DeviceDelegate.h"
 #include "platform/Log.h"
 
@@ -14,9 +16,9 @@ const char* const kSynchronisedModel = "MIV3";
 void cacheEmptySlots(QORUARTDevice& device, const LCXreply& state) {
     const std::size_t slots = device.presetsSchema().presets;
     for (std::size_t slot = 0; slot < slots; ++slot) {
-        if (state.isOccupied(static_cast<unsigned>(slot)) || device.cachedPreset(slot)) continue;
-        device.setCachedPreset(Preset::emptyPresetForDevice(&device), slot);
-        QORUARTDevice::deviceHasUpdatedPresetAtIndex(device.shared_from_this(), slot);
+        if (state.isOccupied(static_cast<unsigned>(slot)) || presets(device).cached(slot)) continue;
+        presets(device).setCached(Preset::emptyPresetForDevice(&device), slot);
+        DeviceRegistry::deviceHasUpdatedPresetAtIndex(device.shared_from_this(), slot);
     }
 }
 
@@ -24,7 +26,7 @@ void cacheEmptySlots(QORUARTDevice& device, const LCXreply& state) {
 std::optional<std::size_t> firstUnread(const QORUARTDevice& device) {
     const std::size_t slots = device.presetsSchema().presets;
     for (std::size_t slot = 0; slot < slots; ++slot)
-        if (!device.cachedPreset(slot)) return slot;
+        if (!presets(device).cached(slot)) return slot;
     return std::nullopt;
 }
 
@@ -32,25 +34,25 @@ std::optional<std::size_t> firstUnread(const QORUARTDevice& device) {
 void retryStep(const std::weak_ptr<QORUARTDevice>& weak) {
     const auto device = weak.lock();
     if (!device || device->dead()) return;
-    if (!device->stateBlockRead()) {
-        const auto state = device->readDeviceState();
+    if (!device->bringUp().stateBlockRead()) {
+        const auto state = device->bringUp().readDeviceState();
         if (!state) {
-            device->endRetry();
+            presets(device).endRetry();
             return;
         }
-        device->setLcxreply(*state);
-        device->setStateBlockRead(true);
+        device->bringUp().setLcxreply(*state);
+        device->bringUp().setStateBlockRead(true);
         cacheEmptySlots(*device, *state);
-        device->updateSettings(SettingsBlock::fromLCXreply(*state));
+        device->ram().updateSettings(SettingsBlock::fromLCXreply(*state));
     }
     const auto slot = firstUnread(*device);
     if (!slot) {
         logFormat("%s :: every slot is read now", device->name().c_str());
-        device->endRetry();
+        presets(device).endRetry();
         return;
     }
-    if (!device->refreshSlot(*slot)) {
-        device->endRetry();
+    if (!presets(device).refreshSlot(*slot)) {
+        presets(device).endRetry();
         return;
     }
     railBehind(device->queue(), [weak] { retryStep(weak); });
@@ -59,22 +61,22 @@ void retryStep(const std::weak_ptr<QORUARTDevice>& weak) {
 }  // namespace
 
 void initial(const DeviceRef& device) {
-    const auto state = device->readDeviceState();
-    device->setLcxreply(state.value_or(LCXreply{}));
-    device->enableHardwareControl();
+    const auto state = device->bringUp().readDeviceState();
+    device->bringUp().setLcxreply(state.value_or(LCXreply{}));
+    device->bringUp().enableHardwareControl();
     if (!state) {
         // An all-zero block would read as "no presets" and as all-zero settings.
         logFormat("%s :: the state block could not be read; its presets are not known yet",
                   device->name().c_str());
-        device->setSynchronised(true);
-        device->setRefreshing(false);
+        presets(device).setSynchronised(true);
+        presets(device).setRefreshing(false);
         return;
     }
-    device->setStateBlockRead(true);
+    device->bringUp().setStateBlockRead(true);
     if (device->name() == kSynchronisedModel) {
         cacheEmptySlots(*device, *state);
         for (unsigned slot = 0; slot < device->presetsSchema().presets; ++slot) {
-            if (!state->isOccupied(slot) || device->refreshSlot(slot)) continue;
+            if (!state->isOccupied(slot) || presets(device).refreshSlot(slot)) continue;
             logFormat(
                 "%s :: the synchronisation stopped at slot %u, which did not answer; "
                 "it is read again later",
@@ -82,26 +84,26 @@ void initial(const DeviceRef& device) {
             break;
         }
     }
-    device->setSynchronised(true);
+    presets(device).setSynchronised(true);
     const SettingsBlock settings = SettingsBlock::fromLCXreply(*state);
-    if (settings == device->settings()) {
-        device->setRefreshing(false);
+    if (settings == device->ram().settings()) {
+        presets(device).setRefreshing(false);
         return;
     }
-    device->setSettings(settings);
+    device->ram().setSettings(settings);
     railBehind(Rails::main(), [device] {
-        device->setRefreshing(false);
+        presets(device).setRefreshing(false);
         if (DeviceDelegate* delegate = QORUARTDevice::delegate())
-            delegate->deviceHasUpdatedSettings(device, device->settings());
+            delegate->deviceHasUpdatedSettings(device, device->ram().settings());
     });
 }
 
 void retryUnread(const DeviceRef& device) {
-    if (!device || device->name() != kSynchronisedModel || !device->synchronised() ||
+    if (!device || device->name() != kSynchronisedModel || !presets(device).synchronised() ||
         device->dead())
         return;
-    if (device->stateBlockRead() && !firstUnread(*device)) return;
-    if (!device->beginRetry()) return;
+    if (device->bringUp().stateBlockRead() && !firstUnread(*device)) return;
+    if (!presets(device).beginRetry()) return;
     std::weak_ptr<QORUARTDevice> weak = device;
     railBehind(device->queue(), [weak] { retryStep(weak); });
 }

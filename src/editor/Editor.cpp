@@ -3,6 +3,7 @@
 #include "editor/Editor.h"
 
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "editor/EditorView.h"
 #include "editor/Light.h"
 #include "editor/MIV3Editor.h"
@@ -128,7 +129,7 @@ std::optional<Editor::Editing> Editor::editing() const {
     const DeviceRef device = this->device();
     const auto row = selectedRow();
     if (!device || !row) return std::nullopt;
-    auto preset = device->cachedPreset(*row);
+    auto preset = presets(device).cached(*row);
     if (!preset) return std::nullopt;
     return Editing{device, *row, std::move(preset)};
 }
@@ -136,7 +137,7 @@ std::optional<Editor::Editing> Editor::editing() const {
 PresetRowState Editor::rowState(std::size_t row) {
     PresetRowState state;
     const DeviceRef device = this->device();
-    const auto preset = device ? device->cachedPreset(row) : nullptr;
+    const auto preset = device ? presets(device).cached(row) : nullptr;
     if (!preset) return state;
     state.known = true;
     state.empty = preset->empty() && !preset->dirty();
@@ -175,7 +176,7 @@ void Editor::selectionDidChange() {
         const bool load = !selectOnlyOnDevice_;
         const std::size_t row = e->row;
         onPedal([row, load](QORUARTDevice& device, ScreenGuard<Editor>) {
-            device.selectPreset(row, load);
+            presets(device).select(row, load);
         });
     }
     sync();
@@ -216,7 +217,7 @@ void Editor::movePreset(bool up) {
     const auto e = editing();
     if (rows == 0 || !e) return;
     const std::size_t target = up ? (e->row + rows - 1) % rows : (e->row + 1) % rows;
-    if (!e->device->cachedPreset(target)) return;
+    if (!presets(e->device).cached(target)) return;
     table()->selectRow(target);
     table()->scrollRowToVisible(target);
 }
@@ -238,7 +239,7 @@ void Editor::effectFootswitchClicked() {
     if (!device()) return;
     const bool enable = !bypassLight()->on();
     onPedal([enable](QORUARTDevice& device, ScreenGuard<Editor> self) {
-        const bool switched = device.setEffectEnabled(enable);
+        const bool switched = device.control().setEffectEnabled(enable);
         rail(Rails::main(), [self, enable, switched] {
             if (!self) return;
             // A refused switch leaves the lamp as the pedal still is, and says so.

@@ -8,6 +8,7 @@
 #include "devices/JournaledWrites.h"
 #pragma pop_macro("slots")
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "editor/EditorPresetsTable.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
@@ -20,7 +21,7 @@
 namespace harbrix {
 bool Editor::mayChangeSlots(const DeviceRef& device) {
     if (!device) return false;
-    if (!device->refreshing()) return true;
+    if (!presets(device).refreshing()) return true;
     ui::Alert::informLater(view(), QString::fromLatin1(kRefreshingHeadline),
                            QString::fromLatin1(kRefreshingFinePrint));
     return false;
@@ -39,7 +40,7 @@ void Editor::onPedal(std::function<void(QORUARTDevice&, ScreenGuard<Editor>)> wo
 void Editor::writePreset(std::size_t source, std::size_t target,
                          std::function<void(Editor&, bool written)> done, WithoutJournal without) {
     const DeviceRef device = this->device();
-    const auto edited = device ? device->cachedPreset(source) : nullptr;
+    const auto edited = device ? presets(device).cached(source) : nullptr;
     if (!edited) return;
     // The bytes as they are now: edits go on on this thread while the pedal is written.
     const auto snapshot = Preset::presetWithSerialized(edited->serialized());
@@ -79,9 +80,9 @@ void Editor::writePreset(std::size_t source, std::size_t target,
 // those edits stay, unsaved, over what was saved.
 void Editor::keepEditsMadeWhileSaving(const Bytes& edited, const Bytes& saved, std::size_t target) {
     const DeviceRef device = this->device();
-    const auto written = device ? device->cachedPreset(target) : nullptr;
+    const auto written = device ? presets(device).cached(target) : nullptr;
     if (!written || written->clean() != saved || edited == saved) return;
-    device->setCachedPreset(written->keepingEdits(edited, saved), target);
+    presets(device).setCached(written->keepingEdits(edited, saved), target);
     reloadPreset(target);
     sync();
 }
@@ -94,7 +95,7 @@ void Editor::savePreset() {
 
 bool Editor::savePreset(std::size_t row, std::function<void(bool saved)> saved) {
     const DeviceRef device = this->device();
-    if (!mayChangeSlots(device) || !device->cachedPreset(row)) return false;
+    if (!mayChangeSlots(device) || !presets(device).cached(row)) return false;
     logFormat("save (in place to %u)", static_cast<unsigned>(row + 1));
     writePreset(row, row, [row, saved = std::move(saved)](Editor& editor, bool written) {
         if (!written) {
@@ -115,7 +116,7 @@ std::vector<std::size_t> Editor::unsavedPresets() {
     if (!device) return rows;
     const auto selected = selectedRow();
     for (std::size_t row = 0; row < numberOfRows(); ++row) {
-        const auto preset = device->cachedPreset(row);
+        const auto preset = presets(device).cached(row);
         if (!preset || !preset->dirty()) continue;
         rows.insert(row == selected ? rows.begin() : rows.end(), row);
     }
@@ -134,7 +135,7 @@ void Editor::saveAsNewPreset() {
     std::optional<std::size_t> target;
     for (std::size_t slot = 0; slot < rows && !target; ++slot) {
         if (slot == e->row) continue;
-        const auto preset = device->cachedPreset(slot);
+        const auto preset = presets(device).cached(slot);
         if (preset && preset->empty() && !preset->dirty()) target = slot;
     }
     if (!target) {
@@ -151,7 +152,7 @@ void Editor::saveAsNewPreset() {
             return;
         }
         const DeviceRef device = editor.device();
-        if (const auto left = device ? device->cachedPreset(source) : nullptr) left->revert();
+        if (const auto left = device ? presets(device).cached(source) : nullptr) left->revert();
         editor.reloadPreset(source);
         editor.reloadPreset(slot);
         editor.table()->selectRow(slot);

@@ -8,6 +8,7 @@
 
 #include "devices/Preset.h"
 #include "devices/PresetParameters.h"
+#include "devices/PresetStore.h"
 #include "editor/Detail.h"
 #include "editor/DetailStack.h"
 #include "editor/Light.h"
@@ -293,7 +294,7 @@ void MIV3Editor::askLoaded() {
     }
     loadedAsked_ = true;
     onPedal([](QORUARTDevice& device, ScreenGuard<Editor> self) {
-        const bool loaded = device.isloaded();
+        const bool loaded = presets(device).isloaded();
         rail(Rails::main(), [self, loaded] {
             if (auto* editor = qobject_cast<MIV3Editor*>(self.get()))
                 editor->loadedAnswered(loaded);
@@ -351,12 +352,12 @@ void MIV3Editor::closeDetailStackAndExpandStatus() {
 void MIV3Editor::navcoderClicked() {
     beginAction();
     onPedal([](QORUARTDevice& device, ScreenGuard<Editor> self) {
-        const auto slot = device.selectedPreset();
+        const auto slot = presets(device).selected();
         if (!slot) return;
-        if (device.isloaded())
-            device.selectPreset(*slot);
+        if (presets(device).isloaded())
+            presets(device).select(*slot);
         else
-            device.selectAndLoadPreset(*slot);
+            presets(device).selectAndLoad(*slot);
         rail(Rails::main(), [self, slot = *slot] {
             if (!self) return;
             self->reloadPreset(slot);

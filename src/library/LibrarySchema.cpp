@@ -1,5 +1,6 @@
 #include "library/LibrarySchema.h"
 
+#include "devices/PresetStore.h"
 #include "library/Sqlite.h"
 
 namespace harbrix::library {

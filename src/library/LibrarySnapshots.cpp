@@ -1,5 +1,6 @@
 // Snapshots of whole pedals: a row per slot naming the preset it held, kept only when the
 // pedal holds something other than at its previous snapshot.
+#include "devices/PresetStore.h"
 #include "library/Library.h"
 #include "library/Sqlite.h"
 

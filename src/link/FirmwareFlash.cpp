@@ -72,8 +72,8 @@ void FirmwareFlash::run(const std::weak_ptr<QORUARTDevice>& weak, const Bytes& i
     const DeviceRef device = weak.lock();
     if (device) {
         logFormat("%s: flashing %zu bytes of firmware", device->filename().c_str(), image.size());
-        outcome =
-            device->flashFirmware(image, std::move(progress), [this] { return stopRequested(); });
+        outcome = device->flasher().flashFirmware(image, std::move(progress),
+                                                  [this] { return stopRequested(); });
         logFormat("%s: %s", device->filename().c_str(), outcomeText(outcome).c_str());
     }
     // Behind the progress reports already on their way.

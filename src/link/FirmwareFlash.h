@@ -19,7 +19,7 @@ namespace harbrix {
 
 class FirmwareFlash : public std::enable_shared_from_this<FirmwareFlash> {
   public:
-    using Outcome = QORUARTDevice::FlashOutcome;
+    using Outcome = Flasher::Outcome;
     using Progress = std::function<void(double percent)>;
     using Completion = std::function<void(Outcome outcome)>;
 

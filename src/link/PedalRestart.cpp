@@ -23,7 +23,7 @@ bool PedalRestart::reboot() {
     announce(true, false);
     // A pedal that reboots often never answers; the engine counts that as done. One that
     // refused may still have restarted: whether it answers at its speed decides.
-    if (!device_.reboot() && answers()) {
+    if (!device_.control().reboot() && answers()) {
         announce(false, true);
         return false;
     }
@@ -43,15 +43,15 @@ bool PedalRestart::answersOrComesBack() {
 }
 
 bool PedalRestart::comeBack() {
-    const bool back = waitForAnswer() && device_.bringUpAgain();
+    const bool back = waitForAnswer() && device_.bringUp().bringUpAgain();
     if (back) {
         // As after a new connection: the state block, and with it the settings.
-        if (const auto state = device_.readDeviceState()) {
-            device_.setLcxreply(*state);
-            device_.setStateBlockRead(true);
-            device_.updateSettings(SettingsBlock::fromLCXreply(*state));
+        if (const auto state = device_.bringUp().readDeviceState()) {
+            device_.bringUp().setLcxreply(*state);
+            device_.bringUp().setStateBlockRead(true);
+            device_.ram().updateSettings(SettingsBlock::fromLCXreply(*state));
         }
-        device_.enableHardwareControl();
+        device_.bringUp().enableHardwareControl();
         logFormat("%s is back after restarting", device_.filename().c_str());
     } else {
         logFormat("%s did not come back after restarting", device_.filename().c_str());
@@ -65,7 +65,7 @@ bool PedalRestart::waitForAnswer() {
     const auto deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
                            device_.timeouts().reboot + kAnswerSeconds));
-    if (!device_.setHostSpeed(QORUARTDevice::kBootSpeed)) return false;
+    if (!device_.line().setHostSpeed(QORUARTDevice::kBootSpeed)) return false;
     while (!device_.dead()) {
         const auto asked = Clock::now();
         if (answers()) return true;

@@ -20,27 +20,29 @@ using namespace SettingsRules;
 
 const MIV3Settings::Setting MIV3Settings::kMidiChannel = {
     &SettingsBlock::midiChannel,
-    [](QORUARTDevice& device, std::uint32_t value) { device.setMidiChannel(value); },
+    [](QORUARTDevice& device, std::uint32_t value) { device.ram().setMidiChannel(value); },
     "MIDI channel", false};
 const MIV3Settings::Setting MIV3Settings::kMidiThru = {
     &SettingsBlock::midiThru,
-    [](QORUARTDevice& device, std::uint32_t value) { device.setMidiThru(value != 0); },
+    [](QORUARTDevice& device, std::uint32_t value) { device.ram().setMidiThru(value != 0); },
     "MIDI thru setting", true};
 const MIV3Settings::Setting MIV3Settings::kMidiKeyboard = {
     &SettingsBlock::midiKeyboard,
-    [](QORUARTDevice& device, std::uint32_t value) { device.setMidiKeyboard(value != 0); },
+    [](QORUARTDevice& device, std::uint32_t value) { device.ram().setMidiKeyboard(value != 0); },
     "MIDI keyboard setting", true};
 const MIV3Settings::Setting MIV3Settings::kContrast = {
     &SettingsBlock::displayContrast,
-    [](QORUARTDevice& device, std::uint32_t value) { device.setContrast(value); }, "contrast",
+    [](QORUARTDevice& device, std::uint32_t value) { device.ram().setContrast(value); }, "contrast",
     false};
 const MIV3Settings::Setting MIV3Settings::kHomeview = {
     &SettingsBlock::displayHomeview,
-    [](QORUARTDevice& device, std::uint32_t value) { device.setHomeview(value); }, "home view",
-    false};
+    [](QORUARTDevice& device, std::uint32_t value) { device.ram().setHomeview(value); },
+    "home view", false};
 const MIV3Settings::Setting MIV3Settings::kNameCrawl = {
     &SettingsBlock::displayNameCrawl,
-    [](QORUARTDevice& device, std::uint32_t value) { device.setNameCrawlEnabled(value != 0); },
+    [](QORUARTDevice& device, std::uint32_t value) {
+        device.ram().setNameCrawlEnabled(value != 0);
+    },
     "name crawl setting", true};
 
 MIV3Settings::MIV3Settings(const DeviceRef& device) : Settings(device) {}
@@ -57,7 +59,7 @@ void MIV3Settings::viewDidLoad() {
     if (const DeviceRef device = this->device()) {
         std::weak_ptr<QORUARTDevice> weak = device;
         rail(device->queue(), [weak] {
-            if (const auto device = weak.lock()) device->refreshSettings();
+            if (const auto device = weak.lock()) device->ram().refreshSettings();
         });
     }
 }
@@ -148,8 +150,8 @@ void MIV3Settings::post(
             done = work(*device);
             // The pedal's own record, which the write may or may not have changed. Stored as
             // the last known record, so a later screen starts from it.
-            held = device->readSettings();
-            if (held) device->updateSettings(*held);
+            held = device->ram().readSettings();
+            if (held) device->ram().updateSettings(*held);
         }
         rail(Rails::main(), [alive, answered, done, held] {
             if (alive) answered(done, held);

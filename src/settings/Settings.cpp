@@ -148,7 +148,7 @@ void Settings::viewDidLoad() {
                                .arg(device ? QString::fromStdString(device->serial()) : QString()));
     serialNumber_->sizeToFit();
     // What the pedal last reported, so a screen made after that report does not start blank.
-    if (device) core_ = device->settings();
+    if (device) core_ = device->ram().settings();
     sync();
 }
 

@@ -51,17 +51,17 @@ std::uint32_t nextHomeview(std::uint32_t homeview) {
 }
 
 std::uint32_t ResetSelection::mask() const {
-    if (all) return QORUARTDevice::kRestoreEverything;
+    if (all) return PedalMemory::kRestoreEverything;
     std::uint32_t mask = 0;
-    if (presets) mask += QORUARTDevice::kRestorePresets;
-    if (expression) mask += QORUARTDevice::kRestoreExpression;
-    if (midiSettings) mask += QORUARTDevice::kRestoreMIDI;
-    if (displaySettings) mask += QORUARTDevice::kRestoreDisplay;
+    if (presets) mask += PedalMemory::kRestorePresets;
+    if (expression) mask += PedalMemory::kRestoreExpression;
+    if (midiSettings) mask += PedalMemory::kRestoreMIDI;
+    if (displaySettings) mask += PedalMemory::kRestoreDisplay;
     return mask;
 }
 
 bool erasesPresets(std::uint32_t mask) {
-    return (mask & (QORUARTDevice::kRestorePresets | QORUARTDevice::kRestoreEverything)) != 0;
+    return (mask & (PedalMemory::kRestorePresets | PedalMemory::kRestoreEverything)) != 0;
 }
 
 std::optional<unsigned> ProgressShown::report(double percent) {

@@ -7,6 +7,7 @@
 
 #include <limits>
 
+#include "devices/DeviceRegistry.h"
 #include "link/ByteText.h"
 #include "ui_History.h"
 
@@ -14,7 +15,7 @@ namespace harbrix {
 namespace {
 
 DeviceRef device() {
-    return QORUARTDevice::currentDevice();
+    return DeviceRegistry::currentDevice();
 }
 
 }  // namespace
@@ -81,28 +82,31 @@ void History::showOrStep(const std::optional<HistoryEntry>& entry, void (History
 }
 
 void History::beginning() {
-    if (const DeviceRef pedal = device()) showOrStep(pedal->historicalEvent(0), &History::forward);
+    if (const DeviceRef pedal = device())
+        showOrStep(pedal->line().history().historicalEvent(0), &History::forward);
 }
 
 void History::end() {
     if (const DeviceRef pedal = device())
-        showOrStep(pedal->historicalEvent(std::numeric_limits<std::size_t>::max()),
+        showOrStep(pedal->line().history().historicalEvent(std::numeric_limits<std::size_t>::max()),
                    &History::backward);
 }
 
 void History::backward() {
     const DeviceRef pedal = device();
     if (!pedal) return;
-    showEntry(ignoreEmptyPresets_ ? pedal->historicalEventBeforeIndexIgnoringEmptyPresets(index_)
-                                  : pedal->historicalEvent(index_ == 0 ? 0 : index_ - 1));
+    showEntry(ignoreEmptyPresets_
+                  ? pedal->line().history().historicalEventBeforeIndexIgnoringEmptyPresets(index_)
+                  : pedal->line().history().historicalEvent(index_ == 0 ? 0 : index_ - 1));
 }
 
 void History::forward() {
     const DeviceRef pedal = device();
     if (!pedal) return;
     // historicalEvent clamps a position past the end to the last entry.
-    showEntry(ignoreEmptyPresets_ ? pedal->historicalEventAfterIndexIgnoringEmptyPresets(index_)
-                                  : pedal->historicalEvent(index_ + 1));
+    showEntry(ignoreEmptyPresets_
+                  ? pedal->line().history().historicalEventAfterIndexIgnoringEmptyPresets(index_)
+                  : pedal->line().history().historicalEvent(index_ + 1));
 }
 
 QString History::requestText() const {
@@ -133,7 +137,7 @@ void History::setIgnoreEmptyPresets(bool ignore) {
     form_->ignoreEmptyPresetsBox->setChecked(ignore);
     if (!becameOn) return;
     if (const DeviceRef pedal = device())
-        showEntry(pedal->historicalEventAfterIndexIgnoringEmptyPresets(index_));
+        showEntry(pedal->line().history().historicalEventAfterIndexIgnoringEmptyPresets(index_));
 }
 
 void History::toggleIgnoreEmptyPresets() {

@@ -3,6 +3,7 @@
 
 #include <QVBoxLayout>
 
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "ui/Label.h"
 
@@ -14,7 +15,7 @@ constexpr std::size_t kSlots = 100;
 std::size_t cachedPresets(const QORUARTDevice& device) {
     std::size_t count = 0;
     for (std::size_t slot = 0; slot < kSlots; ++slot)
-        if (device.cachedPreset(slot)) ++count;
+        if (harbrix::presets(device).cached(slot)) ++count;
     return count;
 }
 

@@ -8,6 +8,7 @@
 
 #include "devices/Preset.h"
 #include "devices/PresetFile.h"
+#include "devices/PresetStore.h"
 #include "link/Rails.h"
 #include "platform/SystemError.h"
 #include "transfers/PresetTransfers.h"
@@ -45,7 +46,7 @@ ImportPlan PresetImport::plan(const QORUARTDevice& device, std::vector<std::size
     ImportPlan plan;
     for (const std::size_t slot : slots) {
         // What the pedal stores, whatever the Editor holds unsaved.
-        const auto cached = device.cachedPreset(slot);
+        const auto cached = presets(device).cached(slot);
         const auto preset = cached ? cached->savedCopy() : nullptr;
         if (!preset || cached->empty()) {
             plan.records.clear();

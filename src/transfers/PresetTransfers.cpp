@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "devices/DeviceRegistry.h"
+#include "devices/PresetStore.h"
 #include "link/Rails.h"
 #include "transfers/JournaledTransfers.h"
 
@@ -53,14 +55,14 @@ TransferResult started(Kind kind, std::vector<std::size_t> slots) {
 TransferResult PresetTransfers::runMove(QORUARTDevice& device, const PresetRef& snapshot,
                                         std::size_t from, std::size_t to) {
     TransferResult result = started(Kind::move, {from, to});
-    if (!device.writePreset(snapshot, to)) {
+    if (!presets(device).write(snapshot, to)) {
         result.failed = {to};
         result.notice = slotName(to) + " could not be written; " + quoted(snapshot) +
                         " stays in slot " + std::to_string(from + 1) + ".";
         return result;
     }
     result.done.push_back(to);
-    if (!device.erasePreset(from)) {
+    if (!presets(device).erase(from)) {
         result.failed = {from};
         result.notice = quoted(snapshot) + " was written to slot " + std::to_string(to + 1) +
                         ", but " + slotName(from) + " could not be erased; it is in both.";
@@ -73,7 +75,7 @@ TransferResult PresetTransfers::runMove(QORUARTDevice& device, const PresetRef& 
 TransferResult PresetTransfers::runCopy(QORUARTDevice& device, const PresetRef& snapshot,
                                         std::size_t /*from*/, std::size_t to, bool overwrite) {
     TransferResult result = started(overwrite ? Kind::overwrite : Kind::copy, {to});
-    if (!device.writePreset(snapshot, to)) {
+    if (!presets(device).write(snapshot, to)) {
         result.failed = {to};
         result.notice = slotName(to) + " could not be written; " +
                         (overwrite ? "the pedal kept its preset." : "it is still empty.");
@@ -86,20 +88,20 @@ TransferResult PresetTransfers::runCopy(QORUARTDevice& device, const PresetRef& 
 TransferResult PresetTransfers::runSwap(QORUARTDevice& device, const PresetRef& a,
                                         const PresetRef& b, std::size_t slotA, std::size_t slotB) {
     TransferResult result = started(Kind::swap, {slotA, slotB});
-    if (!device.writePreset(a, slotB)) {
+    if (!presets(device).write(a, slotB)) {
         result.failed = {slotB};
         result.notice = slotName(slotB) + " could not be written; nothing was swapped.";
         return result;
     }
     result.done.push_back(slotB);
-    if (device.writePreset(b, slotA)) {
+    if (presets(device).write(b, slotA)) {
         result.done.push_back(slotA);
         return result;
     }
     // Slot b now holds a's preset, which slot a still holds too: b's own preset would be on
     // the pedal nowhere. Put it back.
     result.failed = {slotA};
-    if (device.writePreset(b, slotB)) {
+    if (presets(device).write(b, slotB)) {
         result.done.push_back(slotB);
         result.notice = slotName(slotA) + " could not be written; the swap was undone.";
         return result;
@@ -116,7 +118,7 @@ TransferResult PresetTransfers::runErase(QORUARTDevice& device, std::vector<std:
     slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
     TransferResult result = started(Kind::erase, slots);
     for (const std::size_t slot : slots) {
-        if (!device.erasePreset(slot)) {
+        if (!presets(device).erase(slot)) {
             result.failed.push_back(slot);
             continue;
         }
@@ -140,7 +142,7 @@ TransferResult PresetTransfers::runWrite(QORUARTDevice& device, std::vector<Stag
     TransferResult result = started(Kind::write, touched);
     for (std::size_t i = 0; i < staged.size(); ++i) {
         const StagedWrite& write = staged[i];
-        if (!write.preset || !device.writePreset(write.preset, write.slot)) {
+        if (!write.preset || !presets(device).write(write.preset, write.slot)) {
             result.failed = {write.slot};
             const std::size_t later = staged.size() - i - 1;
             result.notice = slotName(write.slot) + " could not be written; " +
@@ -158,7 +160,7 @@ TransferResult PresetTransfers::runWrite(QORUARTDevice& device, std::vector<Stag
 TransferResult PresetTransfers::runRename(QORUARTDevice& device, const PresetRef& renamed,
                                           std::size_t slot, const std::string& oldName) {
     TransferResult result = started(Kind::rename, {slot});
-    if (!device.writePreset(renamed, slot)) {
+    if (!presets(device).write(renamed, slot)) {
         result.failed = {slot};
         result.notice = slotName(slot) + " could not be renamed; the pedal kept the name \"" +
                         displayedPresetName(oldName) + "\".";
@@ -182,7 +184,7 @@ bool PresetTransfers::post(Kind kind, const std::vector<std::size_t>& touched, W
     if (!device || !device->queue()) return refuse({});
     refusal_.clear();
     std::map<std::size_t, PresetRef> before;
-    for (const std::size_t slot : touched) before[slot] = device->cachedPreset(slot);
+    for (const std::size_t slot : touched) before[slot] = presets(device).cached(slot);
     std::weak_ptr<QORUARTDevice> weak = device;
     rail(device->queue(), [weak, kind, before, work = std::move(work), done = std::move(done)] {
         const DeviceRef device = weak.lock();
@@ -191,7 +193,7 @@ bool PresetTransfers::post(Kind kind, const std::vector<std::size_t>& touched, W
         // The cache object of a slot is replaced by every write, erase or changed read, so
         // the same object means the same contents.
         const auto changed = std::find_if(before.begin(), before.end(), [&](const auto& entry) {
-            return device->cachedPreset(entry.first) != entry.second;
+            return presets(device).cached(entry.first) != entry.second;
         });
         if (changed != before.end()) {
             const Wording words = wording(kind);
@@ -212,7 +214,7 @@ namespace {
 
 // The cached preset of a slot when it holds a preset (not empty, not unknown).
 PresetRef occupied(const QORUARTDevice& device, std::size_t slot) {
-    PresetRef preset = device.cachedPreset(slot);
+    PresetRef preset = presets(device).cached(slot);
     return preset && !preset->empty() ? preset : nullptr;
 }
 
@@ -231,7 +233,7 @@ std::string targetRefusal(const QORUARTDevice& device, Kind kind, std::size_t fr
                           bool overwrite) {
     if (to == from) return slotName(to) + " cannot take its own preset" + nothingWas(kind);
     if (!inRange(device, to)) return slotName(to) + " is not on this pedal" + nothingWas(kind);
-    const PresetRef target = device.cachedPreset(to);
+    const PresetRef target = presets(device).cached(to);
     if (!target) return slotName(to) + " has not been read yet" + nothingWas(kind);
     if (!overwrite && !target->empty())
         return slotName(to) + " is no longer empty" + nothingWas(kind);
@@ -241,7 +243,7 @@ std::string targetRefusal(const QORUARTDevice& device, Kind kind, std::size_t fr
 // Why `slot` has no preset to give.
 std::string sourceRefusal(const QORUARTDevice& device, Kind kind, std::size_t slot) {
     return slotName(slot) +
-           (device.cachedPreset(slot) ? " no longer holds a preset" : " has not been read yet") +
+           (presets(device).cached(slot) ? " no longer holds a preset" : " has not been read yet") +
            nothingWas(kind);
 }
 
@@ -259,15 +261,15 @@ struct Carried {
 void carryDrafts(QORUARTDevice& device, const std::vector<Carried>& drafts) {
     const DeviceRef self = device.shared_from_this();
     for (const Carried& draft : drafts) {
-        if (device.cachedPreset(draft.from) == draft.edited) continue;
+        if (presets(device).cached(draft.from) == draft.edited) continue;
         // Its own slot is where a Swap that was taken back put it.
         for (const std::size_t slot : {draft.to, draft.from}) {
-            const PresetRef held = device.cachedPreset(slot);
+            const PresetRef held = presets(device).cached(slot);
             const bool anotherDraft = std::any_of(
                 drafts.begin(), drafts.end(), [&](const Carried& d) { return d.edited == held; });
             if (!held || anotherDraft || !held->isEqualToCleanPreset(draft.edited.get())) continue;
-            device.setCachedPreset(draft.edited, slot);
-            QORUARTDevice::deviceHasUpdatedPresetAtIndex(self, slot);
+            presets(device).setCached(draft.edited, slot);
+            DeviceRegistry::deviceHasUpdatedPresetAtIndex(self, slot);
             break;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "shell/Notice.h"
 #include "shell/Shield.h"
@@ -77,7 +78,7 @@ Transfers::~Transfers() {
 
 PresetRef Transfers::preset(std::size_t index) const {
     const DeviceRef pedal = device();
-    return pedal ? pedal->cachedPreset(index) : nullptr;
+    return pedal ? presets(pedal).cached(index) : nullptr;
 }
 
 QWidget* Transfers::loadView() {
@@ -232,7 +233,7 @@ void Transfers::pedalLeft() {
 DeviceRef Transfers::deviceUnlessRefreshing() {
     const DeviceRef pedal = device();
     if (!pedal) return nullptr;
-    if (pedal->refreshing()) {
+    if (presets(pedal).refreshing()) {
         alertRefreshing();
         return nullptr;
     }

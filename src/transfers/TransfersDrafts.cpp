@@ -3,6 +3,7 @@
 // not ask for it.
 #include <algorithm>
 
+#include "devices/PresetStore.h"
 #include "transfers/Transfers.h"
 #include "ui/Alert.h"
 
@@ -34,7 +35,7 @@ bool Transfers::draftsMayGo(std::vector<std::size_t> indices, std::function<void
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
     std::erase_if(indices, [&pedal](std::size_t slot) {
-        const PresetRef preset = pedal->cachedPreset(slot);
+        const PresetRef preset = presets(pedal).cached(slot);
         return !preset || !preset->dirty();
     });
     if (indices.empty()) return true;

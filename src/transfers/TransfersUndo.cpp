@@ -11,6 +11,7 @@
 #include "devices/JournalUndo.h"
 #include "devices/JournalWatch.h"
 #pragma pop_macro("slots")
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 
@@ -48,7 +49,7 @@ void TransfersUndo::update() {
 void TransfersUndo::run(bool undoing) {
     const DeviceRef device = device_.lock();
     if (!device || busy_) return;
-    if (device->refreshing()) {
+    if (presets(device).refreshing()) {
         notice_("The presets are still being read; try again once they are all in.");
         return;
     }

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "devices/DeviceRegistry.h"
+#include "devices/PresetStore.h"
 #include "platform/Log.h"
 #include "support/DeviceEvents.h"
 #include "support/Paths.h"
@@ -77,7 +79,7 @@ class DiscoveryEndToEnd : public ::testing::Test {
     }
 
     void TearDown() override {
-        QORUARTDevice::resetRegistry();
+        DeviceRegistry::resetRegistry();
         test::MainLoopThread::settle();
         capture.reset();
     }
@@ -108,7 +110,8 @@ class DiscoveryEndToEnd : public ::testing::Test {
             if (call.kind == "connected" && call.serial == serial && call.device)
                 device = call.device;
         if (!device) return nullptr;
-        for (int i = 0; i < 500 && device->refreshing(); ++i) std::this_thread::sleep_for(10ms);
+        for (int i = 0; i < 500 && presets(device).refreshing(); ++i)
+            std::this_thread::sleep_for(10ms);
         return device;
     }
 
@@ -126,13 +129,13 @@ TEST_F(DiscoveryEndToEnd, TwoPedalsComeAndGo) {
     ASSERT_TRUE(miv.running()) << miv.error();
     ASSERT_TRUE(nax.running()) << nax.error();
 
-    ASSERT_TRUE(QORUARTDevice::initialize(&delegate));
+    ASSERT_TRUE(DeviceRegistry::initialize(&delegate));
     ASSERT_TRUE(waitFor("connected", "E2EMIV", 1));
     ASSERT_TRUE(waitFor("connected", "E2ENAX", 1));
     for (const char* serial : {"E2EMIV", "E2ENAX"}) {
         const auto device = broughtUp(serial);
         ASSERT_TRUE(device && device->model()) << serial << " did not come up";
-        EXPECT_FALSE(device->refreshing()) << serial;
+        EXPECT_FALSE(presets(device).refreshing()) << serial;
         EXPECT_EQ(device->model()->name(), device->name());
         EXPECT_EQ(device->deviceRoot(), dev.path());
     }
@@ -206,7 +209,7 @@ TEST_F(DiscoveryEndToEnd, NeitherAnEarlyRecordNorAFailedInventoryDropsAPedal) {
     Simulator miv(arguments("MIV3", "EARLY1"));
     Simulator nax(arguments("NAX3", "EARLY2"));
     ASSERT_TRUE(miv.running() && nax.running()) << miv.error() << nax.error();
-    ASSERT_TRUE(QORUARTDevice::initialize(&delegate));
+    ASSERT_TRUE(DeviceRegistry::initialize(&delegate));
     ASSERT_TRUE(waitFor("connected", "EARLY1", 1));
     ASSERT_TRUE(waitFor("connected", "EARLY2", 1));
 

@@ -12,6 +12,8 @@
 #include <set>
 
 #include "devices/DeviceRails.h"
+#include "devices/DeviceRegistry.h"
+#include "devices/PresetStore.h"
 #include "link/Commands.h"
 #include "platform/Paths.h"
 #include "support/DeviceEvents.h"
@@ -82,7 +84,7 @@ class Discovery : public ::testing::Test {
         setenv("HOME", dir.file("home").c_str(), 1);
         setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
         writeInventory();
-        QORUARTDevice::setLineFactory([this](const std::string& filename) {
+        DeviceRegistry::setLineFactory([this](const std::string& filename) {
             auto line = std::make_shared<ScriptedLine>();
             std::lock_guard lock(linesMutex);
             line->setResponder(
@@ -97,8 +99,8 @@ class Discovery : public ::testing::Test {
     }
 
     void TearDown() override {
-        QORUARTDevice::resetRegistry();
-        QORUARTDevice::setLineFactory(nullptr);
+        DeviceRegistry::resetRegistry();
+        DeviceRegistry::setLineFactory(nullptr);
         test::MainLoopThread::settle();
         unsetenv("HARBRIX_USB_INVENTORY");
         unsetenv("HARBRIX_DEV_ROOT");
@@ -143,7 +145,7 @@ class Discovery : public ::testing::Test {
 
     // One discovery pass on the check rail, then everything it posted to the main rail.
     void pass() {
-        railSync(DeviceRails::check(), [] { QORUARTDevice::check(); });
+        railSync(DeviceRails::check(), [] { DeviceRegistry::check(); });
         test::MainLoopThread::settle();
     }
 
@@ -172,8 +174,8 @@ TEST_F(Discovery, APedalIsAnnouncedOnceAndItsLossOnce) {
     const auto device = calls.front().device;
     EXPECT_EQ(device->name(), "MIV3");
     EXPECT_EQ(presetReads(*line("A1")), (std::vector<std::uint32_t>{0, 2}));
-    EXPECT_EQ(device->settings().midiChannel, 3u);
-    EXPECT_FALSE(device->refreshing());
+    EXPECT_EQ(device->ram().settings().midiChannel, 3u);
+    EXPECT_FALSE(presets(device).refreshing());
     for (const auto& call : calls) EXPECT_TRUE(call.onMain) << call.kind;
 
     unplug("A1");
@@ -315,9 +317,9 @@ TEST_F(Discovery, APedalGoneBeforeTheMainRailHeardOfItIsNeverAnnounced) {
     std::shared_future<void> released = release.get_future().share();
     rail(Rails::main(), [released] { released.wait(); });
     plug("A1");
-    railSync(DeviceRails::check(), [] { QORUARTDevice::check(); });
+    railSync(DeviceRails::check(), [] { DeviceRegistry::check(); });
     unplug("A1");
-    railSync(DeviceRails::check(), [] { QORUARTDevice::check(); });
+    railSync(DeviceRails::check(), [] { DeviceRegistry::check(); });
     release.set_value();
     test::MainLoopThread::settle();
     EXPECT_TRUE(delegate.calls().empty());
@@ -331,7 +333,7 @@ TEST_F(Discovery, DevicesGetTheirCacheFileAndHistoryInDebugMode) {
     ASSERT_EQ(count("connected"), 1u);
     const DeviceRef first = connected("A1");
     ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(first->recordsHistory());
+    EXPECT_TRUE(first->line().history().enabled());
     railSync(Rails::disk(), [] {});
     EXPECT_TRUE(fileExists(deviceCacheDirectory() + "/A1.plist"));
 
@@ -341,7 +343,7 @@ TEST_F(Discovery, DevicesGetTheirCacheFileAndHistoryInDebugMode) {
     ASSERT_EQ(count("connected"), 2u);
     const DeviceRef second = connected("B2");
     ASSERT_NE(second, nullptr);
-    EXPECT_FALSE(second->recordsHistory());
+    EXPECT_FALSE(second->line().history().enabled());
 }
 
 TEST_F(Discovery, APedalWhoseCacheCannotBeMadeIsTriedAgainNextPass) {
@@ -360,10 +362,10 @@ TEST_F(Discovery, InitializeTwiceRunsOneLoop) {
     setenv("HARBRIX_USB_INVENTORY", ("echo >> '" + passes + "'; cat '" + inventory + "'").c_str(),
            1);
     plug("A1");
-    EXPECT_FALSE(QORUARTDevice::initialize(nullptr));
+    EXPECT_FALSE(DeviceRegistry::initialize(nullptr));
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_TRUE(QORUARTDevice::initialize(&delegate));
-    EXPECT_TRUE(QORUARTDevice::initialize(&delegate));
+    EXPECT_TRUE(DeviceRegistry::initialize(&delegate));
+    EXPECT_TRUE(DeviceRegistry::initialize(&delegate));
     ASSERT_TRUE(
         delegate.waitFor([](const RecordingDelegate& d) { return d.count("connected") == 1; }));
     std::this_thread::sleep_until(started + 2500ms);
@@ -387,7 +389,7 @@ TEST_F(Discovery, TheStatePollOutlivesItsDevice) {
         return n;
     };
     const std::size_t before = polls();
-    QORUARTDevice::listenForDeviceUpdates();
+    DeviceRegistry::listenForDeviceUpdates();
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (polls() < before + 4 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(20ms);

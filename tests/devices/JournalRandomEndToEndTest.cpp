@@ -14,6 +14,7 @@
 #include "devices/Journal.h"
 #include "devices/JournalUndo.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "support/JournaledOperations.h"
 #include "support/JournaledPedal.h"
 #include "support/ScriptedPedal.h"
@@ -47,7 +48,7 @@ class JournalRandomEndToEnd : public test::JournaledPedal {
     void saveOnPedal(QORUARTDevice& device, std::size_t slot) {
         test::writeText(ownerFile() + ".new", std::to_string(slot + 1) + "\n");
         std::filesystem::rename(ownerFile() + ".new", ownerFile());
-        ASSERT_TRUE(device.isloaded());
+        ASSERT_TRUE(harbrix::presets(device).isloaded());
         ASSERT_FALSE(std::filesystem::exists(ownerFile()));
     }
 };
@@ -65,13 +66,13 @@ TEST_F(JournalRandomEndToEnd, TwoHundredRandomChangesUndoneLeaveThePedalAsItWas)
     constexpr int kChanges = 200;
 
     onPedal([&](QORUARTDevice& device) {
-        device.refreshPresets({0, kSlots}, true);
+        harbrix::presets(device).refreshPresets({0, kSlots}, true);
         const auto journal = Journal::forDevice(device);
         std::mt19937 random(17);
         auto pick = [&](std::size_t n) {
             return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
         };
-        auto cached = [&](std::size_t slot) { return device.cachedPreset(slot); };
+        auto cached = [&](std::size_t slot) { return harbrix::presets(device).cached(slot); };
         bool broken = false;
         std::set<std::size_t> saved;  // by the owner, on the pedal itself
         for (int made = 0; made < kChanges; ++made) {
@@ -138,7 +139,8 @@ TEST_F(JournalRandomEndToEnd, TwoHundredRandomChangesUndoneLeaveThePedalAsItWas)
                     done = JournaledTransfers::write(device, {{b, file}}).succeeded();
                 }
             }
-            ASSERT_TRUE(device.isloaded());  // the pedal's state file is written by now
+            ASSERT_TRUE(
+                harbrix::presets(device).isloaded());  // the pedal's state file is written by now
             const json after = storedPresets();
             if (journal->entries().size() == entries) {
                 EXPECT_FALSE(done);

@@ -13,6 +13,7 @@
 #include "devices/JournaledChange.h"
 #include "devices/JournaledWrites.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "devices/SlotContents.h"
 #include "link/Commands.h"
 #include "platform/Paths.h"
@@ -37,7 +38,7 @@ class JournalUndoTest : public ::testing::Test {
         device =
             std::make_shared<QORUARTDevice>("cu.usbserial-UNDO01", "MIV3", "UNDO01", pedal.line());
         ASSERT_TRUE(device->completeInitialization());
-        device->refreshPresets({0, 10}, true);
+        presets(device).refreshPresets({0, 10}, true);
         journal = Journal::forDevice(*device);
         ASSERT_TRUE(journal);
     }
@@ -83,8 +84,8 @@ TEST_F(JournalUndoTest, UndoPutsAMoveBackAndRedoDoesItAgain) {
     ASSERT_EQ(undone.outcome, Outcome::done) << undone.message;
     EXPECT_EQ(pedal.presets, start) << "byte for byte, and slot 8 empty again";
     EXPECT_EQ(undone.message, "Undo Move: slots 02, 08 put back.");
-    EXPECT_EQ(SlotContents::of(*device->cachedPreset(1)), lead) << "the cache follows";
-    EXPECT_TRUE(device->cachedPreset(7)->empty());
+    EXPECT_EQ(SlotContents::of(*presets(device).cached(1)), lead) << "the cache follows";
+    EXPECT_TRUE(presets(device).cached(7)->empty());
     EXPECT_FALSE(journal->undoable()) << "nothing older to undo";
     EXPECT_EQ(undo.undo().outcome, Outcome::nothing);
 
@@ -108,7 +109,7 @@ TEST_F(JournalUndoTest, ASlotChangedSinceStopsUndoBeforeAnyWriteUnlessForced) {
     EXPECT_EQ(refused.message, "Undo Swap: slot 03 has changed since; nothing was changed.");
     EXPECT_EQ(writesAndErasures(), before) << "slot 2 must not be put back alone";
     EXPECT_EQ(pedal.presets.at(1), bass);
-    EXPECT_EQ(SlotContents::of(*device->cachedPreset(2)), pad) << "the screen shows the change";
+    EXPECT_EQ(SlotContents::of(*presets(device).cached(2)), pad) << "the screen shows the change";
     EXPECT_EQ(journal->undoable()->operation, "Swap") << "still to be undone";
 
     const auto forced = undo.undo(true);
@@ -123,7 +124,7 @@ TEST_F(JournalUndoTest, AnEntryCutShortIsUndoneAsFarAsItGot) {
         auto change = JournaledChange::begin(
             *device, "Delete", {{1, SlotBytes{}}, {2, SlotBytes{}}, {5, SlotBytes{}}});
         ASSERT_TRUE(change);
-        ASSERT_TRUE(device->erasePreset(1));
+        ASSERT_TRUE(presets(device).erase(1));
     }
     Journal reopened(journal->path());
     ASSERT_FALSE(reopened.undoable()->finished());
@@ -154,23 +155,25 @@ TEST_F(JournalUndoTest, EverySlotIsReadFirstAndOneChangedOnThePedalStopsTheChang
     pedal.presets[7] = lead;
     const std::size_t before = writesAndErasures();
     const std::size_t entries = journal->entries().size();
-    const TransferResult refused = JournaledTransfers::move(*device, device->cachedPreset(5), 5, 7);
+    const TransferResult refused =
+        JournaledTransfers::move(*device, presets(device).cached(5), 5, 7);
     EXPECT_EQ(refused.notice,
               "Slot 8 was changed on the pedal; the screen now shows it. Nothing was changed.");
     const TransferResult both =
-        JournaledTransfers::copy(*device, device->cachedPreset(1), 1, 2, true);
+        JournaledTransfers::copy(*device, presets(device).cached(1), 1, 2, true);
     EXPECT_EQ(both.notice,
               "Slot 3 was changed on the pedal; the screen now shows it. Nothing was changed.");
     ASSERT_TRUE(both.refusal);
     EXPECT_EQ(both.refusal->reason, ChangeRefusal::Reason::changedOnPedal);
     EXPECT_EQ(writesAndErasures(), before);
     EXPECT_EQ(journal->entries().size(), entries);
-    EXPECT_EQ(SlotContents::of(*device->cachedPreset(2)), pad);
-    EXPECT_EQ(SlotContents::of(*device->cachedPreset(7)), lead);
+    EXPECT_EQ(SlotContents::of(*presets(device).cached(2)), pad);
+    EXPECT_EQ(SlotContents::of(*presets(device).cached(7)), lead);
     EXPECT_GE(test::presetAnnouncements(delegate, *device)[2], 1);
 
     // Asked again, the overwrite keeps what the pedal held, and Undo puts that back.
-    ASSERT_TRUE(JournaledTransfers::copy(*device, device->cachedPreset(1), 1, 2, true).succeeded());
+    ASSERT_TRUE(
+        JournaledTransfers::copy(*device, presets(device).cached(1), 1, 2, true).succeeded());
     EXPECT_EQ(journal->undoable()->slots[0].before, pad);
     ASSERT_TRUE(JournalUndo(*device, journal).undo().succeeded());
     EXPECT_EQ(pedal.presets.at(2), pad);
@@ -200,14 +203,14 @@ TEST_F(JournalUndoTest, WithoutAJournalOnlyWhatCannotLoseAPresetGoesAhead) {
     EXPECT_EQ(erase.refusal->journalPath, journal->path());
     const auto save = JournaledWrites::run(*device, "Save", {{2, pad}}, false);
     EXPECT_EQ(save.problem(), journalLine);
-    const auto reset = FactoryReset::run(*device, QORUARTDevice::kRestorePresets);
+    const auto reset = FactoryReset::run(*device, PedalMemory::kRestorePresets);
     EXPECT_EQ(reset.message, journalLine);
     EXPECT_EQ(writesAndErasures(), before) << "nothing that could lose a preset was sent";
     EXPECT_EQ(sent(Command::POKEC), pokes) << "no reset either";
 
     // Filling empty slots cannot lose anything; the user may also choose to go on.
     EXPECT_TRUE(
-        JournaledTransfers::copy(*device, device->cachedPreset(1), 1, 7, false).succeeded());
+        JournaledTransfers::copy(*device, presets(device).cached(1), 1, 7, false).succeeded());
     EXPECT_TRUE(JournaledTransfers::erase(*device, {2}, {}, WithoutJournal::proceed).succeeded());
     EXPECT_EQ(pedal.presets.at(7), lead);
     EXPECT_EQ(pedal.presets.count(2), 0u);

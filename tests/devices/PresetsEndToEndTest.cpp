@@ -11,6 +11,7 @@
 
 #include "devices/Preset.h"
 #include "devices/PresetFile.h"
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
 #include "support/Paths.h"
@@ -244,16 +245,16 @@ TEST_F(PresetsEndToEnd, RefreshKeepsTheCachedPresetsAfterASlotThatFailsToRead) {
     std::map<std::size_t, std::shared_ptr<Preset>> earlier;
     for (std::size_t slot = 10; slot < 15; ++slot) {
         earlier[slot] = Preset::presetWithSerialized(test::presetBytes("Earlier"), device.get());
-        device->setCachedPreset(earlier[slot], slot);
+        harbrix::presets(device).setCached(earlier[slot], slot);
     }
 
     test::RefreshOutcome outcome;
-    device->refreshPresets({10, 5}, false, outcome.completion());
+    harbrix::presets(device).refreshPresets({10, 5}, false, outcome.completion());
     EXPECT_EQ(outcome.wait(), false);
-    EXPECT_EQ(device->cachedPreset(10)->serialized(), presets[10]);
-    EXPECT_EQ(device->cachedPreset(11)->serialized(), presets[11]);
+    EXPECT_EQ(harbrix::presets(device).cached(10)->serialized(), presets[10]);
+    EXPECT_EQ(harbrix::presets(device).cached(11)->serialized(), presets[11]);
     for (const std::size_t slot : {12, 13, 14})
-        EXPECT_EQ(device->cachedPreset(slot), earlier[slot]) << slot;
+        EXPECT_EQ(harbrix::presets(device).cached(slot), earlier[slot]) << slot;
     EXPECT_EQ(test::presetAnnouncements(delegate, *device),
               (std::map<std::size_t, int>{{10, 1}, {11, 1}}));
     QORUARTDevice::setDelegate(nullptr);

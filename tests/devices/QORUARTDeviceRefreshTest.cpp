@@ -6,6 +6,7 @@
 #include <future>
 
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "link/Commands.h"
 #include "link/QORUARTDevice.h"
 #include "support/PresetEvents.h"
@@ -62,41 +63,41 @@ TEST_F(RefreshTest, DeferredRefreshStopsAtAFailedSlotAndKeepsTheRest) {
     std::map<std::size_t, std::shared_ptr<Preset>> earlier;
     for (std::size_t slot = 10; slot < 15; ++slot) {
         earlier[slot] = Preset::presetWithSerialized(test::presetBytes("Old", 99), device.get());
-        device->setCachedPreset(earlier[slot], slot);
+        presets(device).setCached(earlier[slot], slot);
     }
     pedal.unreadable.insert(12);
     RefreshOutcome outcome;
-    device->refreshPresets({10, 5}, false, outcome.completion());
+    presets(device).refreshPresets({10, 5}, false, outcome.completion());
     EXPECT_EQ(outcome.wait(), false);
     for (const std::size_t slot : {10, 11}) {
-        EXPECT_EQ(device->cachedPreset(slot)->serialized(), pedal.presets[slot]) << slot;
+        EXPECT_EQ(presets(device).cached(slot)->serialized(), pedal.presets[slot]) << slot;
     }
     for (const std::size_t slot : {12, 13, 14})
-        EXPECT_EQ(device->cachedPreset(slot), earlier[slot]) << slot;
+        EXPECT_EQ(presets(device).cached(slot), earlier[slot]) << slot;
     EXPECT_EQ(reads(), 3u) << "nothing is read after the failure";
     EXPECT_EQ(announced(), (std::map<std::size_t, int>{{10, 1}, {11, 1}}));
     EXPECT_EQ(outcome.calls(), 1);
 }
 
 TEST_F(RefreshTest, UnchangedSavedBytesKeepTheCachedObjectQuietly) {
-    device->refreshPreset(4);
-    const auto cached = device->cachedPreset(4);
+    presets(device).refreshPreset(4);
+    const auto cached = presets(device).cached(4);
     ASSERT_TRUE(cached);
     cached->setValue("masterVolume", 3);  // an edit in progress
     EXPECT_EQ(announced()[4], 1);
 
-    device->refreshPreset(4);
-    EXPECT_EQ(device->cachedPreset(4), cached);
+    presets(device).refreshPreset(4);
+    EXPECT_EQ(presets(device).cached(4), cached);
     EXPECT_TRUE(cached->dirty()) << "the edit survives";
     pedal.presets[4][40] ^= 0x10;  // changed on the pedal
-    device->refreshPreset(4);
-    EXPECT_NE(device->cachedPreset(4), cached);
+    presets(device).refreshPreset(4);
+    EXPECT_NE(presets(device).cached(4), cached);
     EXPECT_EQ(announced()[4], 2) << "once for the first read, once for the change";
 }
 
 TEST_F(RefreshTest, RangesAreTakenAsEightBitSlotNumbers) {
     const struct {
-        QORUARTDevice::SlotRange range;
+        PresetStore::SlotRange range;
         std::size_t reads;
         bool result;
     } cases[] = {
@@ -109,13 +110,13 @@ TEST_F(RefreshTest, RangesAreTakenAsEightBitSlotNumbers) {
         SCOPED_TRACE(std::to_string(c.range.first) + "+" + std::to_string(c.range.count));
         auto before = reads();
         RefreshOutcome deferred;
-        device->refreshPresets(c.range, false, deferred.completion());
+        presets(device).refreshPresets(c.range, false, deferred.completion());
         EXPECT_EQ(deferred.wait(), c.result);
         EXPECT_EQ(reads() - before, c.reads);
 
         before = reads();
         RefreshOutcome immediate;
-        device->refreshPresets(c.range, true, immediate.completion());
+        presets(device).refreshPresets(c.range, true, immediate.completion());
         EXPECT_EQ(immediate.wait(0ms), c.result) << "on the calling thread";
         EXPECT_EQ(reads() - before, c.reads);
     }
@@ -129,7 +130,7 @@ TEST_F(RefreshTest, FullRefreshCoversSlotsZeroToNinetyNineOnly) {
     ASSERT_TRUE(smaller);
     smaller->setQueue(railsQueue("refresh-small"));
     RefreshOutcome outcome;
-    smaller->refreshAllPresets(outcome.completion());
+    presets(smaller).refreshAllPresets(outcome.completion());
     EXPECT_EQ(outcome.wait(), false);
     const auto codes = small.line()->commandsWritten();
     EXPECT_EQ(std::count(codes.begin(), codes.end(), Command::READ_PRESET), 20);
@@ -142,23 +143,23 @@ TEST_F(RefreshTest, OnlyAMivIsRefreshed) {
     other->setQueue(railsQueue("refresh-nax"));
     const auto before = nax.line()->writes().size();
     RefreshOutcome deferred;
-    other->refreshAllPresets(deferred.completion());
+    presets(other).refreshAllPresets(deferred.completion());
     EXPECT_EQ(deferred.wait(), false);
     RefreshOutcome immediate;
-    other->refreshPresets({0, 3}, true, immediate.completion());
+    presets(other).refreshPresets({0, 3}, true, immediate.completion());
     EXPECT_EQ(immediate.wait(0ms), false);
     EXPECT_EQ(nax.line()->writes().size(), before);
 }
 
 TEST_F(RefreshTest, PausedQueueHoldsTheRefreshUntilResumed) {
-    device->setPaused(true);
-    device->setPaused(true);
-    EXPECT_TRUE(device->paused());
+    presets(device).setPaused(true);
+    presets(device).setPaused(true);
+    EXPECT_TRUE(presets(device).paused());
     RefreshOutcome outcome;
-    device->refreshPresets({0, 2}, false, outcome.completion());
+    presets(device).refreshPresets({0, 2}, false, outcome.completion());
     EXPECT_FALSE(outcome.wait(150ms));
-    device->setPaused(false);  // one resume undoes both suspensions
-    EXPECT_FALSE(device->paused());
+    presets(device).setPaused(false);  // one resume undoes both suspensions
+    EXPECT_FALSE(presets(device).paused());
     EXPECT_EQ(outcome.wait(), true);
 }
 
@@ -166,30 +167,30 @@ TEST_F(RefreshTest, ListeningHandsTheShieldBack) {
     ShieldDelegate shielding;
     QORUARTDevice::setDelegate(&shielding);
     auto returned = shielding.returned.get_future();
-    device->listenForPresetUpdates();
+    presets(device).listenForPresetUpdates();
     EXPECT_EQ(shielding.began, 1);
     ASSERT_EQ(returned.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(returned.get(), shielding.given);
-    EXPECT_EQ(device->cachedPreset(19)->serialized(), pedal.presets[19]);
+    EXPECT_EQ(presets(device).cached(19)->serialized(), pedal.presets[19]);
     QORUARTDevice::setDelegate(&delegate);
 }
 
 TEST_F(RefreshTest, HistoryNavigationSkipsReadsOfEmptySlots) {
-    EXPECT_FALSE(device->historicalEvent(0)) << "no history outside debug mode";
-    device->enableHistory();
-    EXPECT_FALSE(device->historicalEvent(0));
-    EXPECT_FALSE(device->historicalEventAfterIndexIgnoringEmptyPresets(0));
+    EXPECT_FALSE(device->line().history().historicalEvent(0)) << "no history outside debug mode";
+    device->line().history().enable();
+    EXPECT_FALSE(device->line().history().historicalEvent(0));
+    EXPECT_FALSE(device->line().history().historicalEventAfterIndexIgnoringEmptyPresets(0));
     // Positions 0..5; 2, 3 and 4 read empty slots.
-    for (const std::size_t slot : {0, 1, 50, 51, 52, 2}) device->preset(slot);
-    const auto entries = device->historyEntries();
+    for (const std::size_t slot : {0, 1, 50, 51, 52, 2}) presets(device).read(slot);
+    const auto entries = device->line().history().entries();
     ASSERT_EQ(entries.size(), 6u);
     ASSERT_TRUE(entries[3].skippable);
 
     const auto at = [](const std::optional<HistoryEntry>& e) {
         return e ? static_cast<int>(e->index) : -1;
     };
-    EXPECT_EQ(at(device->historicalEvent(3)), 3);
-    EXPECT_EQ(at(device->historicalEvent(1000)), 5);
+    EXPECT_EQ(at(device->line().history().historicalEvent(3)), 3);
+    EXPECT_EQ(at(device->line().history().historicalEvent(1000)), 5);
     const struct {
         std::size_t from;
         int after;
@@ -198,23 +199,28 @@ TEST_F(RefreshTest, HistoryNavigationSkipsReadsOfEmptySlots) {
         {1, 5, 0}, {5, 5, 1}, {0, 1, 0}, {3, 5, 1}, {1000, 5, 5},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(at(device->historicalEventAfterIndexIgnoringEmptyPresets(c.from)), c.after)
+        EXPECT_EQ(
+            at(device->line().history().historicalEventAfterIndexIgnoringEmptyPresets(c.from)),
+            c.after)
             << c.from;
-        EXPECT_EQ(at(device->historicalEventBeforeIndexIgnoringEmptyPresets(c.from)), c.before)
+        EXPECT_EQ(
+            at(device->line().history().historicalEventBeforeIndexIgnoringEmptyPresets(c.from)),
+            c.before)
             << c.from;
     }
 
     // Nothing significant but the first: both directions fall back to it.
-    device->dropHistory();
-    device->enableHistory();
-    for (const std::size_t slot : {0, 60, 61}) device->preset(slot);
-    EXPECT_EQ(at(device->historicalEventAfterIndexIgnoringEmptyPresets(2)), 0);
-    EXPECT_EQ(at(device->historicalEventBeforeIndexIgnoringEmptyPresets(0)), 0);
-    device->dropHistory();
-    device->enableHistory();
-    for (const std::size_t slot : {60, 61}) device->preset(slot);
-    EXPECT_FALSE(device->historicalEventAfterIndexIgnoringEmptyPresets(0)) << "all skippable";
-    EXPECT_EQ(at(device->historicalEvent(0)), 0) << "plain access still shows it";
+    device->line().history().drop();
+    device->line().history().enable();
+    for (const std::size_t slot : {0, 60, 61}) presets(device).read(slot);
+    EXPECT_EQ(at(device->line().history().historicalEventAfterIndexIgnoringEmptyPresets(2)), 0);
+    EXPECT_EQ(at(device->line().history().historicalEventBeforeIndexIgnoringEmptyPresets(0)), 0);
+    device->line().history().drop();
+    device->line().history().enable();
+    for (const std::size_t slot : {60, 61}) presets(device).read(slot);
+    EXPECT_FALSE(device->line().history().historicalEventAfterIndexIgnoringEmptyPresets(0))
+        << "all skippable";
+    EXPECT_EQ(at(device->line().history().historicalEvent(0)), 0) << "plain access still shows it";
 }
 
 }  // namespace

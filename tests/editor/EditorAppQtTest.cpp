@@ -10,7 +10,9 @@
 
 #include "EditorHarness.h"
 #include "app/AppDelegate.h"
+#include "devices/DeviceRegistry.h"
 #include "devices/PresetParameters.h"
+#include "devices/PresetStore.h"
 #include "editor/Detail.h"
 #include "editor/DetailStack.h"
 #include "editor/Light.h"
@@ -56,7 +58,7 @@ class EditorAppQtTest : public QObject {
         qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path()));
     }
     // The next case's discovery starts from no pedals, whatever this one left.
-    void cleanup() { QORUARTDevice::resetRegistry(); }
+    void cleanup() { DeviceRegistry::resetRegistry(); }
 
     void editSaveAndReadBackFromTheTerminal() {
         const std::string state = pedals.file("state.json");
@@ -73,16 +75,16 @@ class EditorAppQtTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(controller->screens().currentController()->className(),
                                   QStringLiteral("MIV3Editor"), kConnectMs);
         DeviceRef device = controller->currentDevice();
-        QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!presets(device).refreshing(), kConnectMs);
         QTRY_VERIFY(controller->pedals().initialized());
         auto* editor = dynamic_cast<MIV3Editor*>(controller->screens().editor().get());
         QVERIFY(editor != nullptr);
-        QTRY_VERIFY(device->cachedPreset(3) != nullptr);
+        QTRY_VERIFY(presets(device).cached(3) != nullptr);
 
         // The user picks "Detuned Lead" in the list.
         clickAt(editor->table()->row(3));
         QTRY_COMPARE(editor->status()->title()->text(), QStringLiteral("04 Detuned Lead"));
-        const auto preset = device->cachedPreset(3);
+        const auto preset = presets(device).cached(3);
         // The pedal has loaded the picked preset and the picture's lamp says so.
         QTRY_VERIFY(editor->presetLoadedLight()->on());
         QVERIFY(test::saveShot(window, QStringLiteral("app-named-preset")));
@@ -137,7 +139,7 @@ class EditorAppQtTest : public QObject {
 
         // The terminal sees the same bytes once the application has let the pedal go.
         controller.reset();
-        QORUARTDevice::resetRegistry();
+        DeviceRegistry::resetRegistry();
         QTRY_VERIFY(device.use_count() == 1);
         device.reset();
         const auto ctl = [&](std::vector<std::string> words) {
@@ -193,11 +195,11 @@ class EditorAppQtTest : public QObject {
         const DeviceRef device = controller->currentDevice();
         auto* editor = dynamic_cast<MIV3Editor*>(controller->screens().editor().get());
         QVERIFY(editor != nullptr);
-        QTRY_VERIFY(!device->refreshing() && device->cachedPreset(1) != nullptr);
+        QTRY_VERIFY(!presets(device).refreshing() && presets(device).cached(1) != nullptr);
         clickAt(editor->table()->row(1));
         QTRY_COMPARE(editor->selectedRow(), std::optional<std::size_t>(1));
         clickAt(editor->control("direct"));
-        const auto preset = device->cachedPreset(1);
+        const auto preset = presets(device).cached(1);
         QVERIFY(preset->dirty());
         const Bytes edited = preset->serialized();
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "editor/MIV3Editor.h"
 #include "link/DeviceDelegate.h"
 #include "link/QORUARTDevice.h"
@@ -89,7 +90,7 @@ class EditorBench {
         if (!simulator->running()) return false;
         device = std::make_shared<QORUARTDevice>(simulator->nodeName(), "MIV3", "EDIT0001");
         device->setDeviceRoot(simulator->dir());
-        device->setFraming(Framing::fast);
+        device->line().setFraming(Framing::fast);
         if (!device->completeInitialization()) return false;
         device->setQueue(railsQueue("editor-test"));
         host.device = device;
@@ -100,12 +101,13 @@ class EditorBench {
             if (readSlots.empty()) {
                 for (std::size_t slot = 0; slot < 100; ++slot) {
                     if (presets.count(slot) != 0)
-                        device->refreshPreset(slot);
+                        harbrix::presets(device).refreshPreset(slot);
                     else
-                        device->setCachedPreset(Preset::emptyPresetForDevice(device.get()), slot);
+                        harbrix::presets(device).setCached(
+                            Preset::emptyPresetForDevice(device.get()), slot);
                 }
             } else {
-                for (std::size_t slot : readSlots) device->refreshPreset(slot);
+                for (std::size_t slot : readSlots) harbrix::presets(device).refreshPreset(slot);
             }
         });
         editor = std::make_unique<MIV3Editor>(device);
@@ -131,13 +133,15 @@ class EditorBench {
 
     std::string statePath() const { return folder.file("state.json"); }
     std::string stored(std::size_t slot) const { return storedHex(statePath(), slot); }
-    std::shared_ptr<Preset> cached(std::size_t slot) const { return device->cachedPreset(slot); }
+    std::shared_ptr<Preset> cached(std::size_t slot) const {
+        return harbrix::presets(device).cached(slot);
+    }
     // Waits until the pedal's queue has run everything posted so far, and the main rail
     // what that posted back.
     void settle() { QVERIFY(queueAndMainRailPassed(device->queue())); }
     std::optional<std::uint8_t> pedalSelection() {
         std::optional<std::uint8_t> selected;
-        railSync(device->queue(), [&] { selected = device->selectedPreset(); });
+        railSync(device->queue(), [&] { selected = harbrix::presets(device).selected(); });
         return selected;
     }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "EditorHarness.h"
+#include "devices/PresetStore.h"
 #include "editor/Light.h"
 #include "platform/Paths.h"
 #include "shell/MIV3Status.h"
@@ -296,7 +297,7 @@ class EditorQtTest : public QObject {
         MIV3Editor& editor = *bench.editor;
         editor.selectPreset(1);
         edit(editor, "levelDry", 90);
-        bench.device->setRefreshing(true);
+        harbrix::presets(bench.device).setRefreshing(true);
         editor.savePreset();
         QVERIFY(refusedForRefresh());
         editor.saveAsNewPreset();
@@ -307,7 +308,7 @@ class EditorQtTest : public QObject {
         bench.settle();
         QCOMPARE(bench.stored(1), test::hexText(occupied(3)[1]));
         QCOMPARE(bench.stored(3), std::string());
-        bench.device->setRefreshing(false);
+        harbrix::presets(bench.device).setRefreshing(false);
     }
 
     void deleteAsksFirst() {
@@ -406,7 +407,7 @@ class EditorQtTest : public QObject {
         QVERIFY(!editor.deleteButton()->isEnabled());
         QCOMPARE(editor.status()->subtitle()->text(), QStringLiteral("[not read yet]"));
         // The slot's read arrives: the row and the screen show it.
-        railSync(bench.device->queue(), [&] { bench.device->refreshPreset(2); });
+        railSync(bench.device->queue(), [&] { harbrix::presets(bench.device).refreshPreset(2); });
         QTRY_COMPARE(editor.table()->row(2)->accessibleName(), QStringLiteral("Preset 03, P03"));
         QTRY_COMPARE(editor.status()->title()->text(), QStringLiteral("03 P03"));
     }

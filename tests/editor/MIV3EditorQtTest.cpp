@@ -7,6 +7,7 @@
 
 #include "EditorHarness.h"
 #include "devices/PresetParameters.h"
+#include "devices/PresetStore.h"
 #include "editor/Detail.h"
 #include "editor/DetailStack.h"
 #include "editor/Light.h"
@@ -259,7 +260,7 @@ class MIV3EditorQtTest : public QObject {
         bench.settle();
         QCOMPARE(editor.bypassLight()->on(), !before);
         // The encoder re-selects the pedal's own slot.
-        railSync(bench.device->queue(), [&] { bench.device->selectPreset(1); });
+        railSync(bench.device->queue(), [&] { presets(bench.device).select(1); });
         QTest::mouseClick(editor.navcoder(), Qt::LeftButton);
         bench.settle();
         QCOMPARE(bench.pedalSelection(), std::optional<std::uint8_t>(1));

@@ -30,7 +30,7 @@ TEST(CheckerCreationThreadingTest, IdentifyingWhileTheMainThreadTransactsNeverHa
         return test::okReply();
     });
     auto pedal = std::make_shared<QORUARTDevice>("cu.usbserial-T1", "NAX3", "", line);
-    ASSERT_TRUE(pedal->open());
+    ASSERT_TRUE(pedal->bringUp().open());
     pedal->setQueue(railsQueue("test.checker.pedal"));
 
     std::thread loop([] { MainLoop::run(); });

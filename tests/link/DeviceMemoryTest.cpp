@@ -112,14 +112,14 @@ TEST_F(DeviceMemoryTest, EachWidthPeeksAndPokesLittleEndian) {
         std::function<std::uint64_t(QORUARTDevice&)> peek;
         std::function<bool(QORUARTDevice&)> poke;  // 0x...A3A2A1
     } cases[] = {
-        {0, 1, [](auto& d) { return d.peekByteAtAddress(kContrast); },
-         [](auto& d) { return d.pokeByte(0xA1, kContrast); }},
-        {1, 2, [](auto& d) { return d.peekShortAtAddress(kContrast); },
-         [](auto& d) { return d.pokeShort(0xA2A1, kContrast); }},
-        {2, 4, [](auto& d) { return d.peekIntAtAddress(kContrast); },
-         [](auto& d) { return d.pokeInt(0xA4A3A2A1, kContrast); }},
-        {3, 8, [](auto& d) { return d.peekLongAtAddress(kContrast); },
-         [](auto& d) { return d.pokeLong(0xA8A7A6A5A4A3A2A1, kContrast); }},
+        {0, 1, [](auto& d) { return d.ram().peekByteAtAddress(kContrast); },
+         [](auto& d) { return d.ram().pokeByte(0xA1, kContrast); }},
+        {1, 2, [](auto& d) { return d.ram().peekShortAtAddress(kContrast); },
+         [](auto& d) { return d.ram().pokeShort(0xA2A1, kContrast); }},
+        {2, 4, [](auto& d) { return d.ram().peekIntAtAddress(kContrast); },
+         [](auto& d) { return d.ram().pokeInt(0xA4A3A2A1, kContrast); }},
+        {3, 8, [](auto& d) { return d.ram().peekLongAtAddress(kContrast); },
+         [](auto& d) { return d.ram().pokeLong(0xA8A7A6A5A4A3A2A1, kContrast); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.width);
@@ -148,16 +148,16 @@ TEST_F(DeviceMemoryTest, EachWidthPeeksAndPokesLittleEndian) {
 TEST_F(DeviceMemoryTest, SettingsAccessorsUseTheirWords) {
     ram = {{kChannel, 16}, {kThru, 0x100}, {kKeyboard, 1},
            {kContrast, 7}, {kHomeview, 3}, {kNameCrawl, 0xFF01}};
-    EXPECT_EQ(device->midiChannel(), 16u);
-    EXPECT_FALSE(device->midiThru());  // only the low byte counts
-    EXPECT_TRUE(device->midiKeyboard());
-    EXPECT_EQ(device->contrast(), 7u);
-    EXPECT_EQ(device->homeview(), 3u);
-    EXPECT_TRUE(device->nameCrawlEnabled());
+    EXPECT_EQ(device->ram().midiChannel(), 16u);
+    EXPECT_FALSE(device->ram().midiThru());  // only the low byte counts
+    EXPECT_TRUE(device->ram().midiKeyboard());
+    EXPECT_EQ(device->ram().contrast(), 7u);
+    EXPECT_EQ(device->ram().homeview(), 3u);
+    EXPECT_TRUE(device->ram().nameCrawlEnabled());
 
-    device->setMidiChannel(9);
-    device->setMidiThru(true);
-    device->setNameCrawlEnabled(false);
+    device->ram().setMidiChannel(9);
+    device->ram().setMidiThru(true);
+    device->ram().setNameCrawlEnabled(false);
     EXPECT_EQ(ram[kChannel] * 100 + ram[kThru] * 10 + ram[kNameCrawl], 910u);
 }
 
@@ -166,21 +166,21 @@ TEST_F(DeviceMemoryTest, RefreshReadsSevenWordsAndTellsOnlyOfChanges) {
     QORUARTDevice::setDelegate(&spy);
     ram = {{kChannel, 3},  {kThru, 1},     {kKeyboard, 0}, {kPitchWheel, 2},
            {kContrast, 8}, {kHomeview, 1}, {kNameCrawl, 1}};
-    device->refreshSettings();
+    device->ram().refreshSettings();
     EXPECT_EQ(sent(), std::vector<Bytes>{header(Command::PEEKC, 2, 7, kChannel)});
-    device->refreshSettings();
+    device->ram().refreshSettings();
     Rails::main()->drain();
     const SettingsBlock expected{3, 1, 0, 2, 8, 1, 1};
     EXPECT_EQ(spy.notices, std::vector<SettingsBlock>{expected});
-    EXPECT_EQ(device->settings(), expected);
+    EXPECT_EQ(device->ram().settings(), expected);
 
     // 27 bytes are not seven words: nothing is believed.
     reply = [](const Bytes&) { return okReply(Bytes(27, 9)); };
-    EXPECT_FALSE(device->readSettings());
-    device->refreshSettings();
+    EXPECT_FALSE(device->ram().readSettings());
+    device->ram().refreshSettings();
     Rails::main()->drain();
     EXPECT_EQ(spy.notices.size(), 1u);
-    EXPECT_EQ(device->settings(), expected);
+    EXPECT_EQ(device->ram().settings(), expected);
     QORUARTDevice::setDelegate(nullptr);
 }
 
@@ -188,15 +188,17 @@ TEST_F(DeviceMemoryTest, PedalWithoutMemoryMapIsSentNothing) {
     bringUp("NAX3");
     ASSERT_FALSE(device->memory());
     ram = {{kChannel, 5}, {kThru, 1}};
-    EXPECT_EQ(device->midiChannel() + device->contrast() + device->homeview(), 0u);
-    EXPECT_FALSE(device->midiThru() || device->midiKeyboard() || device->nameCrawlEnabled());
-    device->setMidiChannel(1);
-    device->setNameCrawlEnabled(true);
-    EXPECT_FALSE(device->readSettings());
-    device->refreshSettings();
-    EXPECT_FALSE(device->resetToFactoryDefaults(QORUARTDevice::kRestoreEverything));
+    EXPECT_EQ(device->ram().midiChannel() + device->ram().contrast() + device->ram().homeview(),
+              0u);
+    EXPECT_FALSE(device->ram().midiThru() || device->ram().midiKeyboard() ||
+                 device->ram().nameCrawlEnabled());
+    device->ram().setMidiChannel(1);
+    device->ram().setNameCrawlEnabled(true);
+    EXPECT_FALSE(device->ram().readSettings());
+    device->ram().refreshSettings();
+    EXPECT_FALSE(device->ram().resetToFactoryDefaults(PedalMemory::kRestoreEverything));
     EXPECT_TRUE(sent().empty());
-    EXPECT_FALSE(device->resetting());
+    EXPECT_FALSE(device->line().resetting());
 }
 
 TEST_F(DeviceMemoryTest, FactoryResetWaitsForPresetsAndAlwaysEndsItsRefusal) {
@@ -214,24 +216,24 @@ TEST_F(DeviceMemoryTest, FactoryResetWaitsForPresetsAndAlwaysEndsItsRefusal) {
         reply = [&c](const Bytes&) { return c.answer; };
         mark = line->writes().size();
         const auto start = Clock::now();
-        EXPECT_EQ(device->resetToFactoryDefaults(c.mask), c.result);
+        EXPECT_EQ(device->ram().resetToFactoryDefaults(c.mask), c.result);
         EXPECT_EQ(Clock::now() - start >= std::chrono::milliseconds(500), c.waits);
-        EXPECT_FALSE(device->resetting());
+        EXPECT_FALSE(device->line().resetting());
         EXPECT_EQ(sent(), std::vector<Bytes>{
                               header(Command::POKEC, 2, 1, kFactoryReset, wordBytes(c.mask))});
     }
     reply.reset();
 
     // A reset asked for with a plain poke ends its refusal the same way.
-    EXPECT_TRUE(device->pokeByte(QORUARTDevice::kRestoreMIDI, kFactoryReset));
-    EXPECT_FALSE(device->resetting());
+    EXPECT_TRUE(device->ram().pokeByte(PedalMemory::kRestoreMIDI, kFactoryReset));
+    EXPECT_FALSE(device->line().resetting());
 
     // A raw transaction leaves the engine refusing everything; the next reset cannot get its
     // poke through, but still ends the refusal.
     device->execute(Command::POKEC, header(Command::POKEC, 2, 1, kFactoryReset, wordBytes(8)));
-    ASSERT_TRUE(device->resetting());
-    EXPECT_FALSE(device->resetToFactoryDefaults(QORUARTDevice::kRestoreDisplay));
-    EXPECT_FALSE(device->resetting());
+    ASSERT_TRUE(device->line().resetting());
+    EXPECT_FALSE(device->ram().resetToFactoryDefaults(PedalMemory::kRestoreDisplay));
+    EXPECT_FALSE(device->line().resetting());
 }
 
 TEST_F(DeviceMemoryTest, NothingElsePassesWhileResetting) {
@@ -240,17 +242,17 @@ TEST_F(DeviceMemoryTest, NothingElsePassesWhileResetting) {
     bool refusedInside = false;
     reply = [&](const Bytes& request) -> std::optional<Bytes> {
         if (request[0] == Command::POKEC) {
-            refusedInside = device->resetting() &&
+            refusedInside = device->line().resetting() &&
                             !device->execute(Command::GET_CMDS, header(Command::GET_CMDS, 0, 0, 0));
             poked.set_value();
         }
         return okReply({1, 0});
     };
     std::thread reset(
-        [&] { EXPECT_TRUE(device->resetToFactoryDefaults(QORUARTDevice::kRestorePresets)); });
+        [&] { EXPECT_TRUE(device->ram().resetToFactoryDefaults(PedalMemory::kRestorePresets)); });
     poked.get_future().wait();
     EXPECT_FALSE(device->execute(Command::GET_CMDS, header(Command::GET_CMDS, 0, 0, 0)));
-    EXPECT_FALSE(device->pokeInt(1, kContrast));
+    EXPECT_FALSE(device->ram().pokeInt(1, kContrast));
     reset.join();
     EXPECT_TRUE(refusedInside);
     EXPECT_EQ(line->commandsWritten().size(), mark + 1);
@@ -265,17 +267,17 @@ TEST_F(DeviceMemoryTest, ControlCommandsSendTheirFrames) {
         std::optional<Bytes> answer;
         bool result;
     } cases[] = {
-        {"suspend", [](QORUARTDevice& d) { return d.suspend(); },
+        {"suspend", [](QORUARTDevice& d) { return d.control().suspend(); },
          header(Command::SUSPENDC, 0, 0, 3), okReply(), true},
-        {"recover silent", [](QORUARTDevice& d) { return d.recover(); },
+        {"recover silent", [](QORUARTDevice& d) { return d.control().recover(); },
          header(Command::RECOVERC, 0, 0, 0), std::nullopt, false},
-        {"reboot silent", [](QORUARTDevice& d) { return d.reboot(); },
+        {"reboot silent", [](QORUARTDevice& d) { return d.control().reboot(); },
          header(Command::REBOOTC, 0, 0, 0), std::nullopt, true},
-        {"reboot refused", [](QORUARTDevice& d) { return d.reboot(); },
+        {"reboot refused", [](QORUARTDevice& d) { return d.control().reboot(); },
          header(Command::REBOOTC, 0, 0, 0), Bytes{4, 0}, false},
-        {"effect on", [](QORUARTDevice& d) { return d.setEffectEnabled(true); },
+        {"effect on", [](QORUARTDevice& d) { return d.control().setEffectEnabled(true); },
          Bytes{0xF2, 0, 3, 0, 0, 0, 0, 0, 0xB0, 0x4F, 0x7F}, okReply(), true},
-        {"effect off", [](QORUARTDevice& d) { return d.setEffectEnabled(false); },
+        {"effect off", [](QORUARTDevice& d) { return d.control().setEffectEnabled(false); },
          Bytes{0xF2, 0, 3, 0, 0, 0, 0, 0, 0xB0, 0x4F, 0x00}, okReply(), true},
     };
     for (const auto& c : cases) {
@@ -293,7 +295,7 @@ TEST_F(DeviceMemoryTest, MIDIJamSendsTheResourceOrNothing) {
     const auto jam = [&](std::optional<std::string> content) {
         if (content) std::ofstream(payload, std::ios::binary | std::ios::trunc) << *content;
         mark = line->writes().size();
-        return device->MIDIJam();
+        return device->control().MIDIJam();
     };
     EXPECT_FALSE(jam(std::nullopt));
     EXPECT_FALSE(jam(""));

@@ -79,8 +79,8 @@ class FirmwareUpdateTest : public ::testing::Test {
     }
 
     bool update(const Bytes& image) {
-        return device->updateFirmware(image,
-                                      [this](double percent) { progress.push_back(percent); });
+        return device->flasher().updateFirmware(
+            image, [this](double percent) { progress.push_back(percent); });
     }
 
     std::vector<Bytes> sent() const {
@@ -91,10 +91,10 @@ class FirmwareUpdateTest : public ::testing::Test {
 
 TEST_F(FirmwareUpdateTest, TwoPagesWithReadBackOnFirmware30AndLater) {
     bringUp("30.0.0");
-    device->setLog(true);
+    device->line().setLog(true);
     const Bytes image = pattern(300);
     ASSERT_TRUE(update(image));
-    EXPECT_FALSE(device->log());
+    EXPECT_FALSE(device->line().log());
 
     const Bytes first = slice(image, 0, 256), second = slice(image, 256, 44);
     EXPECT_EQ(sent(), (std::vector<Bytes>{
@@ -160,8 +160,8 @@ TEST_F(FirmwareUpdateTest, StopFinishesThePageThenRecovers) {
         return (*loader)(request);
     };
     line->setResponder(respond);
-    EXPECT_EQ(device->flashFirmware(image, {}, [&stop] { return stop; }),
-              QORUARTDevice::FlashOutcome::stopped);
+    EXPECT_EQ(device->flasher().flashFirmware(image, {}, [&stop] { return stop; }),
+              Flasher::Outcome::stopped);
     const Bytes second = slice(image, 256, 256);
     const auto all = sent();
     ASSERT_GE(all.size(), 6u);
@@ -174,21 +174,21 @@ TEST_F(FirmwareUpdateTest, StopFinishesThePageThenRecovers) {
     EXPECT_FALSE(loader->flash.count(512));
 
     mark = line->writes().size();
-    EXPECT_EQ(device->flashFirmware(image, {}, [] { return true; }),
-              QORUARTDevice::FlashOutcome::cancelled);
+    EXPECT_EQ(device->flasher().flashFirmware(image, {}, [] { return true; }),
+              Flasher::Outcome::cancelled);
     EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(FirmwareUpdateTest, PageAndFlashCommandsKeepToOnePage) {
     bringUp("42.1.0");
-    EXPECT_FALSE(device->writePage(Bytes{}));
-    EXPECT_FALSE(device->writePage(pattern(257)));
-    EXPECT_FALSE(device->readPage(257));
-    EXPECT_FALSE(device->readFlashAtOffset(0, 257));
+    EXPECT_FALSE(device->flasher().writePage(Bytes{}));
+    EXPECT_FALSE(device->flasher().writePage(pattern(257)));
+    EXPECT_FALSE(device->flasher().readPage(257));
+    EXPECT_FALSE(device->flasher().readFlashAtOffset(0, 257));
     EXPECT_TRUE(sent().empty());
     // A length of 0 asks for a whole page.
-    device->readPage();
-    device->readFlashAtOffset(0x12345678);
+    device->flasher().readPage();
+    device->flasher().readFlashAtOffset(0x12345678);
     EXPECT_EQ(sent(), (std::vector<Bytes>{frame(Command::READ_PAGE, 256, 0),
                                           frame(Command::READ_FLASH, 256, 0x12345678)}));
 }

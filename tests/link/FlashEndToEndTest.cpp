@@ -79,8 +79,8 @@ class FlashEndToEndTest : public ::testing::Test {
             return false;
         }
         progress.clear();
-        const bool result =
-            device->updateFirmware(image, [this](double percent) { progress.push_back(percent); });
+        const bool result = device->flasher().updateFirmware(
+            image, [this](double percent) { progress.push_back(percent); });
         Rails::main()->drain();
         return result;
     }

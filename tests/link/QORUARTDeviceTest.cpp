@@ -66,10 +66,10 @@ protected:
 };
 
 TEST_F(DeviceTest, RefusesWithoutTouchingTheLine) {
-    ASSERT_TRUE(device->open());
+    ASSERT_TRUE(device->bringUp().open());
     const auto before = line->writes().size();
     EXPECT_FALSE(device->execute(Command::GET_CMDS, Bytes{}));
-    device->setResetting(true);
+    device->line().setResetting(true);
     EXPECT_FALSE(device->execute(Command::GET_CMDS, header(Command::GET_CMDS)));
     EXPECT_EQ(line->writes().size(), before);
 
@@ -79,7 +79,7 @@ TEST_F(DeviceTest, RefusesWithoutTouchingTheLine) {
 }
 
 TEST_F(DeviceTest, SilenceMeansSuccessOnlyForReboot) {
-    ASSERT_TRUE(device->open());
+    ASSERT_TRUE(device->bringUp().open());
     const auto reboot = device->execute(Command::REBOOTC, header(Command::REBOOTC));
     ASSERT_TRUE(reboot);
     EXPECT_EQ(reboot->error, 0);
@@ -97,19 +97,19 @@ TEST_F(DeviceTest, FactoryResetPokeLocksTheDeviceUntilCleared) {
     ASSERT_TRUE(address);
     const auto poke = *buildRequest(Command::POKEC, 2, 1, *address, Bytes{1, 0, 0, 0});
     EXPECT_TRUE(device->execute(Command::POKEC, poke)) << "the reset itself is still sent";
-    EXPECT_TRUE(device->resetting());
+    EXPECT_TRUE(device->line().resetting());
 
     const auto sent = line->writes().size();
     EXPECT_FALSE(device->execute(Command::GET_CMDS, header(Command::GET_CMDS)));
     EXPECT_EQ(line->writes().size(), sent);
 
-    device->setResetting(false);
+    device->line().setResetting(false);
     EXPECT_TRUE(device->execute(Command::GET_CMDS, header(Command::GET_CMDS)));
 
     // A poke anywhere else leaves the device usable.
     const auto other = *buildRequest(Command::POKEC, 2, 1, *address - 4, Bytes{1, 0, 0, 0});
     EXPECT_TRUE(device->execute(Command::POKEC, other));
-    EXPECT_FALSE(device->resetting());
+    EXPECT_FALSE(device->line().resetting());
 }
 
 TEST_F(DeviceTest, WhoAreYouReplyMayStartWithALineBreak) {
@@ -119,7 +119,7 @@ TEST_F(DeviceTest, WhoAreYouReplyMayStartWithALineBreak) {
         for (char c : std::string("Brellwick,,NAX3,,2.0.1")) reply.push_back(static_cast<std::uint8_t>(c));
         return reply;
     });
-    ASSERT_TRUE(device->open());
+    ASSERT_TRUE(device->bringUp().open());
     const auto response = device->execute(Command::WHO_RU, header(Command::WHO_RU));
     ASSERT_TRUE(response);
     ASSERT_TRUE(response->model);
@@ -136,8 +136,8 @@ TEST_F(DeviceTest, HistoryRecordsParsedExchangesInOrder) {
         if (request[0] == Command::GET_TMO) return okReply({1, 2});  // too short: no record
         return okReply();
     });
-    ASSERT_TRUE(device->open());
-    device->enableHistory();
+    ASSERT_TRUE(device->bringUp().open());
+    device->line().history().enable();
     const auto occupied = device->execute(Command::READ_PRESET, header(Command::READ_PRESET, 0, 104, 3));
     const auto empty = device->execute(Command::READ_PRESET, header(Command::READ_PRESET, 0, 104, 9));
     const auto broken = device->execute(Command::GET_TMO, header(Command::GET_TMO, 0, 4));
@@ -146,7 +146,7 @@ TEST_F(DeviceTest, HistoryRecordsParsedExchangesInOrder) {
     EXPECT_EQ(empty->error, 6);
     EXPECT_FALSE(broken);
 
-    const auto history = device->historyEntries();
+    const auto history = device->line().history().entries();
     ASSERT_EQ(history.size(), 2u);
     EXPECT_EQ(history[0].command, "READ_PRESET");
     EXPECT_EQ(history[0].index, 0u);
@@ -156,40 +156,45 @@ TEST_F(DeviceTest, HistoryRecordsParsedExchangesInOrder) {
     EXPECT_TRUE(history[1].skippable);
     EXPECT_EQ(history[1].request, header(Command::READ_PRESET, 0, 104, 9));
 
-    device->dropHistory();
-    EXPECT_FALSE(device->recordsHistory());
-    EXPECT_TRUE(device->historyEntries().empty());
+    device->line().history().drop();
+    EXPECT_FALSE(device->line().history().enabled());
+    EXPECT_TRUE(device->line().history().entries().empty());
 }
 
 // A long session keeps the newest exchanges only; they keep their numbers, and navigation
 // by those numbers still finds them.
 TEST_F(DeviceTest, HistoryKeepsTheNewestTenThousandExchanges) {
     line->setResponder([](const Bytes&) -> std::optional<Bytes> { return okReply(Bytes(104, 7)); });
-    ASSERT_TRUE(device->open());
-    device->enableHistory();
+    ASSERT_TRUE(device->bringUp().open());
+    device->line().history().enable();
     constexpr std::size_t kKept = 10000, kMade = kKept + 25;
     for (std::size_t i = 0; i < kMade; ++i)
         ASSERT_TRUE(device->execute(Command::READ_PRESET, header(Command::READ_PRESET, 0, 104, 3)));
-    const auto history = device->historyEntries();
+    const auto history = device->line().history().entries();
     ASSERT_EQ(history.size(), kKept);
     EXPECT_EQ(history.front().index, kMade - kKept);
     EXPECT_EQ(history.back().index, kMade - 1);
-    EXPECT_EQ(device->historicalEvent(0)->index, kMade - kKept);
-    EXPECT_EQ(device->historicalEvent(kMade - 2)->index, kMade - 2);
-    EXPECT_EQ(device->historicalEventAfterIndexIgnoringEmptyPresets(kMade - 3)->index, kMade - 2);
-    EXPECT_EQ(device->historicalEventBeforeIndexIgnoringEmptyPresets(kMade - kKept + 1)->index,
+    EXPECT_EQ(device->line().history().historicalEvent(0)->index, kMade - kKept);
+    EXPECT_EQ(device->line().history().historicalEvent(kMade - 2)->index, kMade - 2);
+    EXPECT_EQ(
+        device->line().history().historicalEventAfterIndexIgnoringEmptyPresets(kMade - 3)->index,
+        kMade - 2);
+    EXPECT_EQ(device->line()
+                  .history()
+                  .historicalEventBeforeIndexIgnoringEmptyPresets(kMade - kKept + 1)
+                  ->index,
               kMade - kKept);
 }
 
 TEST_F(DeviceTest, NewNodeIsToldToSwitchAndRemembered) {
     ASSERT_TRUE(createDirectories(deviceCacheDirectory()));
-    ASSERT_TRUE(device->open());
+    ASSERT_TRUE(device->bringUp().open());
     const auto commands = line->commandsWritten();
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0], Command::SET_BAUD);
     // Not remembered until the pedal has answered at the new speed.
     EXPECT_EQ(device->filenumber(), 0u);
-    ASSERT_TRUE(device->handshake());
+    ASSERT_TRUE(device->bringUp().handshake());
     EXPECT_EQ(device->filenumber(), 0u);
     device = std::make_shared<QORUARTDevice>(device->filename(), "MIV3", device->serial(), line);
     ASSERT_TRUE(device->completeInitialization());
@@ -207,7 +212,7 @@ TEST_F(DeviceTest, NewNodeIsToldToSwitchAndRemembered) {
     again->setResponder(pedal);
     QORUARTDevice second(device->filename(), "MIV3", device->serial(), again);
     second.setCache(*saved);
-    ASSERT_TRUE(second.open());
+    ASSERT_TRUE(second.bringUp().open());
     EXPECT_TRUE(again->commandsWritten().empty());
     EXPECT_EQ(again->speedsSet(), std::vector<std::uint32_t>{kFastSpeed});
 
@@ -217,7 +222,7 @@ TEST_F(DeviceTest, NewNodeIsToldToSwitchAndRemembered) {
     replugged->nodeFileNumber = 777;
     QORUARTDevice third(device->filename(), "MIV3", device->serial(), replugged);
     third.setCache(*saved);
-    ASSERT_TRUE(third.open());
+    ASSERT_TRUE(third.bringUp().open());
     EXPECT_EQ(replugged->commandsWritten(), std::vector<std::uint8_t>{Command::SET_BAUD});
 }
 
@@ -330,7 +335,7 @@ TEST_F(DeviceTest, ALineThatNeverFallsSilentFailsTheExchange) {
 
 TEST_F(DeviceTest, ModelWithoutSpeedStaysAt115200) {
     QORUARTDevice unknown("cu.usbserial-Q", "XYZ9", "", line);
-    ASSERT_TRUE(unknown.open());
+    ASSERT_TRUE(unknown.bringUp().open());
     ASSERT_EQ(line->writes().size(), 1u);
     EXPECT_EQ(requestArgument(line->writes()[0]), 115200u);
     EXPECT_EQ(line->speedsSet(), std::vector<std::uint32_t>{115200});
@@ -354,8 +359,8 @@ TEST_F(DeviceTest, OpenFailsAtEachStep) {
         broken->setResponder(pedal);
         c.breakIt(*broken);
         QORUARTDevice d("cu.usbserial-F", "MIV3", "", broken);
-        EXPECT_FALSE(d.open()) << c.what;
-        EXPECT_EQ(d.file() >= 0, c.descriptorKept) << c.what;
+        EXPECT_FALSE(d.bringUp().open()) << c.what;
+        EXPECT_EQ(d.line().file() >= 0, c.descriptorKept) << c.what;
         EXPECT_FALSE(d.failureReason().empty()) << c.what;
     }
     // A pedal silent at the switch may still run at its fast speed: the bring-up, not the
@@ -368,7 +373,7 @@ TEST_F(DeviceTest, OpenFailsAtEachStep) {
     auto refused = std::make_shared<ScriptedLine>();
     refused->openResult = -13;
     QORUARTDevice d("cu.usbserial-F", "MIV3", "", refused);
-    EXPECT_FALSE(d.open());
+    EXPECT_FALSE(d.bringUp().open());
     EXPECT_NE(d.failureReason().find("Permission denied"), std::string::npos) << d.failureReason();
 }
 
@@ -409,7 +414,7 @@ TEST_F(DeviceTest, BringUpIdentifiesThePedal) {
     ASSERT_TRUE(device->memory());
     EXPECT_EQ((*device->memory())["base"], 0x1190078Cu);
 
-    const auto state = device->getInitialDeviceState();
+    const auto state = device->bringUp().getInitialDeviceState();
     EXPECT_TRUE(state.isOccupied(0));
     EXPECT_FALSE(state.isOccupied(1));
     EXPECT_TRUE(state.isOccupied(2));
@@ -444,7 +449,7 @@ TEST_F(DeviceTest, FastFramingGivesTheSameRecords) {
                               header(Command::SET_BAUD, 2, 0, 115200)};
     std::vector<std::optional<UARTResponse>> slow;
     for (const auto& r : requests) slow.push_back(device->execute(r[0], r));
-    device->setFraming(Framing::fast);
+    device->line().setFraming(Framing::fast);
     for (std::size_t i = 0; i < std::size(requests); ++i) {
         line->injectInput({0xEE, 0xEE});  // stale bytes from an earlier exchange
         const auto fast = device->execute(requests[i][0], requests[i]);
@@ -459,8 +464,8 @@ TEST_F(DeviceTest, FastFramingGivesTheSameRecords) {
 }
 
 TEST_F(DeviceTest, FastFramingStopsReadingOnceTheReplyIsComplete) {
-    ASSERT_TRUE(device->open());
-    device->setFraming(Framing::fast);
+    ASSERT_TRUE(device->bringUp().open());
+    device->line().setFraming(Framing::fast);
     line->readChunk = 50;
     const int before = line->reads();
     ASSERT_TRUE(device->execute(Command::LOCAL_CONTROLX, header(Command::LOCAL_CONTROLX, 0, 3, 16)));

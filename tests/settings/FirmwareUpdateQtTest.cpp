@@ -9,6 +9,7 @@
 #include <random>
 
 #include "SettingsHarness.h"
+#include "devices/DeviceRegistry.h"
 #include "link/FirmwareImage.h"
 #include "link/Rails.h"
 #include "settings/MIV3Settings.h"
@@ -114,7 +115,7 @@ class FirmwareUpdateQtTest : public QObject {
 
     void cleanup() {
         controller.reset();
-        QORUARTDevice::resetRegistry();
+        DeviceRegistry::resetRegistry();
     }
 
     void progressShowsWholePercentsAsTheyGrow() {

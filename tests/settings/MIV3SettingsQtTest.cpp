@@ -9,7 +9,9 @@
 #include <nlohmann/json.hpp>
 
 #include "SettingsHarness.h"
+#include "devices/DeviceRegistry.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "platform/Paths.h"
 #include "settings/MIV3Settings.h"
 #include "shell/Application.h"
@@ -78,7 +80,7 @@ class MIV3SettingsQtTest : public QObject {
 
     void cleanup() {
         controller.reset();
-        QORUARTDevice::resetRegistry();
+        DeviceRegistry::resetRegistry();
     }
 
     void clicksReachThePedalInClickOrder() {
@@ -231,7 +233,7 @@ class MIV3SettingsQtTest : public QObject {
                    test::answerAlert(answer);
         };
         // The factory presets are there, and the channel is moved off its default.
-        QVERIFY(device->cachedPreset(0) && !device->cachedPreset(0)->empty());
+        QVERIFY(harbrix::presets(device).cached(0) && !harbrix::presets(device).cached(0)->empty());
         QTest::mouseClick(screen->midiChannelField(), Qt::LeftButton);
         QVERIFY(settled(screen));
         QCOMPARE(screen->midiChannelField()->text(), QStringLiteral("3"));
@@ -266,8 +268,9 @@ class MIV3SettingsQtTest : public QObject {
         // The MIDI reset shows the channel the pedal went back to, and the erased presets
         // are read again.
         QCOMPARE(screen->midiChannelField()->text(), QStringLiteral("2"));
-        QTRY_VERIFY_WITH_TIMEOUT(device->cachedPreset(0) && device->cachedPreset(0)->empty(),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            harbrix::presets(device).cached(0) && harbrix::presets(device).cached(0)->empty(),
+            10000);
 
         // "No" keeps the boxes and sends nothing.
         QTest::mouseClick(presets, Qt::LeftButton);

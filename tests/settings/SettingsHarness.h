@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "settings/Settings.h"
 #include "shell/ShellHarness.h"
@@ -48,7 +49,7 @@ inline DeviceRef waitForPedal(const AppDelegate& controller, const std::string& 
     (void)QTest::qWaitFor(
         [&] {
             for (const DeviceRef& device : controller.pedals().connected())
-                if (device->serial() == serial && !device->refreshing()) found = device;
+                if (device->serial() == serial && !presets(device).refreshing()) found = device;
             return found != nullptr;
         },
         kConnectMs);

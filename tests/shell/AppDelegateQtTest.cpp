@@ -13,6 +13,7 @@
 
 #include "ShellHarness.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "editor/Editor.h"
 #include "link/Commands.h"
 #include "platform/Log.h"
@@ -353,7 +354,7 @@ class AppDelegateQtTest : public QObject {
         QVERIFY(transfers != nullptr);
         transfers->view();  // its slots exist once its view does
         for (std::size_t slot = 0; slot < 6; ++slot)
-            device->setCachedPreset(
+            presets(device).setCached(
                 Preset::presetWithSerialized(test::presetBytes("Read", 1), device.get()), slot);
         // Nothing is redrawn until the pedal says so.
         QCOMPARE(transfers->slot(2)->accessibleName(), QStringLiteral("Slot 3, Unknown"));

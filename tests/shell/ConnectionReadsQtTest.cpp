@@ -10,7 +10,9 @@
 #include <string>
 
 #include "ShellHarness.h"
+#include "devices/DeviceRegistry.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"
 #include "shell/Window.h"
@@ -54,7 +56,7 @@ std::multimap<std::string, std::uint32_t> recorded(const std::string& path) {
 std::size_t readSlots(const QORUARTDevice& device) {
     std::size_t read = 0;
     for (std::size_t slot = 0; slot < kSlots; ++slot)
-        if (device.cachedPreset(slot)) ++read;
+        if (harbrix::presets(device).cached(slot)) ++read;
     return read;
 }
 
@@ -79,7 +81,7 @@ class ConnectionReadsQtTest : public QObject {
     }
 
     void cleanup() {
-        QORUARTDevice::resetRegistry();
+        DeviceRegistry::resetRegistry();
         QTest::qWait(50);
     }
 
@@ -93,7 +95,9 @@ class ConnectionReadsQtTest : public QObject {
         QVERIFY2(miv.running(), miv.error().c_str());
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, kConnectMs);
         const DeviceRef device = controller->currentDevice();
-        QTRY_VERIFY_WITH_TIMEOUT(device->synchronised() && !device->refreshing(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            harbrix::presets(device).synchronised() && !harbrix::presets(device).refreshing(),
+            kConnectMs);
         QTRY_VERIFY(controller->pedals().initialized());
         QCOMPARE(readSlots(*device), kSlots);
 
@@ -118,16 +122,17 @@ class ConnectionReadsQtTest : public QObject {
         QVERIFY2(miv.running(), miv.error().c_str());
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, kConnectMs);
         const DeviceRef device = controller->currentDevice();
-        QTRY_VERIFY_WITH_TIMEOUT(device->synchronised(), kConnectMs);
-        for (std::size_t slot = 0; slot < 24; ++slot) QVERIFY(device->cachedPreset(slot));
+        QTRY_VERIFY_WITH_TIMEOUT(harbrix::presets(device).synchronised(), kConnectMs);
+        for (std::size_t slot = 0; slot < 24; ++slot)
+            QVERIFY(harbrix::presets(device).cached(slot));
         for (std::size_t slot = 24; slot < kSlots; ++slot)
-            QVERIFY2(!device->cachedPreset(slot), qPrintable(QString::number(slot)));
+            QVERIFY2(!harbrix::presets(device).cached(slot), qPrintable(QString::number(slot)));
         QCOMPARE(controller->pedals().connected().size(), std::size_t(1));
 
         QVERIFY(miv.heal());
         QTRY_COMPARE_WITH_TIMEOUT(readSlots(*device), kSlots, kConnectMs);
         for (std::size_t slot = 24; slot < kSlots; ++slot)
-            QVERIFY(!device->cachedPreset(slot)->empty());
+            QVERIFY(!harbrix::presets(device).cached(slot)->empty());
     }
 
     // A state block that cannot be read says nothing about any slot, and nothing about the
@@ -140,13 +145,13 @@ class ConnectionReadsQtTest : public QObject {
         QVERIFY2(miv.running(), miv.error().c_str());
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, kConnectMs);
         const DeviceRef device = controller->currentDevice();
-        QTRY_VERIFY_WITH_TIMEOUT(device->synchronised(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(harbrix::presets(device).synchronised(), kConnectMs);
         QCOMPARE(readSlots(*device), std::size_t(0));
-        QVERIFY(!device->stateBlockRead());
+        QVERIFY(!device->bringUp().stateBlockRead());
 
         QVERIFY(miv.heal());
         QTRY_COMPARE_WITH_TIMEOUT(readSlots(*device), kSlots, kConnectMs);
-        QVERIFY(device->stateBlockRead());
+        QVERIFY(device->bringUp().stateBlockRead());
     }
 };
 

@@ -11,6 +11,8 @@
 #include <fstream>
 
 #include "ShellHarness.h"
+#include "devices/DeviceRegistry.h"
+#include "devices/PresetStore.h"
 #include "editor/EditorHarness.h"
 #include "settings/MIV3Settings.h"
 #include "shell/Application.h"
@@ -75,7 +77,7 @@ class PedalRestartQtTest : public QObject {
         test::writeState(state(), {{0, test::presetNamed("Lead")}});
     }
 
-    void cleanup() { QORUARTDevice::resetRegistry(); }
+    void cleanup() { DeviceRegistry::resetRegistry(); }
 
     void comesBack_data() {
         QTest::addColumn<QString>("how");
@@ -94,7 +96,7 @@ class PedalRestartQtTest : public QObject {
         QVERIFY2(sim.running(), sim.error().c_str());
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, kConnectMs);
         const DeviceRef device = controller->currentDevice();
-        QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!presets(device).refreshing(), kConnectMs);
         controller->screens().switchToTransfers();
         QTRY_VERIFY(controller->screens().currentController() == controller->screens().transfers());
         auto* transfers = dynamic_cast<Transfers*>(controller->screens().transfers().get());
@@ -132,7 +134,8 @@ class PedalRestartQtTest : public QObject {
         QCOMPARE(controller->currentDevice(), device);
         QCOMPARE(controller->screens().transfers().get(), transfers);
         transfers->movePreset(0, 5);
-        QTRY_COMPARE_WITH_TIMEOUT(device->cachedPreset(5)->name(), std::string("Lead"), kConnectMs);
+        QTRY_COMPARE_WITH_TIMEOUT(presets(device).cached(5)->name(), std::string("Lead"),
+                                  kConnectMs);
         QCOMPARE(test::storedHex(state(), 5), test::hexText(test::presetNamed("Lead")));
         QCOMPARE(test::storedHex(state(), 0), std::string());
         if (auto* dialog = controller->window()->findChild<FirmwareFlashDialog*>())
@@ -148,7 +151,7 @@ class PedalRestartQtTest : public QObject {
         QVERIFY2(sim.running(), sim.error().c_str());
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, kConnectMs);
         DeviceRef connected = controller->currentDevice();
-        QTRY_VERIFY_WITH_TIMEOUT(!connected->refreshing(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!presets(connected).refreshing(), kConnectMs);
         const std::weak_ptr<QORUARTDevice> device = connected;
         connected.reset();
         command(*controller, QStringLiteral("Reboot"))->trigger();

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "ShellHarness.h"
+#include "devices/DeviceRegistry.h"
+#include "devices/PresetStore.h"
 #include "editor/EditorHarness.h"
 #include "shell/Application.h"
 #include "shell/QtMainRail.h"
@@ -114,7 +116,7 @@ class PlugAndChooseQtTest : public QObject {
     }
 
     void cleanup() {
-        QORUARTDevice::resetRegistry();
+        DeviceRegistry::resetRegistry();
         QTest::qWait(50);
     }
 
@@ -138,13 +140,13 @@ class PlugAndChooseQtTest : public QObject {
         DeviceRef device = controller->currentDevice();
         QVERIFY(device);
         const std::weak_ptr<QORUARTDevice> released = device;
-        const int descriptor = device->file();
+        const int descriptor = device->line().file();
         const std::string terminal = terminalOf(*miv);
         QCOMPARE(openedFile(descriptor), terminal);
         if (duringSynchronisation) {
-            QVERIFY(device->refreshing());
+            QVERIFY(harbrix::presets(device).refreshing());
         } else {
-            QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), kConnectMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!harbrix::presets(device).refreshing(), kConnectMs);
             controller->screens().switchToTransfers();
             QVERIFY(settle(*controller));
         }
@@ -267,10 +269,11 @@ class PlugAndChooseQtTest : public QObject {
             return found;
         }();
         QVERIFY(tb2);
-        QTRY_VERIFY_WITH_TIMEOUT(!tb2->refreshing(), kConnectMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!harbrix::presets(tb2).refreshing(), kConnectMs);
         // The first pedal announces its selected slot again; its editor stays where it was.
         const DeviceRef tb1 = controller->currentDevice();
-        railSync(tb1->queue(), [&] { QVERIFY(tb1->writePreset(tb1->cachedPreset(1), 1)); });
+        railSync(tb1->queue(),
+                 [&] { QVERIFY(harbrix::presets(tb1).write(harbrix::presets(tb1).cached(1), 1)); });
         bool announced = false;  // the main rail runs the announcement before this
         rail(Rails::main(), [&announced] { announced = true; });
         QTRY_VERIFY(announced);

@@ -36,8 +36,10 @@
 // The journal's entries have a field named like Qt's "slots" keyword.
 #pragma push_macro("slots")
 #undef slots
+#include "devices/DeviceRegistry.h"
 #include "devices/Journal.h"
 #include "devices/JournalUndo.h"
+#include "devices/PresetStore.h"
 #pragma pop_macro("slots")
 
 using namespace harbrix;
@@ -133,7 +135,7 @@ class RandomUseQtTest : public QObject {
     bool allBack() const {
         if (app->pedals().connected().size() != pedals.size()) return false;
         for (const DeviceRef& device : app->pedals().connected())
-            if (device->restarting() || device->refreshing()) return false;
+            if (device->restarting() || harbrix::presets(device).refreshing()) return false;
         return true;
     }
     DeviceRef connectedWithSerial(const std::string& serial) const {
@@ -143,7 +145,7 @@ class RandomUseQtTest : public QObject {
     }
     bool answering(const std::string& serial) const {
         const DeviceRef device = connectedWithSerial(serial);
-        return device != nullptr && !device->silent();
+        return device != nullptr && !device->line().silent();
     }
     void pedalEvent() {
         Pedal& pedal = pedals[pick(pedals.size())];
@@ -399,7 +401,8 @@ class RandomUseQtTest : public QObject {
                         }
                         ++undone;
                     }
-                    device->isloaded();  // the pedal has saved its state by its answer
+                    harbrix::presets(device)
+                        .isloaded();  // the pedal has saved its state by its answer
                 });
                 if (!failed || failed->outcome != JournalUndo::Result::Outcome::unreadable) break;
             }
@@ -434,7 +437,7 @@ class RandomUseQtTest : public QObject {
         dragging.reset();
         app.reset();
         pedals.clear();
-        QORUARTDevice::resetRegistry();
+        DeviceRegistry::resetRegistry();
     }
 
     void randomUseLosesNothing() {

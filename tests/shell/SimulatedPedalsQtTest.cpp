@@ -12,7 +12,9 @@
 #include <fstream>
 
 #include "ShellHarness.h"
+#include "devices/DeviceRegistry.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "shell/Application.h"
 #include "shell/History.h"
 #include "shell/QtMainRail.h"
@@ -64,7 +66,7 @@ class SimulatedPedalsQtTest : public QObject {
         qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path()));
     }
 
-    void cleanup() { QORUARTDevice::resetRegistry(); }
+    void cleanup() { DeviceRegistry::resetRegistry(); }
 
     void pedalsComeAndGo() {
         auto controller = test::launchWithDiscovery();
@@ -80,21 +82,22 @@ class SimulatedPedalsQtTest : public QObject {
 
         // The start-up reads reach the editor, which then follows the pedal's slot once.
         auto* editor = dynamic_cast<Editor*>(controller->screens().editor().get());
-        QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!presets(device).refreshing(), 15000);
         QTRY_VERIFY(controller->pedals().initialized());
         std::vector<std::size_t> occupied;
         for (std::size_t slot = 0; slot < 100; ++slot)
-            if (device->cachedPreset(slot) && !device->cachedPreset(slot)->empty())
+            if (presets(device).cached(slot) && !presets(device).cached(slot)->empty())
                 occupied.push_back(slot);
         QVERIFY(!occupied.empty());
         for (std::size_t slot : occupied) {
-            const QString name = QString::fromStdString(device->cachedPreset(slot)->displayName());
+            const QString name =
+                QString::fromStdString(presets(device).cached(slot)->displayName());
             QCOMPARE(
                 editor->table()->row(slot)->accessibleName(),
                 QStringLiteral("Preset %1, %2").arg(slot + 1, 2, 10, QLatin1Char('0')).arg(name));
         }
         std::optional<std::uint8_t> selected;
-        railSync(device->queue(), [&] { selected = device->selectedPreset(); });
+        railSync(device->queue(), [&] { selected = presets(device).selected(); });
         QVERIFY(selected.has_value());
         QCOMPARE(editor->selectedRow(), std::optional<std::size_t>(*selected));
         save(controller->window(), QStringLiteral("miv3-editor"));
@@ -145,7 +148,7 @@ class SimulatedPedalsQtTest : public QObject {
         QVERIFY2(miv.running(), miv.error().c_str());
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentDevice() != nullptr, 15000);
         const DeviceRef device = controller->currentDevice();
-        QTRY_VERIFY_WITH_TIMEOUT(!device->refreshing(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!presets(device).refreshing(), 15000);
         QTRY_VERIFY(controller->pedals().initialized());
         qputenv("HOME", savedHome);
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ShellHarness.h"
+#include "devices/PresetStore.h"
 #include "link/ByteText.h"
 #include "link/Checksum.h"
 #include "shell/AppearanceWatcher.h"
@@ -41,9 +42,9 @@ class WindowsQtTest : public QObject {
             pedal.presets[3] = test::presetBytes("Fourth");
         });
         QVERIFY(device);
-        device->enableHistory();
-        for (std::size_t slot = 0; slot < 5; ++slot) device->preset(slot);
-        QCOMPARE(device->historyEntries().size(), std::size_t(5));
+        device->line().history().enable();
+        for (std::size_t slot = 0; slot < 5; ++slot) presets(device).read(slot);
+        QCOMPARE(device->line().history().entries().size(), std::size_t(5));
         QORUARTDevice::setDelegate(&delegate);
         delegate.setCurrentDevice(device);
 
@@ -52,8 +53,8 @@ class WindowsQtTest : public QObject {
         QCOMPARE(history->index(), std::size_t(3));
         QCOMPARE(history->commandText(), QStringLiteral("READ_PRESET"));
         QCOMPARE(history->indexText(), QStringLiteral("3"));
-        QCOMPARE(history->requestText(),
-                 QString::fromStdString(prettyDescription(device->historyEntries()[3].request)));
+        QCOMPARE(history->requestText(), QString::fromStdString(prettyDescription(
+                                             device->line().history().entries()[3].request)));
         for (int i = 0; i < 4; ++i) QVERIFY(history->button(i)->isEnabled());
 
         const struct {

@@ -2,6 +2,7 @@
 
 #include <future>
 
+#include "devices/PresetStore.h"
 #include "link/Rails.h"
 #include "platform/MainLoop.h"
 
@@ -87,7 +88,7 @@ void RecordingDelegate::record(Call call) {
     call.onMain = std::this_thread::get_id() == mainThread_;
     if (call.device) {
         call.serial = call.device->serial();
-        call.refreshing = call.device->refreshing();
+        call.refreshing = presets(call.device).refreshing();
     }
     {
         std::lock_guard lock(mutex_);

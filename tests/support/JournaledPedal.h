@@ -74,7 +74,7 @@ class JournaledPedal : public ::testing::Test {
     void onPedal(const std::function<void(QORUARTDevice&)>& work) {
         auto device = std::make_shared<QORUARTDevice>(pedal->nodeName(), "MIV3", kSerial);
         device->setDeviceRoot(pedal->dir());
-        device->setFraming(Framing::fast);
+        device->line().setFraming(Framing::fast);
         ASSERT_TRUE(device->loadCache());
         ASSERT_TRUE(device->completeInitialization()) << device->failureReason();
         work(*device);

@@ -1,8 +1,9 @@
 #include "support/PresetEvents.h"
+#include "devices/PresetStore.h"
 
 namespace harbrix::test {
 
-QORUARTDevice::RefreshCompletion RefreshOutcome::completion() {
+PresetStore::RefreshCompletion RefreshOutcome::completion() {
     return [result = result_, calls = calls_](bool everySlotRead) {
         if ((*calls)++ == 0) result->set_value(everySlotRead);
     };

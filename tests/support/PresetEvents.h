@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "support/DeviceEvents.h"
 
@@ -18,7 +19,7 @@ namespace harbrix::test {
 class RefreshOutcome {
   public:
     // Hands the result to this object; a second call is counted, not stored.
-    QORUARTDevice::RefreshCompletion completion();
+    PresetStore::RefreshCompletion completion();
     // The result, once the completion has run; none on time-out.
     std::optional<bool> wait(std::chrono::milliseconds timeout = std::chrono::seconds(10));
     int calls() const { return *calls_; }

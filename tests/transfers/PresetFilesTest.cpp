@@ -8,6 +8,7 @@
 
 #include "devices/Preset.h"
 #include "devices/PresetFile.h"
+#include "devices/PresetStore.h"
 #include "support/ScriptedPedal.h"
 #include "support/TempDir.h"
 #include "transfers/PresetImport.h"
@@ -77,12 +78,12 @@ TEST_F(PresetFilesTest, StagingAcceptsOnlyAWholePresetForThisModel) {
 }
 
 TEST_F(PresetFilesTest, ImportNeverReplacesAFileAndShowsTildesAsOnScreen) {
-    device->setCachedPreset(
+    presets(device).setCached(
         Preset::presetWithSerialized(test::presetBytes("Lead", 1), device.get()), 0);
-    device->setCachedPreset(
+    presets(device).setCached(
         Preset::presetWithSerialized(test::presetBytes("Lead", 2), device.get()), 1);
-    device->setCachedPreset(Preset::presetWithSerialized(test::presetBytes("a~b", 3), device.get()),
-                            2);
+    presets(device).setCached(
+        Preset::presetWithSerialized(test::presetBytes("a~b", 3), device.get()), 2);
     writeBytes(folder.file("Lead.qorpreset"), {1});
     writeBytes(folder.file("Lead-2.qorpreset"), {2});
 
@@ -103,11 +104,11 @@ TEST_F(PresetFilesTest, ImportNeverReplacesAFileAndShowsTildesAsOnScreen) {
 }
 
 TEST_F(PresetFilesTest, ImportSaysWhatItCouldNotDo) {
-    device->setCachedPreset(
+    presets(device).setCached(
         Preset::presetWithSerialized(test::presetBytes("Lead", 1), device.get()), 0);
-    device->setCachedPreset(Preset::presetWithSerialized(test::presetBytes("", 2), device.get()),
-                            1);
-    device->setCachedPreset(Preset::emptyPresetForDevice(device.get()), 2);
+    presets(device).setCached(Preset::presetWithSerialized(test::presetBytes("", 2), device.get()),
+                              1);
+    presets(device).setCached(Preset::emptyPresetForDevice(device.get()), 2);
     EXPECT_EQ(PresetImport::plan(*device, {0, 1}).refusal,
               "Slot 2 has no name to give its file; rename it first.");
     EXPECT_EQ(PresetImport::plan(*device, {0, 2}).refusal, "Slot 3 holds no preset to import.");

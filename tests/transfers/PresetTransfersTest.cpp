@@ -6,6 +6,7 @@
 #include <future>
 
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "link/Commands.h"
 #include "link/Rails.h"
 #include "link/Request.h"
@@ -36,7 +37,7 @@ class PresetTransfersTest : public ::testing::Test {
         ASSERT_TRUE(device);
         device->setQueue(railsQueue("transfers-test"));
         for (std::size_t slot = 0; slot < 10; ++slot)
-            railSync(device->queue(), [&] { device->refreshPreset(slot); });
+            railSync(device->queue(), [&] { presets(device).refreshPreset(slot); });
         test::MainLoopThread::settle();
         sent = pedal.line()->writes().size();
     }
@@ -52,7 +53,7 @@ class PresetTransfersTest : public ::testing::Test {
         sent = writes.size();
         return fresh;
     }
-    PresetRef cached(std::size_t slot) { return device->cachedPreset(slot); }
+    PresetRef cached(std::size_t slot) { return presets(device).cached(slot); }
     Bytes onPedal(std::size_t slot) {
         const auto it = pedal.presets.find(slot);
         return it == pedal.presets.end() ? Bytes{} : it->second;
@@ -168,8 +169,8 @@ TEST_F(PresetTransfersTest, ASwapNeverLeavesAPresetOffThePedal) {
             pedal.nthErrors[{Command::WRITE_PRESET, writesBefore + nth}] = 5;
         const PresetRef a = Preset::presetWithSerialized(pedal.presets[2], device.get());
         const PresetRef b = Preset::presetWithSerialized(pedal.presets[4], device.get());
-        device->setCachedPreset(a->copy(), 2);
-        device->setCachedPreset(b->copy(), 4);
+        presets(device).setCached(a->copy(), 2);
+        presets(device).setCached(b->copy(), 4);
         sentSince();
         const TransferResult result =
             run([&](QORUARTDevice& d) { return PresetTransfers::runSwap(d, a, b, 2, 4); });

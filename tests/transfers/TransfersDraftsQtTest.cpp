@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "TransfersHarness.h"
+#include "devices/PresetStore.h"
 #include "editor/MIV3Editor.h"
 #include "shell/Application.h"
 #include "support/ShownAlerts.h"
@@ -77,7 +78,9 @@ class TransfersDraftsQtTest : public QObject {
         TransfersSession session(pedals.path(), kPresets);
         QVERIFY(session.ready());
         Transfers& screen = session.screen();
-        const auto cached = [&](std::size_t slot) { return session.device()->cachedPreset(slot); };
+        const auto cached = [&](std::size_t slot) {
+            return presets(session.device()).cached(slot);
+        };
         draft(session, 0, "levelDry", 90);
         const Bytes lead = kPresets.at(0), clean = kPresets.at(1), edited = cached(0)->serialized();
         QVERIFY(edited != lead);

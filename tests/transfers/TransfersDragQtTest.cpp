@@ -11,6 +11,7 @@
 
 #include "TransfersHarness.h"
 #include "devices/Preset.h"
+#include "devices/PresetStore.h"
 #include "shell/Application.h"
 #include "support/ShownAlerts.h"
 
@@ -258,8 +259,8 @@ class TransfersDragQtTest : public QObject {
         dragging.moveOver(session.slot(2));
         QCOMPARE(session.screen().body()->operation(), TransferOperation::move);
         railSync(session.device()->queue(), [&] {
-            QVERIFY(session.device()->writePreset(
-                Preset::presetWithSerialized(presetBytes("Theirs", 9)), 2));
+            QVERIFY(presets(session.device())
+                        .write(Preset::presetWithSerialized(presetBytes("Theirs", 9)), 2));
         });
         QTRY_VERIFY(session.slot(2)->occupied());
         dragging.drop();

@@ -9,6 +9,7 @@
 #include <future>
 
 #include "TransfersHarness.h"
+#include "devices/PresetStore.h"
 #include "link/Model.h"
 #include "shell/Application.h"
 #include "shell/Shield.h"
@@ -126,7 +127,7 @@ class TransfersFilesQtTest : public QObject {
         Transfers& screen = session.screen();
         QTest::mouseClick(session.slot(1)->clickArea(), Qt::LeftButton);
         QTRY_COMPARE(screen.selected(), (std::set<std::size_t>{1}));
-        session.device()->setRefreshing(true);
+        presets(session.device()).setRefreshing(true);
         // Each refusal is a notice the user dismisses with OK.
         const auto refused = [] {
             const ui::Alert* notice = test::waitForAlert();
@@ -151,7 +152,7 @@ class TransfersFilesQtTest : public QObject {
         QVERIFY(screen.exports().empty());
         session.settle();
         QVERIFY(session.received().empty());
-        session.device()->setRefreshing(false);
+        presets(session.device()).setRefreshing(false);
     }
 
     void stagedExportsAndTheOverwriteWarning() {

@@ -33,6 +33,8 @@
 // The scripted pedal has a field named like Qt's "slots" keyword.
 #pragma push_macro("slots")
 #undef slots
+#include "devices/DeviceRegistry.h"
+#include "devices/PresetStore.h"
 #include "support/ScriptedPedal.h"
 #pragma pop_macro("slots")
 
@@ -88,7 +90,7 @@ class TransfersSession {
     }
     ~TransfersSession() {
         app_.reset();
-        QORUARTDevice::resetRegistry();
+        DeviceRegistry::resetRegistry();
     }
 
     // Waits for the pedal, its first reading, and its Transfers screen; false on time-out.
@@ -97,7 +99,8 @@ class TransfersSession {
         if (!QTest::qWaitFor([&] { return app_->currentDevice() != nullptr; }, timeoutMs))
             return false;
         device_ = app_->currentDevice();
-        if (!QTest::qWaitFor([&] { return !device_->refreshing(); }, timeoutMs)) return false;
+        if (!QTest::qWaitFor([&] { return !harbrix::presets(device_).refreshing(); }, timeoutMs))
+            return false;
         app_->screens().switchToTransfers();
         return QTest::qWaitFor(
             [&] {

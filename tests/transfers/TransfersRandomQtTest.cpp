@@ -10,6 +10,7 @@
 #include <random>
 
 #include "TransfersHarness.h"
+#include "devices/PresetStore.h"
 #include "link/Model.h"
 #include "shell/Application.h"
 #include "support/ShownAlerts.h"
@@ -219,7 +220,7 @@ class TransfersRandomQtTest : public QObject {
             QVERIFY2(expected, where + " left the pedal in a state it may not have");
             // The screen, the cache and the pedal agree.
             for (std::size_t index = 0; index < 100; ++index) {
-                const PresetRef cached = session.device()->cachedPreset(index);
+                const PresetRef cached = presets(session.device()).cached(index);
                 QVERIFY2(cached, where);
                 const auto onPedal = after.find(index);
                 QVERIFY2(cached->empty() == (onPedal == after.end()), where);

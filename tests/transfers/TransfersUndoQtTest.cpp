@@ -22,6 +22,7 @@
 #undef slots
 #include "devices/Journal.h"
 #pragma pop_macro("slots")
+#include "devices/PresetStore.h"
 #include "platform/Paths.h"
 
 using namespace harbrix;
@@ -147,8 +148,8 @@ class TransfersUndoQtTest : public QObject {
         QCOMPARE(screen.undo()->undoAction()->text(), QStringLiteral("Undo Move"));
         // Someone fills the emptied slot on the pedal itself.
         railSync(session.device()->queue(), [&] {
-            QVERIFY(session.device()->writePreset(
-                Preset::presetWithSerialized(presetBytes("Theirs", 9)), 1));
+            QVERIFY(presets(session.device())
+                        .write(Preset::presetWithSerialized(presetBytes("Theirs", 9)), 1));
         });
         screen.undo()->undoAction()->trigger();
         QTRY_VERIFY(screen.notice()->isPosted());

@@ -1,12 +1,15 @@
 // The discovery loop and the device-state poll. Both run their work on the check rail, one
 // step at a time, and re-arm themselves with a one-shot timer on the main rail, so a slow
 // pass delays the next one instead of piling passes up.
+#include "devices/DeviceRegistry.h"
+
 #include <algorithm>
 #include <chrono>
 
 #include "devices/DeviceRails.h"
-#include "devices/DeviceRegistry.h"
 #include "devices/Metas.h"
+#include "devices/PresetStore.h"
+#include "devices/RegistryState.h"
 #include "devices/Synchronisation.h"
 #include "link/PedalRestart.h"
 #include "platform/Log.h"
@@ -28,14 +31,14 @@ double secondsSince(Clock::time_point start) {
 }
 
 bool current(unsigned generation) {
-    return deviceRegistry().generation == generation;
+    return registryState().generation == generation;
 }
 
 void listen(unsigned generation) {
     rail(DeviceRails::check(), [generation] {
         if (!current(generation)) return;
         const auto start = Clock::now();
-        QORUARTDevice::check();
+        DeviceRegistry::check();
         rail(Rails::main(), [generation, start] {
             const double delay = std::max(kCheckPause, kCheckPeriod - secondsSince(start));
             Rails::main()->after(delay, [generation] { listen(generation); });
@@ -47,14 +50,14 @@ void poll(unsigned generation) {
     rail(DeviceRails::check(), [generation] {
         if (!current(generation)) return;
         const auto start = Clock::now();
-        const DeviceRef device = QORUARTDevice::currentDevice();
+        const DeviceRef device = DeviceRegistry::currentDevice();
         if (!device) return;
         // A device already removed has its queue stopped for good: waiting for it would
         // stop discovery with it. The poll carries on until the delegate lets it go.
-        const auto& devices = deviceRegistry().devices;
+        const auto& devices = registryState().devices;
         const auto registered = devices.find(device->filename());
         if (registered != devices.end() && registered->second == device)
-            railSync(device->queue(), [&device] { device->getDeviceState(); });
+            railSync(device->queue(), [&device] { device->bringUp().getDeviceState(); });
         rail(Rails::main(), [generation, start] {
             const double delay = std::max(kPollPause, kPollPeriod - secondsSince(start));
             Rails::main()->after(delay, [generation] { poll(generation); });
@@ -66,30 +69,30 @@ void poll(unsigned generation) {
 // boot speed: once its first synchronisation is over, it is asked on its queue, behind what
 // waits there, and brought up again if it does not answer.
 void checkAnswering(const DeviceRef& device) {
-    if (!device->silent() || !device->synchronised() || device->restarting() ||
+    if (!device->line().silent() || !presets(device).synchronised() || device->restarting() ||
         !device->beginAnswerCheck())
         return;
     std::weak_ptr<QORUARTDevice> weak = device;
     railBehind(device->queue(), [weak] {
         const auto device = weak.lock();
         if (!device) return;
-        if (device->silent() && !device->dead()) PedalRestart(*device).answersOrComesBack();
+        if (device->line().silent() && !device->dead()) PedalRestart(*device).answersOrComesBack();
         device->endAnswerCheck();
     });
 }
 
 }  // namespace
 
-void QORUARTDevice::listenForDevices() {
-    listen(deviceRegistry().generation);
+void DeviceRegistry::listenForDevices() {
+    listen(registryState().generation);
 }
 
-void QORUARTDevice::listenForDeviceUpdates() {
-    poll(deviceRegistry().generation);
+void DeviceRegistry::listenForDeviceUpdates() {
+    poll(registryState().generation);
 }
 
-void QORUARTDevice::check() {
-    auto& registry = deviceRegistry();
+void DeviceRegistry::check() {
+    auto& registry = registryState();
     const auto metas = Metas::metas();
     // Without a reading nothing can be said of any pedal: a pedal that really left is
     // reported by the next pass that can see it is gone.
@@ -106,7 +109,7 @@ void QORUARTDevice::check() {
         const std::string filename = meta.filename();
         missing.erase(filename);
         if (registry.devices.count(filename) != 0) continue;
-        DeviceRef device = QORUARTDevice::device(meta);
+        DeviceRef device = DeviceRegistry::device(meta);
         if (!device) continue;
         const auto known = registry.failures.find(filename);
         if (known == registry.failures.end()) logFormat("%s is connected", device->name().c_str());
@@ -114,7 +117,7 @@ void QORUARTDevice::check() {
         railSync(device->queue(), [&device, &ready] { ready = device->completeInitialization(); });
         if (!ready) {
             // Not registered: the next pass tries again, and the owner is told why.
-            OpenFailure failure{device->name(), device->serial(), device->failureCause()};
+            OpenFailure failure{device->name(), device->serial(), device->bringUp().failureCause()};
             if (known == registry.failures.end() || !(known->second == failure))
                 logFormat("%s could not be opened: %s", device->name().c_str(),
                           failure.reason.c_str());
@@ -130,7 +133,7 @@ void QORUARTDevice::check() {
         if (device->lost()) missing.emplace(filename, device);
     for (const auto& [filename, device] : missing) {
         (void)filename;
-        device->remove();
+        remove(device);
     }
     for (const auto& [filename, device] : registry.devices) {
         (void)filename;

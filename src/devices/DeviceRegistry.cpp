@@ -1,9 +1,12 @@
-// The device registry: creating a device for a discovered pedal, its connection with the
-// initial synchronisation, its disconnection, and the announcements to the delegate. Every
-// delegate call is made on the main rail.
-#include "devices/DeviceRails.h"
+// Creating a device for a discovered pedal, its connection with the initial
+// synchronisation, its disconnection, and the announcements to the delegate. Every delegate
+// call is made on the main rail.
 #include "devices/DeviceRegistry.h"
+
+#include "devices/DeviceRails.h"
+#include "devices/DeviceRecord.h"
 #include "devices/Meta.h"
+#include "devices/RegistryState.h"
 #include "devices/Synchronisation.h"
 #include "link/DeviceDelegate.h"
 #include "platform/Log.h"
@@ -11,22 +14,22 @@
 
 namespace harbrix {
 
-DeviceRegistry& deviceRegistry() {
+RegistryState& registryState() {
     // Never destroyed: the check rail may still be at work while the program exits.
-    static DeviceRegistry* registry = new DeviceRegistry;
+    static RegistryState* registry = new RegistryState;
     return *registry;
 }
 
-bool QORUARTDevice::initialize(DeviceDelegate* delegate) {
+bool DeviceRegistry::initialize(DeviceDelegate* delegate) {
     if (delegate == nullptr) return false;
-    if (deviceRegistry().initialized.exchange(true)) return true;
-    setDelegate(delegate);
+    if (registryState().initialized.exchange(true)) return true;
+    QORUARTDevice::setDelegate(delegate);
     listenForDevices();
     return true;
 }
 
-DeviceRef QORUARTDevice::device(const Meta& meta) {
-    auto& registry = deviceRegistry();
+DeviceRef DeviceRegistry::device(const Meta& meta) {
+    auto& registry = registryState();
     LineFactory factory;
     {
         std::lock_guard lock(registry.factoryMutex);
@@ -40,30 +43,20 @@ DeviceRef QORUARTDevice::device(const Meta& meta) {
     auto queue = railsQueue(filename, QueuePriority::userInteractive);
     if (!queue) return nullptr;
     device->setQueue(std::move(queue));
-    if (fileExists(homeDirectory() + "/Desktop/Harbrix.debug")) device->enableHistory();
+    if (fileExists(homeDirectory() + "/Desktop/Harbrix.debug")) device->line().history().enable();
     return device;
 }
 
-bool QORUARTDevice::loadCache() {
-    if (!createDirectories(deviceCacheDirectory())) return false;
-    if (auto cache = DeviceCache::load(cachePath())) {
-        setCache(std::move(*cache));
-    } else {
-        setCache(DeviceCache());
-        flushCache();
-    }
-    return true;
-}
-
-void QORUARTDevice::deviceIsConnected(const DeviceRef& device) {
+void DeviceRegistry::deviceIsConnected(const DeviceRef& device) {
     if (!device) return;
     railBehind(Rails::main(), [device] {
         // Gone again before we got here: the delegate hears of neither.
-        if (device->withdrawn_) return;
-        device->announced_ = true;
+        DeviceRecord& record = deviceRecord(*device);
+        if (record.withdrawn) return;
+        record.announced = true;
         if (DeviceDelegate* delegate = QORUARTDevice::delegate())
             delegate->deviceIsConnected(device);
-        device->setRefreshing(true);
+        presets(device).setRefreshing(true);
         // Held weakly: a queue stopped by a disconnection keeps this block until the device
         // goes, and must not keep the device alive.
         std::weak_ptr<QORUARTDevice> weak = device;
@@ -73,16 +66,17 @@ void QORUARTDevice::deviceIsConnected(const DeviceRef& device) {
     });
 }
 
-void QORUARTDevice::deviceHasBeenDisconnected(const DeviceRef& device) {
+void DeviceRegistry::deviceHasBeenDisconnected(const DeviceRef& device) {
     if (!device) return;
     // Work still running on its queue (a restart waiting for it) gives up.
     device->setDead(true);
     railsSuspend(device->queue());
     railsDrop(device->queue());
-    device->dropHistory();
+    device->line().history().drop();
     rail(Rails::main(), [device] {
-        if (!device->announced_) {
-            device->withdrawn_ = true;
+        DeviceRecord& record = deviceRecord(*device);
+        if (!record.announced) {
+            record.withdrawn = true;
             return;
         }
         if (DeviceDelegate* delegate = QORUARTDevice::delegate())
@@ -90,15 +84,17 @@ void QORUARTDevice::deviceHasBeenDisconnected(const DeviceRef& device) {
     });
 }
 
-void QORUARTDevice::remove() {
-    const DeviceRef self = shared_from_this();
+void DeviceRegistry::remove(const DeviceRef& device) {
+    if (!device) return;
+    // A copy: `device` may be the registry's own entry, erased below.
+    const DeviceRef self = device;
     deviceHasBeenDisconnected(self);
-    auto& devices = deviceRegistry().devices;
-    if (const auto it = devices.find(filename_); it != devices.end() && it->second == self)
+    auto& devices = registryState().devices;
+    if (const auto it = devices.find(self->filename()); it != devices.end() && it->second == self)
         devices.erase(it);
 }
 
-void QORUARTDevice::deviceHasUpdatedPresetAtIndex(const DeviceRef& device, std::size_t index) {
+void DeviceRegistry::deviceHasUpdatedPresetAtIndex(const DeviceRef& device, std::size_t index) {
     if (!device) return;
     rail(Rails::main(), [device, index] {
         if (DeviceDelegate* delegate = QORUARTDevice::delegate())
@@ -106,7 +102,7 @@ void QORUARTDevice::deviceHasUpdatedPresetAtIndex(const DeviceRef& device, std::
     });
 }
 
-void QORUARTDevice::deviceInternalStateChanged(const DeviceRef& device, const std::string& state) {
+void DeviceRegistry::deviceInternalStateChanged(const DeviceRef& device, const std::string& state) {
     if (!device) return;
     rail(Rails::main(), [device, state] {
         if (DeviceDelegate* delegate = QORUARTDevice::delegate())
@@ -114,27 +110,19 @@ void QORUARTDevice::deviceInternalStateChanged(const DeviceRef& device, const st
     });
 }
 
-DeviceRef QORUARTDevice::currentDevice() {
+DeviceRef DeviceRegistry::currentDevice() {
     DeviceDelegate* delegate = QORUARTDevice::delegate();
     return delegate != nullptr ? delegate->currentDevice() : nullptr;
 }
 
-std::size_t QORUARTDevice::hash() const {
-    return std::hash<std::string>{}("QORUARTDevice|" + filename_ + "|" + std::to_string(file_));
-}
-
-bool QORUARTDevice::isEqual(const QORUARTDevice& other) const {
-    return file_ == other.file_ && filename_ == other.filename_;
-}
-
-void QORUARTDevice::setLineFactory(LineFactory factory) {
-    auto& registry = deviceRegistry();
+void DeviceRegistry::setLineFactory(LineFactory factory) {
+    auto& registry = registryState();
     std::lock_guard lock(registry.factoryMutex);
     registry.lineFactory = std::move(factory);
 }
 
-void QORUARTDevice::resetRegistry() {
-    auto& registry = deviceRegistry();
+void DeviceRegistry::resetRegistry() {
+    auto& registry = registryState();
     railSync(DeviceRails::check(), [&registry] {
         ++registry.generation;
         registry.devices.clear();
@@ -142,7 +130,7 @@ void QORUARTDevice::resetRegistry() {
         registry.unreadable = false;
     });
     registry.initialized = false;
-    setDelegate(nullptr);
+    QORUARTDevice::setDelegate(nullptr);
 }
 
 }  // namespace harbrix

@@ -1,5 +1,6 @@
-// Commands that steer the pedal rather than its data: suspend, recover and reboot around a
-// firmware update, and MIDI injected as if it came in on the pedal's MIDI port.
+// Suspend, recover, reboot, the effect switch and MIDI injection.
+#include "link/DeviceControl.h"
+
 #include "link/ByteText.h"
 #include "link/Commands.h"
 #include "link/FirmwareImage.h"
@@ -21,42 +22,42 @@ constexpr std::uint32_t kSuspendAll = 3;
 }  // namespace
 
 // Request: command, 0, payload length, argument; payload: the bytes (MIDI for "MIDI_JAM").
-bool QORUARTDevice::control(std::uint8_t command, std::uint32_t argument, double wait,
-                            const Bytes& payload) {
+bool DeviceControl::send(std::uint8_t command, std::uint32_t argument, double wait,
+                         const Bytes& payload) {
     const auto request = payload.empty()
                              ? buildRequest(command, 0, 0, argument)
                              : buildRequest(command, 0, static_cast<std::uint32_t>(payload.size()),
                                             argument, payload);
     if (!request) return false;
-    const auto reply = execute(command, *request, wait);
+    const auto reply = device_.line().execute(command, *request, wait);
     return reply && reply->error == 0;
 }
 
-bool QORUARTDevice::suspend() {
-    return control(Command::SUSPENDC, kSuspendAll, kSuspendWait);
+bool DeviceControl::suspend() {
+    return send(Command::SUSPENDC, kSuspendAll, kSuspendWait);
 }
 
-bool QORUARTDevice::recover() {
-    return control(Command::RECOVERC, 0, timeouts_.recover);
+bool DeviceControl::recover() {
+    return send(Command::RECOVERC, 0, device_.timeouts().recover);
 }
 
 // The engine turns a missing reply to "REBOOTC" into an empty record: a restarting pedal
 // often never answers.
-bool QORUARTDevice::reboot() {
-    return control(Command::REBOOTC, 0, timeouts_.reboot);
+bool DeviceControl::reboot() {
+    return send(Command::REBOOTC, 0, device_.timeouts().reboot);
 }
 
-bool QORUARTDevice::setEffectEnabled(bool enabled) {
+bool DeviceControl::setEffectEnabled(bool enabled) {
     const auto message = dataFromHexString(enabled ? kEffectOn : kEffectOff);
-    return message && control(Command::MIDI_JAM, 0, timeouts_.general, *message);
+    return message && send(Command::MIDI_JAM, 0, device_.timeouts().general, *message);
 }
 
-bool QORUARTDevice::MIDIJam() {
+bool DeviceControl::MIDIJam() {
     const auto path = Bundle::pathForResource("midi-jam-test-payload", "bin");
     const auto payload = path ? bytesOfFile(*path) : std::nullopt;
     if (!payload || payload->empty()) return false;
     // More than 65535 bytes cannot be framed; buildRequest refuses it.
-    return control(Command::MIDI_JAM, 0, timeouts_.general, *payload);
+    return send(Command::MIDI_JAM, 0, device_.timeouts().general, *payload);
 }
 
 }  // namespace harbrix

@@ -1,0 +1,135 @@
+// Writing requests, collecting replies, and the one transaction path every command takes.
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "link/DeviceLine.h"
+
+#include "link/ByteText.h"
+#include "link/Commands.h"
+#include "link/QORUARTDevice.h"
+#include "link/Request.h"
+#include "platform/Log.h"
+
+namespace harbrix {
+namespace {
+
+constexpr std::size_t kReadChunk = 1024;
+constexpr std::size_t kReadCapacity = 10240;
+// No pedal reply comes near this; a line that keeps talking past it is not a pedal's.
+constexpr std::size_t kLongestReply = 1024 * 1024;
+
+}  // namespace
+
+DeviceLine::DeviceLine(QORUARTDevice& device, std::shared_ptr<SerialLine> line)
+    : device_(device),
+      line_(line ? std::move(line) : SerialLine::system()),
+      framing_(framingFromEnvironment()) {}
+
+DeviceLine::~DeviceLine() {
+    if (file_ >= 0) line_->close(file_);
+    file_ = -1;
+}
+
+std::recursive_mutex& DeviceLine::ioLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+bool DeviceLine::write(const Bytes& bytes) {
+    if (file_ < 0) return false;
+    std::lock_guard io(ioLock());
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = line_->write(file_, bytes.data() + written, bytes.size() - written);
+        if (n == -EINTR) continue;
+        if (n <= 0) return false;
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::optional<Bytes> DeviceLine::readAll(std::optional<std::size_t> expected) {
+    if (file_ < 0) return std::nullopt;
+    std::lock_guard io(ioLock());
+    Bytes reply;
+    reply.reserve(kReadCapacity);
+    std::uint8_t chunk[kReadChunk];
+    for (;;) {
+        const ssize_t n = line_->read(file_, chunk, sizeof chunk);
+        if (n == -EINTR) continue;
+        if (n < 0) {
+            logFormat("read error :: %d", static_cast<int>(-n));
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        reply.insert(reply.end(), chunk, chunk + n);
+        if (reply.size() > kLongestReply) {
+            logFormat("reply too long :: more than %zu bytes", kLongestReply);
+            return std::nullopt;
+        }
+        // An error reply may be shorter than the request implies: wait for silence then.
+        if (expected && reply[0] != 0) expected.reset();
+        if (expected && reply.size() >= *expected) break;
+    }
+    if (log_) logFormat("READ: %s", prettyDescription(reply).c_str());
+    return reply;
+}
+
+std::optional<UARTResponse> DeviceLine::execute(std::uint8_t command, const Bytes& request,
+                                                double wait) {
+    if (resetting_ || request.empty()) return std::nullopt;
+    if (command == Command::POKEC) {
+        const auto memory = device_.memory();
+        const auto factoryReset = memory ? (*memory)["factory-reset"] : std::nullopt;
+        if (factoryReset && requestArgument(request) == *factoryReset) resetting_ = true;
+    }
+    if (file_ < 0) return std::nullopt;
+    if (log_) logFormat("WRITE: %s", prettyDescription(request).c_str());
+
+    std::lock_guard io(ioLock());
+    std::optional<std::size_t> expected;
+    if (framing_ == Framing::fast) {
+        expected = expectedReplyLength(request);
+        line_->discardInput(file_);
+    }
+    if (!write(request)) {
+        // A line that takes nothing (its node went away under it) is as good as silent:
+        // discovery asks the pedal again, and lets it go when it does not answer.
+        silent_ = true;
+        return std::nullopt;
+    }
+    if (wait > 0) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+    }
+    auto reply = readAll(expected);
+    if (reply && reply->size() >= 2) {
+        if (command == Command::WHO_RU && (*reply)[0] == 13 && (*reply)[1] == 10) {
+            (*reply)[0] = 0;
+            (*reply)[1] = 0;
+        }
+        auto response = UARTResponse::response(*reply, command);
+        // Junk is what a pedal that restarted at its boot speed sends back to a faster line.
+        silent_ = !response;
+        if (response) history_.record(command, request, *reply, *response);
+        return response;
+    }
+    if (command == Command::REBOOTC) return UARTResponse::response();
+    silent_ = true;
+    return std::nullopt;
+}
+
+bool DeviceLine::setHostSpeed(std::uint32_t speed) {
+    if (file_ < 0) return false;
+    std::lock_guard io(ioLock());
+    if (!line_->setSpeed(file_, speed)) return false;
+    line_->discardInput(file_);
+    return true;
+}
+
+}  // namespace harbrix
