@@ -1,5 +1,6 @@
 #include "library/Library.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -17,8 +18,13 @@ using library::Transaction;
 Bytes sha256(const Bytes& bytes) {
     Bytes digest(EVP_MAX_MD_SIZE);
     unsigned size = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &size, EVP_sha256(), nullptr) != 1)
-        return {};
+    const bool done =
+        EVP_Digest(bytes.data(), bytes.size(), digest.data(), &size, EVP_sha256(), nullptr) == 1;
+    // The digest runs on whichever thread asks, a pedal's queue among them, and such a thread
+    // may still be ending when the program exits: free the error state OpenSSL keeps for the
+    // thread now rather than in the thread's own ending.
+    OPENSSL_thread_stop();
+    if (!done) return {};
     digest.resize(size);
     return digest;
 }
