@@ -76,7 +76,12 @@ JournaledWrites JournaledWrites::run(QORUARTDevice& device, const std::string& o
         result.written.insert(slot);
         if (done) done(slot);
     }
-    change->finish(result.written);
+    // A write that failed may only have lost its answer: the slot may have changed.
+    std::set<std::size_t> changed = result.written;
+    std::vector<SlotChange> actual;
+    if (result.outcome == Outcome::refused && result.slot)
+        change->settleUnanswered(device, *result.slot, changed, actual);
+    change->finish(changed, actual);
     return result;
 }
 
@@ -97,7 +102,10 @@ JournaledWrites JournaledWrites::rename(QORUARTDevice& device, std::size_t slot,
         device, "Rename", {{slot, renamedPresetBytes(*before, name)}}, &refusal, without);
     if (!change) return refused(std::move(refusal));
     if (!device.setPresetName(name, slot)) {
-        change->finish({});
+        std::set<std::size_t> changed;
+        std::vector<SlotChange> actual;
+        change->settleUnanswered(device, slot, changed, actual);
+        change->finish(changed, actual);
         result.outcome = Outcome::refused;
         return result;
     }

@@ -81,6 +81,9 @@ TransferResult JournaledTransfers::run(QORUARTDevice& device, TransferResult::Ki
             break;
         }
     }
+    // A request that failed may only have lost its answer: the slot may have changed.
+    for (const std::size_t slot : std::set<std::size_t>(result.failed.begin(), result.failed.end()))
+        change->settleUnanswered(device, slot, changed, actual);
     change->finish(changed, actual);
     return result;
 }
