@@ -83,6 +83,16 @@ void JournaledChange::finish(const std::set<std::size_t>& changed,
     journal_->finish(*number_, kept, actualAfter);
 }
 
+void JournaledChange::settleUnanswered(QORUARTDevice& device, std::size_t slot,
+                                       std::set<std::size_t>& changed,
+                                       std::vector<SlotChange>& actualAfter) const {
+    const auto now = SlotContents::read(device, slot);
+    if (now && *now == before(slot)) return;
+    changed.insert(slot);
+    std::erase_if(actualAfter, [slot](const SlotChange& change) { return change.slot == slot; });
+    if (now) actualAfter.push_back({slot, {}, *now});
+}
+
 void JournaledChange::mismatch(std::size_t slot, const SlotBytes& actual) {
     mismatched_.insert(slot);
     if (journal_) recordMismatch(*journal_, slot, before(slot), actual);

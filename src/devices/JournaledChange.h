@@ -58,6 +58,13 @@ class JournaledChange {
     // What the slot held before the action (one of the planned slots).
     const SlotBytes& before(std::size_t slot) const;
 
+    // A slot whose write or erasure went unanswered (the pedal restarted or left under it)
+    // may have changed all the same: read back, it joins `changed` when it holds other
+    // bytes than before, with those bytes in `actualAfter`; unreadable, it joins `changed`,
+    // and Undo, which reads every slot first, leaves it alone if it was not.
+    void settleUnanswered(QORUARTDevice& device, std::size_t slot, std::set<std::size_t>& changed,
+                          std::vector<SlotChange>& actualAfter) const;
+
     // The action ended having changed `changed`; `actualAfter` gives the bytes of slots whose
     // outcome was not known beforehand.
     void finish(const std::set<std::size_t>& changed,

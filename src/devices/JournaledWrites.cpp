@@ -80,6 +80,8 @@ JournaledWrites JournaledWrites::journal(QORUARTDevice& device, const std::strin
         actual.push_back({slot, {}, now});
     }
     if (verify && result.succeeded()) verifyChanged(device, *change, changed, result);
+    for (const std::size_t slot : result.unanswered)
+        change->settleUnanswered(device, slot, changed, actual);
     change->finish(changed, actual);
     return result;
 }
@@ -99,6 +101,7 @@ JournaledWrites JournaledWrites::run(QORUARTDevice& device, const std::string& o
                 if (!SlotContents::write(device, slot, bytes)) {
                     result.outcome = Outcome::refused;
                     result.slot = slot;
+                    result.unanswered.insert(slot);
                     break;
                 }
             } else {
@@ -112,6 +115,7 @@ JournaledWrites JournaledWrites::run(QORUARTDevice& device, const std::string& o
                                          : Outcome::mismatch;
                     // Taken but not read back: it may well have changed.
                     if (verified.outcome == Verified::unreadable) result.written.insert(slot);
+                    if (verified.outcome == Verified::refused) result.unanswered.insert(slot);
                     if (verified.outcome == Verified::mismatch)
                         change.mismatch(slot, verified.actual);
                     break;

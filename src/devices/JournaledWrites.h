@@ -37,6 +37,8 @@ struct JournaledWrites {
     Outcome outcome = Outcome::written;
     std::optional<std::size_t> slot;  // the slot at fault
     std::set<std::size_t> written;    // the slots that took their preset
+    // The slots whose request failed: each may only have lost its answer.
+    std::set<std::size_t> unanswered;
     std::optional<ChangeRefusal> refusal;
 
     bool succeeded() const { return outcome == Outcome::written; }
@@ -44,8 +46,9 @@ struct JournaledWrites {
     std::string problem() const;
 
     // The engine. `work` does the exchanges and answers what it did: `written`, the slots it
-    // changed, and where it stopped; it may record a mismatch it found itself. A written slot
-    // that holds what it held before has not changed. With `verify`, work that went through
+    // changed, where it stopped and which requests failed; it may record a mismatch it found
+    // itself. A written slot that holds what it held before has not changed; a failed one is
+    // read back, and has changed when it holds other bytes or cannot be read. With `verify`, work that went through
     // has each changed slot read back against the cache; the first that reads otherwise stops
     // the checks (`unverified`, or `mismatch` with a "Write" entry of its own).
     using Work = std::function<JournaledWrites(JournaledChange& change)>;

@@ -44,6 +44,7 @@ TransferResult JournaledTransfers::run(QORUARTDevice& device, TransferResult::Ki
             JournaledWrites done;
             done.written.insert(result.done.begin(), result.done.end());
             if (!result.succeeded()) done.outcome = JournaledWrites::Outcome::refused;
+            done.unanswered.insert(result.failed.begin(), result.failed.end());
             return done;
         });
     using Outcome = JournaledWrites::Outcome;

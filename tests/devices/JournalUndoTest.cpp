@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "devices/FactoryReset.h"
 #include "devices/Journal.h"
@@ -244,6 +245,30 @@ TEST_F(JournalUndoTest, AWriteThePedalRefusesLeavesTheEntryToBeUndoneAgain) {
     ASSERT_EQ(again.outcome, Outcome::done) << again.message;
     EXPECT_EQ(pedal.presets.at(1), lead);
     EXPECT_EQ(pedal.presets.count(7), 0u);
+}
+
+// The pedal took the request and restarted before it answered: the change reports a failure,
+// yet the slot did change, and Undo must put it back.
+TEST_F(JournalUndoTest, AChangeWhoseAnswerWasLostIsUndoneAllTheSame) {
+    const auto start = pedal.presets;
+    const std::pair<std::uint8_t, std::function<bool()>> cases[] = {
+        {Command::WRITE_PRESET, [&] { return test::journaledMove(*device, 1, 7); }},
+        {Command::ERASE_PRESET, [&] { return test::journaledMove(*device, 2, 8); }},
+        {Command::ERASE_PRESET, [&] { return test::journaledDelete(*device, {5}); }},
+        {Command::WRITE_PRESET,
+         [&] {
+             return JournaledWrites::run(*device, "Save", {{9, lead}}, false).succeeded();
+         }},
+    };
+    for (const auto& [command, change] : cases) {
+        pedal.unanswered = {command};
+        EXPECT_FALSE(change());
+        pedal.unanswered.clear();
+        ASSERT_NE(pedal.presets, start) << "the request should have landed";
+        const auto undone = JournalUndo(*device, journal).undo();
+        ASSERT_EQ(undone.outcome, Outcome::done) << undone.message;
+        EXPECT_EQ(pedal.presets, start) << undone.message;
+    }
 }
 
 }  // namespace

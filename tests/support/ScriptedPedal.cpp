@@ -33,7 +33,10 @@ const std::set<std::uint8_t>& modelCommands(const std::string& model) {
 }  // namespace
 
 ScriptedPedal::ScriptedPedal(std::string model) : model_(std::move(model)) {
-    line_->setResponder([this](const Bytes& request) { return answer(request); });
+    line_->setResponder([this](const Bytes& request) {
+        auto reply = answer(request);
+        return unanswered.count(request.empty() ? 0 : request[0]) ? std::nullopt : reply;
+    });
 }
 
 std::shared_ptr<QORUARTDevice> ScriptedPedal::bringUp(const std::string& serial) {

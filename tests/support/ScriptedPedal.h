@@ -39,6 +39,8 @@ class ScriptedPedal {
     std::map<std::pair<std::uint8_t, std::uint32_t>, std::uint8_t> slotErrors;
     // (command, n) -> error, for the nth request of that command only (1 = the first)
     std::map<std::pair<std::uint8_t, std::size_t>, std::uint8_t> nthErrors;
+    // Commands it carries out without answering, as a pedal restarted right after.
+    std::set<std::uint8_t> unanswered;
     // Commands it advertises; empty: all that the model has.
     std::set<std::uint8_t> commands;
 
