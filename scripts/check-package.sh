@@ -67,8 +67,11 @@ expect() {  # expect WHAT EXPECTED ACTUAL
 }
 expect "harbrixctl --version" "harbrixctl $version" "$("$root/usr/bin/harbrixctl" --version)"
 expect "harbrix --version" "Harbrix $version" "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/harbrix" --version)"
-"$root/usr/bin/harbrixctl" --help | grep -q '^usage: harbrixctl' || fail "harbrixctl --help"
-"$root/usr/bin/harbrix" --help | grep -q '^usage: Harbrix' || fail "harbrix --help"
+# Read whole: grep -q stops reading at its match, and a long usage then ends in SIGPIPE.
+help=$("$root/usr/bin/harbrixctl" --help) || help=""
+grep -q '^usage: harbrixctl' <<<"$help" || fail "harbrixctl --help"
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/harbrix" --help) || help=""
+grep -q '^usage: Harbrix' <<<"$help" || fail "harbrix --help"
 # The release records agree with the package.
 expect "changelog" "harbrix ($version)" "$(zcat "$root/usr/share/doc/harbrix/changelog.gz" | head -n 1 | cut -d ' ' -f 1-2)"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/com.qor.wharvel.metainfo.xml" ||
