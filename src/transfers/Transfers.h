@@ -61,9 +61,6 @@ class Transfers : public QObject,
     void syncStatus(bool buttons);
 
     // ---- Transfer operations (Transfers.cpp, TransfersActions.cpp)
-    void movePreset(std::size_t from, std::size_t to);
-    void copyPreset(std::size_t from, std::size_t to, bool overwrite = false);
-    void swapPreset(std::size_t a, std::size_t b);
     void deletePresets();
     void exportPresets();
     void cancelTransfer();
@@ -97,6 +94,7 @@ class Transfers : public QObject,
     void slotAddClicked(Slot* slot) override;
     // Ends the rename in progress, as confirming it would.
     void endRename();
+    // A Move, Copy, Overwrite or Swap from `from` onto `to`, as a drop there runs it.
     void runTransfer(TransferOperation operation, std::size_t from, std::size_t to) override;
     bool mayStartDrag() override;
     // Escape.

@@ -21,26 +21,6 @@ std::vector<std::size_t> sorted(const std::set<std::size_t>& indices) {
 
 }  // namespace
 
-void Transfers::movePreset(std::size_t from, std::size_t to) {
-    // A draft on `from` goes along; one on the slot written over does not.
-    if (!draftsMayGo({to}, [this, from, to] { movePreset(from, to); })) return;
-    transferPosted(transfers_.move(
-        from, to, transferDone([this, from, to] { movePreset(from, to); }), without_));
-}
-
-void Transfers::copyPreset(std::size_t from, std::size_t to, bool overwrite) {
-    if (!draftsMayGo({to}, [this, from, to, overwrite] { copyPreset(from, to, overwrite); }))
-        return;
-    transferPosted(transfers_.copy(
-        from, to, overwrite,
-        transferDone([this, from, to, overwrite] { copyPreset(from, to, overwrite); }), without_));
-}
-
-void Transfers::swapPreset(std::size_t a, std::size_t b) {
-    transferPosted(
-        transfers_.swap(a, b, transferDone([this, a, b] { swapPreset(a, b); }), without_));
-}
-
 PresetTransfers::Completion Transfers::transferDone(std::function<void()> again) {
     return [guard = guarded(this), again = std::move(again)](const TransferResult& result) {
         if (guard) guard->transferEnded(result, again);
@@ -64,18 +44,22 @@ void Transfers::transferPosted(bool posted) {
 }
 
 void Transfers::runTransfer(TransferOperation operation, std::size_t from, std::size_t to) {
+    if (operation == TransferOperation::none) return;
+    const auto again = [this, operation, from, to] { runTransfer(operation, from, to); };
+    // A draft on `from` goes along with a Move or a Swap; one on a slot written over does not.
+    if (operation != TransferOperation::swap && !draftsMayGo({to}, again)) return;
+    const bool overwrite = operation == TransferOperation::overwrite;
+    PresetTransfers::Completion done = transferDone(again);
     switch (operation) {
         case TransferOperation::move:
-            movePreset(from, to);
+            transferPosted(transfers_.move(from, to, std::move(done), without_));
             break;
         case TransferOperation::copy:
-            copyPreset(from, to);
+        case TransferOperation::overwrite:
+            transferPosted(transfers_.copy(from, to, overwrite, std::move(done), without_));
             break;
         case TransferOperation::swap:
-            swapPreset(from, to);
-            break;
-        case TransferOperation::overwrite:
-            copyPreset(from, to, true);
+            transferPosted(transfers_.swap(from, to, std::move(done), without_));
             break;
         case TransferOperation::none:
             break;

@@ -112,7 +112,7 @@ class PedalRestartQtTest : public QObject {
             QVERIFY(sim.restartPedal());
             // The pedal runs at its boot speed now; the first thing sent after that fails,
             // and the pedal is found to have restarted.
-            transfers->movePreset(0, 7);
+            transfers->runTransfer(TransferOperation::move, 0, 7);
         } else {
             controller->screens().switchToSettings();
             auto* settings = dynamic_cast<MIV3Settings*>(controller->screens().settings().get());
@@ -133,7 +133,7 @@ class PedalRestartQtTest : public QObject {
                                  kConnectMs);
         QCOMPARE(controller->currentDevice(), device);
         QCOMPARE(controller->screens().transfers().get(), transfers);
-        transfers->movePreset(0, 5);
+        transfers->runTransfer(TransferOperation::move, 0, 5);
         QTRY_COMPARE_WITH_TIMEOUT(presets(device).cached(5)->name(), std::string("Lead"),
                                   kConnectMs);
         QCOMPARE(test::storedHex(state(), 5), test::hexText(test::presetNamed("Lead")));

@@ -85,7 +85,7 @@ class TransfersDraftsQtTest : public QObject {
         const Bytes lead = kPresets.at(0), clean = kPresets.at(1), edited = cached(0)->serialized();
         QVERIFY(edited != lead);
 
-        screen.movePreset(0, 4);
+        screen.runTransfer(TransferOperation::move, 0, 4);
         session.settle();
         QCOMPARE(session.pedalPresets().count(0), std::size_t(0));
         QCOMPARE(session.pedalPresets().at(4), lead);
@@ -93,12 +93,12 @@ class TransfersDraftsQtTest : public QObject {
         QVERIFY(cached(4)->dirty());
         QCOMPARE(cached(4)->serialized(), edited);
 
-        screen.copyPreset(4, 5);
+        screen.runTransfer(TransferOperation::copy, 4, 5);
         session.settle();
         QCOMPARE(session.pedalPresets().at(5), lead);
         QVERIFY(!cached(5)->dirty());
 
-        screen.swapPreset(4, 1);
+        screen.runTransfer(TransferOperation::swap, 4, 1);
         session.settle();
         QCOMPARE(session.pedalPresets().at(1), lead);
         QCOMPARE(session.pedalPresets().at(4), clean);
@@ -107,7 +107,7 @@ class TransfersDraftsQtTest : public QObject {
         QVERIFY(cached(1)->canUndo());
 
         // Overwriting the slot the draft went to asks, over the window.
-        screen.copyPreset(2, 1, true);
+        screen.runTransfer(TransferOperation::overwrite, 2, 1);
         ui::Alert* question = test::waitForAlert();
         QVERIFY(question != nullptr);
         QCOMPARE(question->headline(),
@@ -149,8 +149,8 @@ class TransfersDraftsQtTest : public QObject {
             draft(session, 0, "levelDry", 90);
         }
         const auto start = [&] {
-            if (operation == QLatin1String("overwrite")) screen.copyPreset(2, 0, true);
-            if (operation == QLatin1String("move")) screen.movePreset(2, 3);
+            if (operation == QLatin1String("overwrite")) screen.runTransfer(TransferOperation::overwrite, 2, 0);
+            if (operation == QLatin1String("move")) screen.runTransfer(TransferOperation::move, 2, 3);
             if (operation == QLatin1String("delete")) {
                 screen.selectAll();
                 screen.deletePresets();

@@ -143,7 +143,7 @@ class TransfersUndoQtTest : public QObject {
         TransfersSession session(pedals.path(), kPresets);
         QVERIFY(session.ready());
         Transfers& screen = session.screen();
-        screen.movePreset(1, 5);
+        screen.runTransfer(TransferOperation::move, 1, 5);
         session.settle();
         QCOMPARE(screen.undo()->undoAction()->text(), QStringLiteral("Undo Move"));
         // Someone fills the emptied slot on the pedal itself.
@@ -185,7 +185,7 @@ class TransfersUndoQtTest : public QObject {
         // The pedal's owner saves slot 6 on the pedal itself; it lands before the Move's reads.
         test::writeText(saves + ".new", "6\n");
         std::filesystem::rename(saves + ".new", saves);
-        screen.movePreset(0, 5);
+        screen.runTransfer(TransferOperation::move, 0, 5);
         QTRY_VERIFY(screen.notice()->isPosted());
         QCOMPARE(screen.notice()->notice(),
                  QStringLiteral("Slot 6 was changed on the pedal; the screen now shows it. "
@@ -199,7 +199,7 @@ class TransfersUndoQtTest : public QObject {
         std::filesystem::rename(folder, folder + ".away");
         test::writeText(folder, "not a folder");
         // The window asks whether to change the pedal without Undo; Cancel sends nothing.
-        screen.movePreset(0, 6);
+        screen.runTransfer(TransferOperation::move, 0, 6);
         const ui::Alert* question = test::waitForAlert();
         QVERIFY(question != nullptr);
         QCOMPARE(question->headline(),
@@ -213,11 +213,11 @@ class TransfersUndoQtTest : public QObject {
         QCOMPARE(session.pedalNames(), saved);
         QVERIFY(!screen.notice()->notice().contains(QStringLiteral("journal")));
         // Filling an empty slot cannot lose a preset: it goes ahead without a question.
-        screen.copyPreset(1, 9);
+        screen.runTransfer(TransferOperation::copy, 1, 9);
         QTRY_COMPARE(session.pedalNames().count(10), std::size_t{1});
         QVERIFY(test::shownAlert() == nullptr);
         // Continue changes the pedal.
-        screen.movePreset(0, 6);
+        screen.runTransfer(TransferOperation::move, 0, 6);
         QVERIFY(test::answerAlert(QStringLiteral("Continue")));
         const Names moved = {{2, "Clean"}, {6, "Saved on pedal"}, {7, "Lead"}, {10, "Clean"}};
         QTRY_COMPARE(session.pedalNames(), moved);
