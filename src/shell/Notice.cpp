@@ -2,6 +2,7 @@
 #include "shell/Notice.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -12,6 +13,12 @@ namespace {
 // A warm amber that reads on the dark screens without looking like an alarm.
 const QColor kNoticeColor(0xFF, 0xB3, 0x4D);
 
+// Screen readers meet a notice as an alert, and announce each one as it is posted.
+QAccessibleInterface* alertInterface(const QString&, QObject* object) {
+    auto* notice = qobject_cast<Notice*>(object);
+    return notice != nullptr ? new QAccessibleWidget(notice, QAccessible::AlertMessage) : nullptr;
+}
+
 }  // namespace
 
 Notice::Notice(QWidget* parent)
@@ -19,6 +26,11 @@ Notice::Notice(QWidget* parent)
     setObjectName(QStringLiteral("notice"));
     setAccessibleName(QString());
     setTextInteractionFlags(Qt::NoTextInteraction);
+    static const bool installed = [] {
+        QAccessible::installFactory(alertInterface);
+        return true;
+    }();
+    (void)installed;
     hide();
 }
 
@@ -33,8 +45,10 @@ void Notice::post(const QString& text) {
     layOut();
     show();
     raise();
-    QAccessibleEvent event(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
     emit posted(text_);
 }
 

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 
 #include "shell/Background.h"
 #include "ui_Header.h"
@@ -13,9 +14,21 @@ namespace harbrix {
 
 Window::Window() : form_(std::make_unique<Ui::Header>()) {
     setWindowTitle(QStringLiteral("Harbrix"));
-    content_ = new Background(this);
+    content_ = new Background;
     content_->setFixedSize(kWidth, kHeight);
-    setCentralWidget(content_);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("windowScroll"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setAlignment(Qt::AlignCenter);
+    // Round a content view smaller than the window: the background's own darkest tone.
+    QPalette around = scroll_->palette();
+    around.setColor(QPalette::Window, QColor(0x17, 0x17, 0x1B));
+    scroll_->setPalette(around);
+    scroll_->setBackgroundRole(QPalette::Window);
+    scroll_->setWidget(content_);
+    setCentralWidget(scroll_);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     header_ = new QWidget(content_);
     form_->setupUi(header_);
     header_->setGeometry(0, 0, kWidth, kHeaderHeight);
@@ -39,6 +52,14 @@ Window::Window() : form_(std::make_unique<Ui::Header>()) {
         action->setShortcut(c.shortcut);
         commands_[c.command] = action;
     }
+    // The design size, or as much of it as the screen has room for.
+    QSize size(kWidth, kHeight + menuBar()->sizeHint().height());
+    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableSize());
+    resize(size);
+    // Whatever takes the keyboard is scrolled into view, so Tab never goes out of sight.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && content_->isAncestorOf(now)) scroll_->ensureWidgetVisible(now, 8, 8);
+    });
 }
 
 QAction* Window::commandAction(Screen::Command command) const {
