@@ -19,6 +19,13 @@ QAccessibleInterface* alertInterface(const QString&, QObject* object) {
     return notice != nullptr ? new QAccessibleWidget(notice, QAccessible::AlertMessage) : nullptr;
 }
 
+// Installed with the program: a widget's interface is made once, when it is first asked
+// for, which may be while a notice is still being built.
+[[maybe_unused]] const bool kAlertInstalled = [] {
+    QAccessible::installFactory(alertInterface);
+    return true;
+}();
+
 }  // namespace
 
 Notice::Notice(QWidget* parent)
@@ -26,11 +33,6 @@ Notice::Notice(QWidget* parent)
     setObjectName(QStringLiteral("notice"));
     setAccessibleName(QString());
     setTextInteractionFlags(Qt::NoTextInteraction);
-    static const bool installed = [] {
-        QAccessible::installFactory(alertInterface);
-        return true;
-    }();
-    (void)installed;
     hide();
 }
 

@@ -3,20 +3,33 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 
 #include "shell/Background.h"
 #include "ui_Header.h"
 
 namespace harbrix {
+namespace {
+
+// Scrolls by the pointer and by following the keyboard focus; the keys themselves stay the
+// controls' and the window's, as they were without it.
+class ContentScroll : public QScrollArea {
+  public:
+    using QScrollArea::QScrollArea;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override { event->ignore(); }
+};
+
+}  // namespace
 
 Window::Window() : form_(std::make_unique<Ui::Header>()) {
     setWindowTitle(QStringLiteral("Harbrix"));
     content_ = new Background;
     content_->setFixedSize(kWidth, kHeight);
-    scroll_ = new QScrollArea(this);
+    scroll_ = new ContentScroll(this);
     scroll_->setObjectName(QStringLiteral("windowScroll"));
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setFocusPolicy(Qt::NoFocus);
@@ -52,10 +65,9 @@ Window::Window() : form_(std::make_unique<Ui::Header>()) {
         action->setShortcut(c.shortcut);
         commands_[c.command] = action;
     }
-    // The design size, or as much of it as the screen has room for.
-    QSize size(kWidth, kHeight + menuBar()->sizeHint().height());
-    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableSize());
-    resize(size);
+    // Opens at the design size; on a smaller screen the system fits the window to it, and
+    // the content scrolls.
+    resize(kWidth, kHeight + menuBar()->sizeHint().height());
     // Whatever takes the keyboard is scrolled into view, so Tab never goes out of sight.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now != nullptr && content_->isAncestorOf(now)) scroll_->ensureWidgetVisible(now, 8, 8);
