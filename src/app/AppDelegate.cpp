@@ -18,6 +18,7 @@
 #include "shell/Shield.h"
 #include "shell/Window.h"
 #include "ui/HotSpotButton.h"
+#include "ui/TabOrder.h"
 #include "updates/Stinger.h"
 
 namespace harbrix {
@@ -85,6 +86,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     sharedController() = this;
     screens_->buildTabs();
     header_->build();
+    ui::setReadingOrder(window_->header());
     screens_->showNothing(Nothing::controller(options_.driver));
     ui::HotSpotButton::setHoverBlocker([] { return Shield::shieldsUp(); });
     updates_->start();

@@ -3,6 +3,7 @@
 // shown screen is still the old one while the change is being set up.
 #include "app/ScreenSwitcher.h"
 
+#include <QShortcut>
 #include <QTimer>
 
 #include <algorithm>
@@ -12,9 +13,11 @@
 #include "devices/PresetStore.h"
 #include "link/QORUARTDevice.h"
 #include "shell/Background.h"
+#include "shell/Shield.h"
 #include "shell/Window.h"
 #include "ui/Animation.h"
 #include "ui/ImageButton.h"
+#include "ui/TabOrder.h"
 #include "ui_Header.h"
 
 namespace harbrix {
@@ -42,15 +45,24 @@ void ScreenSwitcher::buildTabs() {
     editorTab_ = ui::ToggleButton::replace(header.editorTabButton);
     settingsTab_ = ui::ToggleButton::replace(header.settingsTabButton);
     // The tabs follow the shown screen, not the clicks: a click asks for the switch.
-    const std::pair<ui::ToggleButton*, void (ScreenSwitcher::*)()> tabs[] = {
-        {transfersTab_, &ScreenSwitcher::switchToTransfers},
-        {editorTab_, &ScreenSwitcher::switchToEditor},
-        {settingsTab_, &ScreenSwitcher::switchToSettings}};
-    for (const auto& [tab, action] : tabs) {
+    // Ctrl+1, Ctrl+2 and Ctrl+3 click the tabs, unless a question or an open menu holds the
+    // window, as it holds the pointer.
+    const struct {
+        ui::ToggleButton* tab;
+        void (ScreenSwitcher::*action)();
+        Qt::Key key;
+    } tabs[] = {{transfersTab_, &ScreenSwitcher::switchToTransfers, Qt::Key_1},
+                {editorTab_, &ScreenSwitcher::switchToEditor, Qt::Key_2},
+                {settingsTab_, &ScreenSwitcher::switchToSettings, Qt::Key_3}};
+    for (const auto& [tab, action, key] : tabs) {
         tab->setChecked(false);
         connect(tab, &QAbstractButton::clicked, this, [this, tab = tab, action = action] {
             tab->setChecked(!tab->isChecked());
             (this->*action)();
+        });
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | key), &window_);
+        connect(shortcut, &QShortcut::activated, tab, [tab = tab] {
+            if (!Shield::shieldsUp()) tab->click();
         });
     }
 }
@@ -143,8 +155,10 @@ void ScreenSwitcher::addScreenView(QWidget* view) {
     if (view->parentWidget() != window_.contentView()) view->setParent(window_.contentView());
     screenViews_.erase(std::remove(screenViews_.begin(), screenViews_.end(), nullptr),
                        screenViews_.end());
-    if (std::find(screenViews_.begin(), screenViews_.end(), view) == screenViews_.end())
+    if (std::find(screenViews_.begin(), screenViews_.end(), view) == screenViews_.end()) {
         screenViews_.emplace_back(view);
+        ui::setReadingOrder(view);
+    }
 }
 
 void ScreenSwitcher::settleScreens() {

@@ -24,7 +24,7 @@ Detail::Detail(QWidget* parent) : QWidget(parent) {
     toggle_ = new ui::ImageButton(QString(), this);
     toggle_->setObjectName(QStringLiteral("detailToggle"));
     toggle_->setCheckable(true);
-    toggle_->setFocusPolicy(Qt::NoFocus);
+    toggle_->setFocusPolicy(Qt::TabFocus);
     toggle_->setGeometry(0, (kHeaderHeight - 12) / 2, 12, 12);
     titleLabel_ = new ui::Label(kUnknown, ui::fonts::Weight::Medium, 11, Qt::white, this);
     titleLabel_->setObjectName(QStringLiteral("detailTitle"));

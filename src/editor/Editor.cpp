@@ -40,6 +40,7 @@ void Editor::viewDidLoad() {
         form_->pedal->setImageName(
             ui::imageName(ui::images::fill(ui::images::kEditorPedal, {device->name()})));
     editorView()->setKeyHandler([this](int key) { return keyDown(key); });
+    editorView()->setFocusFrame(table());
     table()->setDelegate(this);
     table()->setRowCount(numberOfRows());
     sync();
@@ -70,7 +71,8 @@ void Editor::replaceButtons() {
     };
     for (const auto& b : buttons) {
         ui::ImageButton* button = ui::ImageButton::replace(b.old);
-        button->setFocusPolicy(Qt::NoFocus);
+        // Tab reaches them; a click leaves the keyboard with the preset list.
+        button->setFocusPolicy(Qt::TabFocus);
         button->setAccessibleName(QString::fromUtf8(b.name));
         if (b.action != nullptr)
             connect(button, &QAbstractButton::clicked, this,

@@ -143,8 +143,16 @@ void MIV3Editor::wireControls(QWidget* view) {
             return;
         }
         if (keyOf(widget).empty() && qobject_cast<ui::Label*>(widget) == nullptr) return;
-        if (auto* knob = qobject_cast<ui::Knob*>(widget)) knob->setDelegate(this);
-        if (auto* fader = qobject_cast<ui::Fader*>(widget)) fader->setDelegate(this);
+        // One arrow key press is one step of the stored 7-bit value.
+        const double step = parameters::percentageForValue(1);
+        if (auto* knob = qobject_cast<ui::Knob*>(widget)) {
+            knob->setDelegate(this);
+            knob->setKeyStep(step);
+        }
+        if (auto* fader = qobject_cast<ui::Fader*>(widget)) {
+            fader->setDelegate(this);
+            fader->setKeyStep(step);
+        }
         if (auto* label = qobject_cast<ui::Label*>(widget)) {
             if (label->property("caption").toBool()) {
                 label->setFontWeight(ui::fonts::Weight::Medium, 10);
@@ -204,17 +212,17 @@ void MIV3Editor::fader(ui::Fader* fader, bool final, double percentage) {
         sync(false);
 }
 
-std::map<int, QPixmap> MIV3Editor::capAssetsAndThresholds(ui::Fader*) {
-    static const std::map<int, QPixmap> caps = [] {
-        const std::pair<int, const char*> thresholds[] = {{0, "0"},   {10, "10"}, {25, "25"},
-                                                          {50, "50"}, {75, "75"}, {95, "100"}};
-        std::map<int, QPixmap> table;
-        for (const auto& [threshold, image] : thresholds)
-            table[threshold] = ui::ImageStore::shared().pixmap(
-                ui::imageName(ui::images::fill(ui::images::kEditorSliderCap, {image})), 2.0);
-        return table;
-    }();
-    return caps;
+std::map<int, QPixmap> MIV3Editor::capAssetsAndThresholds(ui::Fader* fader) {
+    const std::pair<int, const char*> thresholds[] = {{0, "0"},   {10, "10"}, {25, "25"},
+                                                      {50, "50"}, {75, "75"}, {95, "100"}};
+    // Drawn for the fader's screen (the store keeps each ratio's images), so the caps are
+    // sharp at 1x, 1.5x and 2x alike.
+    const qreal ratio = fader != nullptr ? fader->devicePixelRatioF() : 2.0;
+    std::map<int, QPixmap> table;
+    for (const auto& [threshold, image] : thresholds)
+        table[threshold] = ui::ImageStore::shared().pixmap(
+            ui::imageName(ui::images::fill(ui::images::kEditorSliderCap, {image})), ratio);
+    return table;
 }
 
 // ---- Screen update

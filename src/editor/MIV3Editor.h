@@ -53,7 +53,7 @@ class MIV3Editor : public Editor,
     void buttonStateChanged(Switch* control);
     void knob(ui::Knob* knob, bool final, double percentage) override;
     void fader(ui::Fader* fader, bool final, double percentage) override;
-    // The cap images: thresholds 0, 10, 25, 50, 75 and 95, built once.
+    // The cap images: thresholds 0, 10, 25, 50, 75 and 95, at the fader's pixel ratio.
     std::map<int, QPixmap> capAssetsAndThresholds(ui::Fader* fader) override;
 
     void sync() override { sync(true); }

@@ -8,7 +8,8 @@ namespace harbrix {
 
 Switch::Switch(QWidget* parent)
     : ui::ToggleButton(ui::imageName(ui::images::kEditorSwitch), parent) {
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches it (Space flips it); a click leaves the keyboard with the preset list.
+    setFocusPolicy(Qt::TabFocus);
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (action_) action_(this);
     });

@@ -2,6 +2,7 @@
 #include "shell/Notice.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -11,6 +12,19 @@ namespace {
 
 // A warm amber that reads on the dark screens without looking like an alarm.
 const QColor kNoticeColor(0xFF, 0xB3, 0x4D);
+
+// Screen readers meet a notice as an alert, and announce each one as it is posted.
+QAccessibleInterface* alertInterface(const QString&, QObject* object) {
+    auto* notice = qobject_cast<Notice*>(object);
+    return notice != nullptr ? new QAccessibleWidget(notice, QAccessible::AlertMessage) : nullptr;
+}
+
+// Installed with the program: a widget's interface is made once, when it is first asked
+// for, which may be while a notice is still being built.
+[[maybe_unused]] const bool kAlertInstalled = [] {
+    QAccessible::installFactory(alertInterface);
+    return true;
+}();
 
 }  // namespace
 
@@ -33,8 +47,10 @@ void Notice::post(const QString& text) {
     layOut();
     show();
     raise();
-    QAccessibleEvent event(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
     emit posted(text_);
 }
 

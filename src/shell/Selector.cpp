@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 #include "link/QORUARTDevice.h"
 #include "ui/Animation.h"
 #include "ui/ImageButton.h"
@@ -126,7 +128,16 @@ void Selector::open() {
     raise();
     // Shown first: a hidden view cannot take the keyboard, and then Escape never reached it.
     ui::animation::fade(this, true, ui::animation::kChooserFadeMs);
-    setFocus(Qt::OtherFocusReason);
+    // The keyboard starts on the current pedal: Enter keeps it, the arrows go to the others.
+    const auto all = buttons();
+    QAbstractButton* current = nullptr;
+    for (QAbstractButton* button : all)
+        if (current_ < devices_.size() && button->objectName() == devices_[current_].serial)
+            current = button;
+    if (current != nullptr)
+        current->setFocus(Qt::TabFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
 }
 
 void Selector::close() {
@@ -134,9 +145,23 @@ void Selector::close() {
     ui::animation::fade(this, false, ui::animation::kChooserFadeMs);
 }
 
+// The pedals' buttons click with Space and Enter themselves; the arrows and Escape they
+// leave to the chooser.
 void Selector::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && delegate_ != nullptr) delegate_->closeSelector();
     event->accept();
+    const int key = event->key();
+    if (key == Qt::Key_Escape && delegate_ != nullptr) delegate_->closeSelector();
+    const bool back = key == Qt::Key_Left || key == Qt::Key_Up;
+    const bool on = key == Qt::Key_Right || key == Qt::Key_Down;
+    const auto all = buttons();
+    if ((!back && !on) || all.empty()) return;
+    // Left to right as they are laid out; the ends wrap round.
+    const auto focused = std::find_if(all.begin(), all.end(),
+                                      [](const QAbstractButton* b) { return b->hasFocus(); });
+    const auto count = static_cast<std::ptrdiff_t>(all.size());
+    const std::ptrdiff_t at = focused == all.end() ? (back ? 0 : -1) : focused - all.begin();
+    all[static_cast<std::size_t>((at + (back ? count - 1 : 1)) % count)]->setFocus(
+        Qt::TabFocusReason);
 }
 
 void Selector::paintEvent(QPaintEvent*) {

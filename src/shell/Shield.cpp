@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollArea>
 
 #include <algorithm>
 #include <vector>
@@ -20,8 +21,12 @@ std::vector<QPointer<Shield>>& stack() {
 
 QWidget* contentView(QWidget* window) {
     if (window == nullptr) return nullptr;
-    if (auto* main = qobject_cast<QMainWindow*>(window->window()))
+    if (auto* main = qobject_cast<QMainWindow*>(window->window())) {
+        // A scrolling window's content is the view inside its scroll area.
+        if (auto* scroll = qobject_cast<QScrollArea*>(main->centralWidget()))
+            if (scroll->widget() != nullptr) return scroll->widget();
         if (main->centralWidget() != nullptr) return main->centralWidget();
+    }
     return window;
 }
 

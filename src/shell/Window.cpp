@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -10,12 +11,37 @@
 #include "ui_Header.h"
 
 namespace harbrix {
+namespace {
+
+// Scrolls by the pointer and by following the keyboard focus; the keys themselves stay the
+// controls' and the window's, as they were without it.
+class ContentScroll : public QScrollArea {
+  public:
+    using QScrollArea::QScrollArea;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override { event->ignore(); }
+};
+
+}  // namespace
 
 Window::Window() : form_(std::make_unique<Ui::Header>()) {
     setWindowTitle(QStringLiteral("Harbrix"));
-    content_ = new Background(this);
+    content_ = new Background;
     content_->setFixedSize(kWidth, kHeight);
-    setCentralWidget(content_);
+    scroll_ = new ContentScroll(this);
+    scroll_->setObjectName(QStringLiteral("windowScroll"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setAlignment(Qt::AlignCenter);
+    // Round a content view smaller than the window: the background's own darkest tone.
+    QPalette around = scroll_->palette();
+    around.setColor(QPalette::Window, QColor(0x17, 0x17, 0x1B));
+    scroll_->setPalette(around);
+    scroll_->setBackgroundRole(QPalette::Window);
+    scroll_->setWidget(content_);
+    setCentralWidget(scroll_);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     header_ = new QWidget(content_);
     form_->setupUi(header_);
     header_->setGeometry(0, 0, kWidth, kHeaderHeight);
@@ -39,6 +65,13 @@ Window::Window() : form_(std::make_unique<Ui::Header>()) {
         action->setShortcut(c.shortcut);
         commands_[c.command] = action;
     }
+    // Opens at the design size; on a smaller screen the system fits the window to it, and
+    // the content scrolls.
+    resize(kWidth, kHeight + menuBar()->sizeHint().height());
+    // Whatever takes the keyboard is scrolled into view, so Tab never goes out of sight.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && content_->isAncestorOf(now)) scroll_->ensureWidgetVisible(now, 8, 8);
+    });
 }
 
 QAction* Window::commandAction(Screen::Command command) const {

@@ -1,11 +1,14 @@
 // The application's one main window: the background as its content view with the header
-// on top and the screens below it. Closing it quits the application, once its close guard
+// on top and the screens below it. The content keeps its design size: a window made smaller
+// (or opened on a screen smaller than that) scrolls it, so no control is ever out of reach,
+// and it follows the keyboard focus. Closing it quits the application, once its close guard
 // (when one is set) allows it.
 #pragma once
 
 #include <QAction>
 #include <QMainWindow>
 #include <QRect>
+#include <QScrollArea>
 
 #include <functional>
 #include <map>
@@ -27,6 +30,9 @@ class Window : public QMainWindow {
     static constexpr int kWidth = 1100;
     static constexpr int kHeight = 720;
     static constexpr int kHeaderHeight = 80;
+    // The smallest the window can be made; below the design size it scrolls.
+    static constexpr int kMinimumWidth = 480;
+    static constexpr int kMinimumHeight = 320;
 
     Window();
     ~Window() override;
@@ -34,6 +40,8 @@ class Window : public QMainWindow {
     // The view every screen, the menu, the chooser and the shields are placed in.
     Background* contentView() const { return content_; }
     QWidget* header() const { return header_; }
+    // What holds the content view and scrolls it when the window is smaller.
+    QScrollArea* scrollArea() const { return scroll_; }
     // The header's widgets as the layout file made them.
     Ui::Header& headerForm() const { return *form_; }
     // Where a shown screen sits in the content view: everything below the header.
@@ -52,6 +60,7 @@ class Window : public QMainWindow {
   private:
     std::unique_ptr<Ui::Header> form_;
     Background* content_;
+    QScrollArea* scroll_;
     QWidget* header_;
     std::function<bool()> closeGuard_;
     QMenu* fileMenu_;

@@ -7,12 +7,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/FocusRing.h"
 #include "ui/ImageStore.h"
 #include "ui/ThreeSlice.h"
 
 namespace harbrix::ui {
 
-Fader::Fader(QWidget* parent) : QWidget(parent), assets_(kEntries) {}
+Fader::Fader(QWidget* parent) : QWidget(parent), assets_(kEntries) {
+    setFocusPolicy(Qt::TabFocus);
+}
 
 void Fader::setDelegate(FaderDelegate* delegate) {
     delegate_ = delegate;
@@ -100,8 +103,29 @@ void Fader::mouseReleaseEvent(QMouseEvent* event) {
     report(true);
 }
 
+// Moving with the keys: each press moves the cap, and the release is the gesture's end.
+void Fader::keyPressEvent(QKeyEvent* event) {
+    if (!ValueKeyGesture::isValueKey(*event)) return QWidget::keyPressEvent(event);
+    if (const auto moved = keys_.press(*event, value_, {keyStep_, 10 * keyStep_, 0, 100})) {
+        setDoubleValue(*moved);
+        if (continuous_) report(false);
+    }
+}
+
+void Fader::keyReleaseEvent(QKeyEvent* event) {
+    if (!ValueKeyGesture::isValueKey(*event)) return QWidget::keyReleaseEvent(event);
+    if (keys_.release(*event)) report(true);
+}
+
+// A key still held when the keyboard goes elsewhere ends its move here, so it is kept.
+void Fader::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (keys_.end()) report(true);
+}
+
 void Fader::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (hasFocus()) paintFocusRing(painter, rect());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!trackImageName_.isEmpty()) {
         const QSize track = ImageStore::shared().size(trackImageName_);

@@ -9,13 +9,15 @@
 #include <map>
 #include <vector>
 
+#include "ui/ValueKeys.h"
+
 namespace harbrix::ui {
 
 class Fader;
 
 // Supplies the cap images and receives the fader's percentage: while it moves (final false,
-// continuous faders only) and once when the pointer is released (final true). Held without
-// ownership.
+// continuous faders only) and once when the pointer or the key that moved it is released
+// (final true). Held without ownership.
 class FaderDelegate {
   public:
     virtual ~FaderDelegate() = default;
@@ -41,6 +43,10 @@ class Fader : public QWidget {
     // Carried for the delegate (a signed label); the fader itself ignores it.
     bool plusOrMinus() const { return plusOrMinus_; }
     void setPlusOrMinus(bool plusOrMinus) { plusOrMinus_ = plusOrMinus; }
+    // How far one arrow key moves the cap, in percent; Page Up and Page Down move ten times as
+    // far, Home and End to the ends. The fader takes the keyboard from Tab only.
+    double keyStep() const { return keyStep_; }
+    void setKeyStep(double percent) { keyStep_ = percent; }
     // An optional image drawn centred behind the cap, stretched over the height.
     void setTrackImageName(const QString& name);
 
@@ -62,6 +68,9 @@ class Fader : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     const QPixmap* firstCap() const;
@@ -74,6 +83,8 @@ class Fader : public QWidget {
     double value_ = 0;
     std::vector<QPixmap> assets_;
     QString trackImageName_;
+    double keyStep_ = 1;
+    ValueKeyGesture keys_;
 };
 
 }  // namespace harbrix::ui

@@ -1,10 +1,12 @@
 // Image buttons: choosing the state image, drawing it, and taking a layout button's place.
 #include "ui/ImageButton.h"
 
+#include <QKeyEvent>
 #include <QLayout>
 #include <QPainter>
 #include <QVariant>
 
+#include "ui/FocusRing.h"
 #include "ui/ImageCatalog.h"
 #include "ui/ImageStore.h"
 #include "ui/ThreeSlice.h"
@@ -106,6 +108,16 @@ void ImageButton::paintEvent(QPaintEvent*) {
         painter.setFont(font());
         painter.drawText(rect(), Qt::AlignCenter, text());
     }
+    if (hasFocus()) paintFocusRing(painter, rect());
+}
+
+void ImageButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void ImageButton::enterEvent(QEnterEvent* event) {

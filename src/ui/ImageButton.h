@@ -57,6 +57,8 @@ class ImageButton : public QAbstractButton {
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Space (as for every button) and Return or Enter click a button that has the keyboard.
+    void keyPressEvent(QKeyEvent* event) override;
 
     QString base_;
     QString normal_;

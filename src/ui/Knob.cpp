@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "ui/FocusRing.h"
 #include "ui/ImageStore.h"
 
 namespace harbrix::ui {
@@ -35,7 +36,9 @@ long sevenBit(double percentage) {
 
 }  // namespace
 
-Knob::Knob(QWidget* parent) : QWidget(parent) {}
+Knob::Knob(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::TabFocus);
+}
 
 void Knob::setImageName(const QString& name) {
     imageName_ = name;
@@ -126,10 +129,32 @@ void Knob::mouseReleaseEvent(QMouseEvent* event) {
     report(true);
 }
 
+// Turning with the keys: each press moves the knob without the detent, as setting a value
+// does, and the release is the gesture's end.
+void Knob::keyPressEvent(QKeyEvent* event) {
+    if (!ValueKeyGesture::isValueKey(*event)) return QWidget::keyPressEvent(event);
+    if (const auto moved = keys_.press(*event, value_, {keyStep_, 10 * keyStep_, 0, 100})) {
+        setDoubleValue(*moved);
+        if (continuous_) report(false);
+    }
+}
+
+void Knob::keyReleaseEvent(QKeyEvent* event) {
+    if (!ValueKeyGesture::isValueKey(*event)) return QWidget::keyReleaseEvent(event);
+    if (keys_.release(*event)) report(true);
+}
+
+// A key still held when the keyboard goes elsewhere ends its turn here, so it is kept.
+void Knob::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (keys_.end()) report(true);
+}
+
 void Knob::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (hasFocus()) paintFocusRing(painter, rect(), std::min(width(), height()) / 2.0);
     const QPixmap image = ImageStore::shared().pixmap(imageName_, devicePixelRatioF());
     if (image.isNull()) return;
-    QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     const QPointF middle = center();
     painter.translate(middle);

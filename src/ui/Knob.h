@@ -7,12 +7,15 @@
 #include <QPointF>
 #include <QWidget>
 
+#include "ui/ValueKeys.h"
+
 namespace harbrix::ui {
 
 class Knob;
 
 // Receives the knob's percentage: while it turns (final false, continuous knobs only) and
-// once when the pointer is released (final true). Held without ownership.
+// once when the pointer or the key that turned it is released (final true). Held without
+// ownership.
 class KnobDelegate {
   public:
     virtual ~KnobDelegate() = default;
@@ -38,6 +41,12 @@ class Knob : public QWidget {
     // The knob's picture, drawn pointing straight up at angle 0.
     void setImageName(const QString& name);
     QString imageName() const { return imageName_; }
+
+    // How far one arrow key turns the knob, in percent; Page Up and Page Down turn ten times
+    // as far, Home and End to the ends. The knob takes the keyboard from Tab only, so a click
+    // leaves the keyboard where it was.
+    double keyStep() const { return keyStep_; }
+    void setKeyStep(double percent) { keyStep_ = percent; }
 
     // The rotation centre in the widget's coordinates; the middle unless set.
     QPointF center() const;
@@ -66,6 +75,9 @@ class Knob : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     void report(bool final);
@@ -79,6 +91,8 @@ class Knob : public QWidget {
     double angle_ = 0;
     double value_ = 50;
     QString imageName_;
+    double keyStep_ = 1;
+    ValueKeyGesture keys_;
 };
 
 }  // namespace harbrix::ui

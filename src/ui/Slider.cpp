@@ -6,13 +6,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
+#include "ui/FocusRing.h"
 #include "ui/ImageStore.h"
 #include "ui/ThreeSlice.h"
+#include "ui/ValueKeys.h"
 
 namespace harbrix::ui {
 
-Slider::Slider(QWidget* parent) : QWidget(parent) {}
+Slider::Slider(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+}
 
 void Slider::setImageName(const QString& name) {
     imageName_ = name;
@@ -65,8 +70,20 @@ void Slider::mouseReleaseEvent(QMouseEvent* event) {
     down_ = false;
 }
 
+void Slider::keyPressEvent(QKeyEvent* event) {
+    if (!ValueKeyGesture::isValueKey(*event)) return QWidget::keyPressEvent(event);
+    const double step = snap_ != 0 ? snap_ : 1;
+    const ValueSteps steps{step, std::max(step, 10.0), static_cast<double>(min_),
+                           static_cast<double>(max_ != 0 ? max_ : 100)};
+    // A key moves the thumb as the pressed pointer does, and tells the delegate alike.
+    const bool wasDown = std::exchange(down_, true);
+    setDoubleValue(*valueForKey(event->key(), value_, steps));
+    down_ = wasDown;
+}
+
 void Slider::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (hasFocus()) paintFocusRing(painter, rect());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const qreal ratio = devicePixelRatioF();
     if (!trackImageName_.isEmpty()) {

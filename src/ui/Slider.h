@@ -1,6 +1,6 @@
 // The horizontal slider: a thumb image along the widget's width, with a value range and a
-// snapping step. Only values produced while the pointer is pressed reach the delegate;
-// values set by the program are silent.
+// snapping step. Only values the user produces (with the pointer pressed, or with the keys)
+// reach the delegate; values set by the program are silent.
 #pragma once
 
 #include <QWidget>
@@ -53,6 +53,9 @@ class Slider : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The arrows move one snap step (1 without snapping), Page Up and Page Down ten points
+    // or a step, Home and End to the ends of the range.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     SliderDelegate* delegate_ = nullptr;

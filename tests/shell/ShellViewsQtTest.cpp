@@ -1,15 +1,19 @@
 // The shell's views on their own: shields keep clicks from what lies below them, the header
 // menu's hit test, hover and clicks, the device chooser's layout rules, and the status
 // panel's highlights and long and short texts.
+#include <QAccessible>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <algorithm>
 
 #include "devices/Preset.h"
 #include "link/QORUARTDevice.h"
 #include "shell/MIV3Status.h"
 #include "shell/Menu.h"
 #include "shell/MenuItem.h"
+#include "shell/Notice.h"
 #include "shell/Selector.h"
 #include "shell/Shield.h"
 #include "ui/Animation.h"
@@ -290,6 +294,33 @@ class ShellViewsQtTest : public QObject {
         for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton})
             QTest::mouseClick(panel->dryGroup()->label(2), button);
         QCOMPARE(delegate.clicks, QStringList{QStringLiteral("DRY/LP Filter")});
+    }
+
+    // A posted notice is an alert to screen readers: its role says so, and posting it raises
+    // an alert event with its text, so the text is announced.
+    void noticeIsAnnouncedAsAnAlert() {
+        static std::vector<std::pair<QObject*, QAccessible::Event>> events;
+        QAccessible::installUpdateHandler(
+            [](QAccessibleEvent* event) { events.emplace_back(event->object(), event->type()); });
+        QAccessible::setActive(true);
+        const bool accessible = QAccessible::isActive();
+        QWidget screen;
+        Notice notice(&screen);
+        notice.resize(300, 20);
+        screen.show();
+        notice.post(QStringLiteral("Slot 12 could not be written."));
+        QAccessible::installUpdateHandler(nullptr);
+        QAccessible::setActive(false);
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&notice);
+        QVERIFY(face != nullptr);
+        QCOMPARE(face->role(), QAccessible::AlertMessage);
+        QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Slot 12 could not be written."));
+        // Events flow only where the platform has a screen-reader bridge.
+        if (!accessible)
+            QSKIP("no accessibility bridge on this platform: the alert event is unseen");
+        QVERIFY(std::find(events.begin(), events.end(),
+                          std::pair<QObject*, QAccessible::Event>(&notice, QAccessible::Alert)) !=
+                events.end());
     }
 };
 

@@ -158,6 +158,24 @@ class FaderQtTest : public QObject {
         QVERIFY(delegate.reports[0].final);
         QCOMPARE(delegate.reports[0].percentage, 100.0);
     }
+
+    // Keys move the cap as the pointer does: each press reports while it moves (continuous
+    // faders only), each release once as final; Home and End go to the ends.
+    void keysMoveTheCapAndTheReleaseIsFinal() {
+        Fader fader;
+        Delegate delegate;
+        fader.setDelegate(&delegate);
+        fader.setDoubleValue(50);
+        fader.setContinuous(false);
+        QTest::keyClick(&fader, Qt::Key_PageUp);
+        QCOMPARE(fader.doubleValue(), 60.0);
+        QCOMPARE(delegate.reports.size(), std::size_t(1));
+        QVERIFY(delegate.reports[0].final && delegate.reports[0].percentage == 60);
+        QTest::keyClick(&fader, Qt::Key_Home);
+        QTest::keyClick(&fader, Qt::Key_Down);
+        QCOMPARE(fader.doubleValue(), 0.0);
+        QCOMPARE(delegate.reports.size(), std::size_t(2));
+    }
 };
 
 QTEST_MAIN(FaderQtTest)

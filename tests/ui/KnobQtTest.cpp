@@ -1,5 +1,7 @@
 // The knob's geometry (sweep, dead zone, detent) and its reports, driven by synthesized
 // mouse events on an offscreen widget.
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 
 #include <cmath>
@@ -181,6 +183,55 @@ class KnobQtTest : public QObject {
         QCOMPARE(recorder.reports.size(), std::size_t(1));
         QVERIFY(recorder.reports[0].final);
         QVERIFY(recorder.reports[0].percentage > 50);
+    }
+
+    // The keys turn by the key step, a page of ten steps, or to the ends; every press reports
+    // while it turns and each key's release once more as final (one undo step, as a pointer's
+    // release). Held keys repeat their presses and releases: only the last release is final.
+    // A key that changes nothing reports nothing; a turn still held when the knob loses the
+    // keyboard ends there; keys with Ctrl are left to shortcuts.
+    void keysTurnAndEachReleaseIsFinal() {
+        Knob knob;
+        Recorder recorder;
+        knob.setDelegate(&recorder);
+        const double step = 100.0 / 127;
+        knob.setKeyStep(step);
+        knob.setDoubleValue(50);
+        QTest::keyClick(&knob, Qt::Key_Up);
+        QVERIFY(near(knob.doubleValue(), 50 + step));
+        QCOMPARE(recorder.reports.size(), std::size_t(2));
+        QVERIFY(!recorder.reports[0].final && recorder.reports[1].final);
+        QVERIFY(near(recorder.reports[1].percentage, 50 + step));
+
+        recorder.reports.clear();
+        for (int i = 0; i < 3; ++i) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier, {}, i > 0);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_PageDown, Qt::NoModifier, {}, i < 2);
+            QApplication::sendEvent(&knob, &press);
+            QApplication::sendEvent(&knob, &release);
+        }
+        QVERIFY(near(knob.doubleValue(), 50 + step - 30 * step));
+        QCOMPARE(recorder.reports.size(), std::size_t(4));
+        QVERIFY(recorder.reports[3].final && !recorder.reports[2].final);
+
+        recorder.reports.clear();
+        QTest::keyClick(&knob, Qt::Key_End);
+        QCOMPARE(knob.doubleValue(), 100.0);
+        QTest::keyClick(&knob, Qt::Key_Right);
+        QCOMPARE(recorder.reports.size(), std::size_t(2));
+        QTest::keyClick(&knob, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(recorder.reports.size(), std::size_t(2));
+
+        knob.show();
+        QVERIFY(QTest::qWaitForWindowActive(&knob));
+        knob.setFocus();
+        QTest::keyPress(&knob, Qt::Key_Home);
+        QCOMPARE(knob.doubleValue(), 0.0);
+        knob.clearFocus();
+        QCOMPARE(recorder.reports.size(), std::size_t(4));
+        QVERIFY(recorder.reports[3].final && recorder.reports[3].percentage == 0);
+        QTest::keyRelease(&knob, Qt::Key_Home);
+        QCOMPARE(recorder.reports.size(), std::size_t(4));
     }
 };
 

@@ -100,6 +100,21 @@ class SliderQtTest : public QObject {
         QCOMPARE(slider.doubleValue(), 0.0);
         QVERIFY(recorder.values.empty());
     }
+
+    // The keys move the thumb by the snap step within the range and tell the delegate, as the
+    // pointer does; a key at the end of the range tells nothing.
+    void keysMoveByTheSnapStepWithinTheRange() {
+        Fixture f;
+        f.slider.setSnap(10);
+        f.slider.setMin(20);
+        f.slider.setDoubleValue(50);
+        QTest::keyClick(&f.slider, Qt::Key_Right);
+        QTest::keyClick(&f.slider, Qt::Key_Home);
+        QTest::keyClick(&f.slider, Qt::Key_Left);
+        QTest::keyClick(&f.slider, Qt::Key_End);
+        QCOMPARE(f.recorder.values, (std::vector<double>{60, 20, 100}));
+        QVERIFY(!f.slider.down());
+    }
 };
 
 QTEST_MAIN(SliderQtTest)
