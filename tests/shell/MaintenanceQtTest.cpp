@@ -39,6 +39,9 @@ class ThreadNotingLine : public SerialLine {
     ssize_t read(int fd, std::uint8_t* buffer, std::size_t size) override {
         return line_->read(fd, buffer, size);
     }
+    ssize_t readWithin(int fd, std::uint8_t* buffer, std::size_t size, int ms) override {
+        return line_->readWithin(fd, buffer, size, ms);
+    }
     ssize_t write(int fd, const std::uint8_t* data, std::size_t size) override {
         {
             std::lock_guard lock(mutex_);
