@@ -125,6 +125,18 @@ class MaintenanceQtTest : public QObject {
             QVERIFY(writers[i] != std::this_thread::get_id());
         // The last suspend enabled Recover again.
         QTRY_VERIFY(recover->isEnabled());
+
+        // The framing the pedal is read in now, and what it fell back from.
+        QMenu* framing = controller->maintenance().framingMenu();
+        device->line().setFraming(Framing::guarded);
+        emit framing->aboutToShow();
+        QCOMPARE(framing->actions().at(0)->text(),
+                 QString::fromStdString(sim.nodeName() + ": guarded"));
+        device->line().setFraming(Framing::silence);
+        emit framing->aboutToShow();
+        QCOMPARE(framing->actions().size(), 1);
+        QCOMPARE(framing->actions().at(0)->text(),
+                 QString::fromStdString(sim.nodeName() + ": silence"));
     }
 };
 
