@@ -35,7 +35,7 @@ void appendWrapped(std::string& out, const std::string& text, std::size_t column
 
 std::string usageText(const std::vector<Command>& commands, const std::string& notes) {
     std::string out =
-        "usage: harbrixctl COMMAND [ARGUMENTS] [--log]\n"
+        "usage: harbrixctl COMMAND [ARGUMENTS] [--log] [--framing guarded|silence|fast]\n"
         "       harbrixctl --help | --version\n";
     for (const Command& command : commands) {
         std::string head = std::string("  ") + command.name;

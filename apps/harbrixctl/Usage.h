@@ -19,7 +19,7 @@ struct Command {
 };
 
 // Options every command takes.
-inline const std::set<std::string> kCommonOptions = {"serial", "log", "help", "version"};
+inline const std::set<std::string> kCommonOptions = {"serial", "log", "help", "version", "framing"};
 
 // "usage: harbrixctl ..." with one entry per command, the summaries wrapped beside the names,
 // then `notes` as written.

@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "Usage.h"
+#include "link/ReplyFraming.h"
 #include "link/Request.h"
 
 namespace harbrix::ctl {
@@ -110,6 +111,9 @@ constexpr const char* kNotes =
     "may stand anywhere. NODE is a path or a name under /dev (or HARBRIX_DEV_ROOT); MODEL is MIV3\n"
     "or NAX3. HARBRIX_USB_INVENTORY=COMMAND lists USB devices in place of the system.\n"
     "--log shows the WRITE:/READ: traffic on standard error.\n"
+    "--framing sets how a reply's end is found, for this command (HARBRIX_LINK_FRAMING):\n"
+    "guarded (the default: its length, then 20 ms of quiet), silence (0.1 s of quiet) or fast\n"
+    "(its length alone).\n"
     "Every command that changes slots (put, rename, move, copy, swap, delete or erase,\n"
     "params, restore, reset with presets) is journaled per pedal in\n"
     "$XDG_DATA_HOME/com.qor.wharvel/journal, so it can be undone. When the journal cannot be\n"
@@ -137,9 +141,16 @@ int main(int argc, char** argv) {
     }
     if (argc == 2 && std::string(argv[1]) == "-h") return usage(stdout, 0);
     std::string error;
-    const auto line =
-        CommandLine::parse(argc, argv, {"serial", "search", "tag", "model", "to"}, error);
+    const auto line = CommandLine::parse(
+        argc, argv, {"serial", "search", "tag", "model", "to", "framing"}, error);
     if (line && line->flag("help")) return usage(stdout, 0);
+    if (line && line->options.count("framing") != 0) {
+        const std::string& mode = line->options.at("framing");
+        if (!harbrix::framingNamed(mode))
+            return usageError("unknown framing \"" + mode + "\" (guarded, silence or fast)");
+        // Every pedal this command brings up reads it.
+        setenv("HARBRIX_LINK_FRAMING", mode.c_str(), 1);
+    }
     if (line && line->flag("version")) {
         std::printf("harbrixctl %s\n", HARBRIX_VERSION);
         return 0;

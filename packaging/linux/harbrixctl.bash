@@ -7,10 +7,14 @@ _harbrixctl() {
     if [[ $prev == --serial ]]; then
         return 0
     fi
+    if [[ $prev == --framing ]]; then
+        COMPREPLY=($(compgen -W "guarded silence fast" -- "$cur"))
+        return 0
+    fi
     # The command is the first word that is neither an option nor an option's value.
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
-        if [[ $word == --serial ]]; then
+        if [[ $word == --serial || $word == --framing ]]; then
             ((i++))
         elif [[ $word != -* ]]; then
             command=$word
@@ -22,7 +26,7 @@ _harbrixctl() {
     fi
     if [[ $cur == -* ]]; then
         # Every command's options, and the options its arguments name.
-        local options="--serial --log --help --version" own
+        local options="--serial --framing --log --help --version" own
         own=$(printf '%s\n' "$arguments" | grep -o -- '--[A-Za-z0-9-]*')
         COMPREPLY=($(compgen -W "$options $own" -- "$cur"))
         return 0

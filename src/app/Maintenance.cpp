@@ -16,6 +16,7 @@
 #include "link/PedalRestart.h"
 #include "link/QORUARTDevice.h"
 #include "link/Rails.h"
+#include "link/ReplyFraming.h"
 #include "platform/Log.h"
 #include "shell/FirmwareFlashDialog.h"
 #include "shell/History.h"
@@ -74,8 +75,28 @@ void Maintenance::build() {
     }
     recoverButton_ = menu->actions().at(4);
     recoverButton_->setEnabled(false);
+    // How each pedal's replies are read now: a pedal may have fallen back since it connected.
+    menu->addSeparator();
+    framingMenu_ = menu->addMenu(QStringLiteral("Reply Framing"));
+    connect(framingMenu_, &QMenu::aboutToShow, this, &Maintenance::showFraming);
     window_.menuBar()->addMenu(menu);
     debugMenuItem_ = menu;
+}
+
+void Maintenance::showFraming() {
+    framingMenu_->clear();
+    for (const DeviceRef& device : pedals_.connected()) {
+        const auto& line = device->line();
+        QString text =
+            QStringLiteral("%1: %2").arg(QString::fromStdString(device->filename()),
+                                         QString::fromLatin1(framingName(line.framingNow())));
+        if (line.framingNow() != line.framing())
+            text += QStringLiteral(" (fell back from %1)")
+                        .arg(QString::fromLatin1(framingName(line.framing())));
+        framingMenu_->addAction(text)->setEnabled(false);
+    }
+    if (framingMenu_->isEmpty())
+        framingMenu_->addAction(QStringLiteral("No pedal"))->setEnabled(false);
 }
 
 bool Maintenance::onCurrentDevice(const std::function<void(const DeviceRef&)>& work) {

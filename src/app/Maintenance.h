@@ -1,6 +1,6 @@
 // The maintenance menu of debug mode: reboot, suspend and recover the current pedal, play
-// the MIDI test payload, refresh and test presets, show the transaction history and flash a
-// firmware file from disk.
+// the MIDI test payload, refresh and test presets, show the transaction history, flash a
+// firmware file from disk, and show how each pedal's replies are framed.
 #pragma once
 
 #include <QAction>
@@ -40,11 +40,14 @@ class Maintenance : public QObject {
     void selectPresetClicked();
     void selectedPresetTest();
     void flashFirmwareFromDisk();
+    // Lists the reply framing each connected pedal reads in now.
+    void showFraming();
     // The file panel's end: 1 (OK) or -1002 (continue) with a chosen file flashes it.
     void firmwarePanelEnded(int response, const QString& path);
 
     QAction* recoverButton() const { return recoverButton_; }
     QMenu* debugMenuItem() const { return debugMenuItem_; }
+    QMenu* framingMenu() const { return framingMenu_; }
     History* history() const { return history_.get(); }
 
   private:
@@ -56,6 +59,7 @@ class Maintenance : public QObject {
     std::function<void()> closeMenu_;
     QPointer<QAction> recoverButton_;
     QPointer<QMenu> debugMenuItem_;
+    QPointer<QMenu> framingMenu_;
     std::unique_ptr<History> history_;
 };
 

@@ -32,7 +32,11 @@ class DeviceLine {
     // The system side of the line, and the descriptor of the open node (-1 before).
     SerialLine& serialLine() { return *line_; }
     int file() const { return file_; }
-    void setFile(int file) { file_ = file; }
+    // A newly opened line is read in its chosen framing again.
+    void setFile(int file) {
+        file_ = file;
+        fellBack_ = false;
+    }
 
     bool log() const { return log_; }
     void setLog(bool log) { log_ = log; }
@@ -40,8 +44,14 @@ class DeviceLine {
     void setResetting(bool resetting) { resetting_ = resetting; }
     // The flag itself, for the factory reset that ends the refusal on every way out.
     std::atomic<bool>& resettingFlag() { return resetting_; }
+    // The framing chosen for this line, and the one it reads in now: the silence rule once
+    // guarded framing has met a reply it could not trust.
     Framing framing() const { return framing_; }
-    void setFraming(Framing framing) { framing_ = framing; }
+    Framing framingNow() const { return fellBack_ ? Framing::silence : framing_.load(); }
+    void setFraming(Framing framing) {
+        framing_ = framing;
+        fellBack_ = false;
+    }
     // Whether the last exchange went unanswered (no reply the engine could read).
     bool silent() const { return silent_; }
 
@@ -50,6 +60,7 @@ class DeviceLine {
     const TransactionHistory& history() const { return history_; }
 
     bool write(const Bytes& bytes);
+    // One reply: under the silence rule without `expected`, else ended by its length.
     std::optional<Bytes> readAll(std::optional<std::size_t> expected = std::nullopt);
     std::optional<UARTResponse> execute(std::uint8_t command, const Bytes& request,
                                         double wait = 0);
@@ -57,13 +68,23 @@ class DeviceLine {
     bool setHostSpeed(std::uint32_t speed);
 
   private:
+    // One reply in guarded framing; `anomaly` names what made it untrustworthy, if anything.
+    std::optional<Bytes> readGuarded(std::size_t expected, const char*& anomaly);
+    // Reads into `reply` until silence or, while the reply looks like a success, until
+    // `expected` bytes are there; false on a read error.
+    bool readUntil(Bytes& reply, std::optional<std::size_t> expected);
+    bool append(Bytes& reply, const std::uint8_t* bytes, ssize_t n);
+    // From now until the line is opened again, replies end with silence; logged once.
+    void fallBack(std::uint8_t command, const char* reason);
+
     QORUARTDevice& device_;
     const std::shared_ptr<SerialLine> line_;
     int file_ = -1;
     std::atomic<bool> log_ = false;
     std::atomic<bool> resetting_ = false;
     std::atomic<bool> silent_ = false;
-    Framing framing_;
+    std::atomic<Framing> framing_;
+    std::atomic<bool> fellBack_ = false;
     TransactionHistory history_;
 };
 

@@ -1,10 +1,10 @@
 #include "link/ReplyFraming.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "link/Commands.h"
 #include "link/Request.h"
+#include "platform/Log.h"
 
 namespace harbrix {
 namespace {
@@ -20,7 +20,30 @@ std::size_t countField(const Bytes& request) {
 
 Framing framingFromEnvironment() {
     const char* value = std::getenv("HARBRIX_LINK_FRAMING");
-    return value != nullptr && std::strcmp(value, "fast") == 0 ? Framing::fast : Framing::silence;
+    if (value == nullptr || *value == 0) return Framing::guarded;
+    const auto framing = framingNamed(value);
+    if (!framing)
+        logFormat("HARBRIX_LINK_FRAMING=%s is not guarded, silence or fast: using guarded", value);
+    return framing.value_or(Framing::guarded);
+}
+
+std::optional<Framing> framingNamed(std::string_view name) {
+    if (name == "guarded") return Framing::guarded;
+    if (name == "silence") return Framing::silence;
+    if (name == "fast") return Framing::fast;
+    return std::nullopt;
+}
+
+const char* framingName(Framing framing) {
+    switch (framing) {
+        case Framing::silence:
+            return "silence";
+        case Framing::fast:
+            return "fast";
+        case Framing::guarded:
+            break;
+    }
+    return "guarded";
 }
 
 std::optional<std::size_t> expectedReplyLength(const Bytes& request) {
@@ -42,7 +65,9 @@ std::optional<std::size_t> expectedReplyLength(const Bytes& request) {
         case Command::READ_PAGE:
         case Command::READ_FLASH:
             return kHeader + (count == 0 ? 256 : count);
-        // Text and list replies end with silence.
+        // Text and list replies end with silence, and so does a reboot, which the pedal
+        // answers with nothing.
+        case Command::REBOOTC:
         case Command::GET_CMDS:
         case Command::WHO_RU:
         case Command::GET_PRESET_NAME:

@@ -1,5 +1,6 @@
 // The POSIX terminal interface behind SerialLine.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -14,7 +15,7 @@ namespace harbrix {
 namespace {
 
 class PosixSerialLine final : public SerialLine {
-public:
+  public:
     std::uint64_t fileNumber(const std::string& path) override {
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) return 0;
@@ -51,6 +52,14 @@ public:
     ssize_t read(int fd, std::uint8_t* buffer, std::size_t size) override {
         const ssize_t n = ::read(fd, buffer, size);
         return n >= 0 ? n : -errno;
+    }
+
+    ssize_t readWithin(int fd, std::uint8_t* buffer, std::size_t size, int milliseconds) override {
+        pollfd ready{fd, POLLIN, 0};
+        const int n = ::poll(&ready, 1, milliseconds);
+        if (n < 0) return -errno;
+        if (n == 0) return 0;
+        return read(fd, buffer, size);
     }
 
     ssize_t write(int fd, const std::uint8_t* data, std::size_t size) override {

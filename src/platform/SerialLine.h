@@ -11,7 +11,7 @@
 namespace harbrix {
 
 class SerialLine {
-public:
+  public:
     virtual ~SerialLine() = default;
 
     // File-system file number of the node (following links); 0 when it cannot be read.
@@ -30,6 +30,9 @@ public:
     // Throws away input that arrived but was not read.
     virtual void discardInput(int fd) = 0;
     virtual ssize_t read(int fd, std::uint8_t* buffer, std::size_t size) = 0;
+    // As read, but gives up with 0 once the line has been silent for `milliseconds`.
+    virtual ssize_t readWithin(int fd, std::uint8_t* buffer, std::size_t size,
+                               int milliseconds) = 0;
     virtual ssize_t write(int fd, const std::uint8_t* data, std::size_t size) = 0;
     virtual void close(int fd) = 0;
 

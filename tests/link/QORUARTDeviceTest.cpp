@@ -443,6 +443,7 @@ TEST_F(DeviceTest, NaxHasNoMemoryMap) {
 
 TEST_F(DeviceTest, FastFramingGivesTheSameRecords) {
     line->readChunk = 7;  // replies trickle in
+    device->line().setFraming(Framing::silence);
     ASSERT_TRUE(device->completeInitialization());
     const Bytes requests[] = {header(Command::GET_TMO, 0, 4), header(Command::PRESET_INFO),
                               header(Command::LOCAL_CONTROLX, 0, 3, 16), header(Command::GET_CMDS),

@@ -245,7 +245,9 @@ TEST_F(PedalsimEndToEnd, RefusesBadOptions) {
                                                       {"--error", "NO_SUCH_CMD=1"},
                                                       {"--error", "13=256"},
                                                       {"--timeouts", "1,2,3"},
-                                                      {"--fail-after", "-1"}}) {
+                                                      {"--fail-after", "-1"},
+                                                      {"--trailing", "3"},
+                                                      {"--chunk-ms", "x"}}) {
         Simulator bad(arguments, 2s);
         EXPECT_FALSE(bad.running()) << arguments[0] << " " << arguments[1];
         EXPECT_NE(bad.error().find("status 2"), std::string::npos) << bad.error();
@@ -255,6 +257,14 @@ TEST_F(PedalsimEndToEnd, RefusesBadOptions) {
 TEST_F(PedalsimEndToEnd, SendsStrayBytesAfterEveryReply) {
     start({"--stray", "4"});
     EXPECT_EQ(exchange(request(kGetTmo, 0, 4)), reply(0, {2, 1, 2, 3, 0xA5, 0xA5, 0xA5, 0xA5}));
+}
+
+TEST_F(PedalsimEndToEnd, BridgeTimingFaultsKeepEveryByteInOrder) {
+    // Pieces, a pause in the middle, and stray bytes once after the first data reply.
+    start({"--chunk-ms", "5", "--gap-ms", "20", "--trailing", "2@10"});
+    EXPECT_EQ(exchange(request(kGetTmo, 0, 4)), reply(0, {2, 1, 2, 3, 0xA5, 0xA5}));
+    EXPECT_EQ(exchange(request(kGetTmo, 0, 4)), reply(0, {2, 1, 2, 3}));
+    EXPECT_EQ(exchange(request(kReadPreset, 0, 104, 0)).size(), 106u);
 }
 
 TEST_F(PedalsimEndToEnd, LatencyHoldsTheReplyBack) {

@@ -39,6 +39,9 @@ class ThreadNotingLine : public SerialLine {
     ssize_t read(int fd, std::uint8_t* buffer, std::size_t size) override {
         return line_->read(fd, buffer, size);
     }
+    ssize_t readWithin(int fd, std::uint8_t* buffer, std::size_t size, int ms) override {
+        return line_->readWithin(fd, buffer, size, ms);
+    }
     ssize_t write(int fd, const std::uint8_t* data, std::size_t size) override {
         {
             std::lock_guard lock(mutex_);
@@ -122,6 +125,18 @@ class MaintenanceQtTest : public QObject {
             QVERIFY(writers[i] != std::this_thread::get_id());
         // The last suspend enabled Recover again.
         QTRY_VERIFY(recover->isEnabled());
+
+        // The framing the pedal is read in now, and what it fell back from.
+        QMenu* framing = controller->maintenance().framingMenu();
+        device->line().setFraming(Framing::guarded);
+        emit framing->aboutToShow();
+        QCOMPARE(framing->actions().at(0)->text(),
+                 QString::fromStdString(sim.nodeName() + ": guarded"));
+        device->line().setFraming(Framing::silence);
+        emit framing->aboutToShow();
+        QCOMPARE(framing->actions().size(), 1);
+        QCOMPARE(framing->actions().at(0)->text(),
+                 QString::fromStdString(sim.nodeName() + ": silence"));
     }
 };
 

@@ -10,6 +10,12 @@ void ScriptedLine::injectInput(const Bytes& bytes) {
     pendingInput_.insert(pendingInput_.end(), bytes.begin(), bytes.end());
 }
 
+void ScriptedLine::injectLater(const Bytes& bytes, int afterMs) {
+    std::lock_guard lock(mutex_);
+    laterInput_.insert(laterInput_.end(), bytes.begin(), bytes.end());
+    laterMs_ = afterMs;
+}
+
 std::vector<Bytes> ScriptedLine::writes() const {
     std::lock_guard lock(mutex_);
     return writes_;
@@ -38,10 +44,18 @@ int ScriptedLine::reads() const {
     return reads_;
 }
 
-std::uint64_t ScriptedLine::fileNumber(const std::string&) { return nodeFileNumber; }
-int ScriptedLine::open(const std::string&) { return openResult; }
-bool ScriptedLine::claimExclusive(int) { return exclusiveWorks; }
-bool ScriptedLine::clearStatusFlags(int) { return true; }
+std::uint64_t ScriptedLine::fileNumber(const std::string&) {
+    return nodeFileNumber;
+}
+int ScriptedLine::open(const std::string&) {
+    return openResult;
+}
+bool ScriptedLine::claimExclusive(int) {
+    return exclusiveWorks;
+}
+bool ScriptedLine::clearStatusFlags(int) {
+    return true;
+}
 bool ScriptedLine::configureRaw(int) {
     std::lock_guard lock(mutex_);
     if (rawWorks) hostSpeed_ = 115200;
@@ -64,10 +78,20 @@ void ScriptedLine::discardInput(int) {
     std::lock_guard lock(mutex_);
     ++discards_;
     pendingInput_.clear();
+    laterInput_.clear();
 }
 
-ssize_t ScriptedLine::read(int, std::uint8_t* buffer, std::size_t size) {
+ssize_t ScriptedLine::read(int fd, std::uint8_t* buffer, std::size_t size) {
+    // A plain read waits for 0.1 s of silence.
+    return readWithin(fd, buffer, size, 100);
+}
+
+ssize_t ScriptedLine::readWithin(int, std::uint8_t* buffer, std::size_t size, int milliseconds) {
     std::lock_guard lock(mutex_);
+    if (pendingInput_.empty() && !laterInput_.empty() && laterMs_ < milliseconds) {
+        pendingInput_.swap(laterInput_);
+        laterInput_.clear();
+    }
     ++reads_;
     if (interruptedReads > 0) {
         --interruptedReads;
@@ -80,7 +104,8 @@ ssize_t ScriptedLine::read(int, std::uint8_t* buffer, std::size_t size) {
     }
     const std::size_t n = std::min({size, readChunk, pendingInput_.size()});
     std::copy_n(pendingInput_.begin(), n, buffer);
-    pendingInput_.erase(pendingInput_.begin(), pendingInput_.begin() + static_cast<std::ptrdiff_t>(n));
+    pendingInput_.erase(pendingInput_.begin(),
+                        pendingInput_.begin() + static_cast<std::ptrdiff_t>(n));
     return static_cast<ssize_t>(n);
 }
 

@@ -16,13 +16,16 @@
 namespace harbrix::test {
 
 class ScriptedLine : public SerialLine {
-public:
+  public:
     // Answers one request; nullopt means silence.
     using Responder = std::function<std::optional<Bytes>(const Bytes& request)>;
 
     void setResponder(Responder responder) { responder_ = std::move(responder); }
     // Bytes waiting on the line before the next request (stray input).
     void injectInput(const Bytes& bytes);
+    // Bytes that come `afterMs` milliseconds after everything now waiting: a read that waits
+    // longer than that for input gets them.
+    void injectLater(const Bytes& bytes, int afterMs);
 
     std::uint64_t nodeFileNumber = 4242;
     int openResult = 7;
@@ -56,13 +59,16 @@ public:
     bool setSpeed(int fd, std::uint32_t speed) override;
     void discardInput(int fd) override;
     ssize_t read(int fd, std::uint8_t* buffer, std::size_t size) override;
+    ssize_t readWithin(int fd, std::uint8_t* buffer, std::size_t size, int milliseconds) override;
     ssize_t write(int fd, const std::uint8_t* data, std::size_t size) override;
     void close(int fd) override;
 
-private:
+  private:
     mutable std::mutex mutex_;
     Responder responder_;
     Bytes pendingInput_;
+    Bytes laterInput_;
+    int laterMs_ = 0;
     Bytes partialRequest_;
     std::vector<Bytes> writes_;
     std::vector<std::uint32_t> speeds_;

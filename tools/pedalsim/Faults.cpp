@@ -1,6 +1,10 @@
 // Fault decisions, kept apart from the protocol so handlers stay honest.
 #include "Faults.h"
 
+#include <algorithm>
+
+#include "Commands.h"
+
 namespace harbrix::pedalsim {
 
 Faults::Faults(FaultPlan plan) : plan_(std::move(plan)) {}
@@ -54,6 +58,39 @@ void Faults::heal() {
 Bytes Faults::strayBytes() const {
     // Alternating bits, easy to spot in a hex dump.
     return Bytes(plan_.stray, 0xA5);
+}
+
+std::vector<Piece> Faults::pieces(std::uint8_t command, const Bytes& reply) {
+    // A bridge hands on what it has each time its timer runs out: at least two pieces.
+    const std::size_t piece = plan_.chunkPause.count() > 0
+                                  ? std::clamp<std::size_t>((reply.size() + 1) / 2, 1, 64)
+                                  : reply.size();
+    std::optional<std::size_t> gapAt;
+    if (plan_.gap.count() > 0 && !gapTaken_ && reply.size() > 2) {
+        gapTaken_ = true;
+        gapAt = reply.size() / 2;
+    }
+    std::vector<Piece> pieces;
+    for (std::size_t sent = 0; sent < reply.size();) {
+        std::size_t end = std::min(reply.size(), sent + piece);
+        if (gapAt && sent < *gapAt && *gapAt < end) end = *gapAt;
+        Piece next{Bytes(reply.begin() + static_cast<std::ptrdiff_t>(sent),
+                         reply.begin() + static_cast<std::ptrdiff_t>(end)),
+                   gapAt && end == *gapAt ? plan_.gap : plan_.chunkPause};
+        pieces.push_back(std::move(next));
+        sent = end;
+    }
+    if (!pieces.empty()) pieces.back().pauseAfter = std::chrono::milliseconds(0);
+    // Text and list replies end with silence on the host's side, so the stray bytes follow
+    // the first reply of a known length.
+    const bool text = command == command::kWhoRU || command == command::kGetCmds ||
+                      command == command::kGetPresetName || command == command::kGetPreset;
+    if (plan_.trailing > 0 && !trailingTaken_ && !text && !pieces.empty()) {
+        trailingTaken_ = true;
+        pieces.back().pauseAfter = plan_.trailingDelay;
+        pieces.push_back(Piece{Bytes(plan_.trailing, 0xA5), std::chrono::milliseconds(0)});
+    }
+    return pieces;
 }
 
 // Never starts with 00 (a success header), 06 (an empty slot) or 0D (a CR LF "WHO_RU"),

@@ -93,6 +93,18 @@ bool parseOwnerEdit(std::string_view text, OwnerPlan& owner) {
     return true;
 }
 
+// "N@MS": N stray bytes MS milliseconds after a reply.
+bool parseTrailing(std::string_view text, FaultPlan& faults) {
+    const std::size_t at = text.find('@');
+    if (at == std::string_view::npos) return false;
+    const auto count = parseUnsigned<std::uint16_t>(text.substr(0, at));
+    const auto ms = parseUnsigned<std::uint32_t>(text.substr(at + 1));
+    if (!count || *count == 0 || !ms) return false;
+    faults.trailing = *count;
+    faults.trailingDelay = std::chrono::milliseconds(*ms);
+    return true;
+}
+
 bool validSerial(const std::string& serial) {
     return !serial.empty() && serial.find('/') == std::string::npos;
 }
@@ -107,11 +119,15 @@ const char* const kUsage =
     "                [--record FILE] [--corrupt CMD=N]... [--silent-from CMD=N]...\n"
     "                [--replug-ms MS] [--no-node] [--reset-restarts]\n"
     "                [--owner-edit CMD#N=SLOT]... [--owner-file FILE]\n"
+    "                [--chunk-ms MS] [--gap-ms MS] [--trailing N@MS]\n"
     "       signals: USR1 restarts the pedal at its boot speed on the same node; USR2 unplugs\n"
     "       it for --replug-ms (2500) and plugs it back in; HUP drops every fault option\n"
     "       the owner saves SLOT on the pedal itself (master volume one step up; an empty slot\n"
     "       gets \"Saved on pedal\") before the Nth CMD is answered, or the slots listed in FILE\n"
     "       (1-100, one a line) before the next request; FILE goes once they are saved\n"
+    "       replies come in pieces MS apart (--chunk-ms), the first reply of more than two\n"
+    "       bytes pauses MS in its middle (--gap-ms), and N stray bytes follow the first reply\n"
+    "       that is not text or a list MS later (--trailing)\n"
     "       pedalsim inventory DIR   (the USB inventory of the simulators running in DIR)\n"
     "       pedalsim --help | --version\n";
 
@@ -138,9 +154,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
             continue;
         }
         static const std::set<std::string> valued = {
-            "--model",   "--serial",      "--dir",      "--firmware",   "--date",      "--state",
-            "--latency", "--replug-ms",   "--timeouts", "--fail-after", "--error",     "--record",
-            "--corrupt", "--silent-from", "--stray",    "--owner-edit", "--owner-file"};
+            "--model",      "--serial",     "--dir",       "--firmware",    "--date",
+            "--state",      "--latency",    "--replug-ms", "--timeouts",    "--fail-after",
+            "--error",      "--record",     "--corrupt",   "--silent-from", "--stray",
+            "--owner-edit", "--owner-file", "--chunk-ms",  "--gap-ms",      "--trailing"};
         if (valued.count(option) == 0) {
             error = option.rfind("--", 0) == 0 ? "unknown option " + option : "unknown " + option;
             return std::nullopt;
@@ -199,6 +216,14 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
         } else if (option == "--owner-file") {
             options.owner.file = value;
             good = !value.empty();
+        } else if (option == "--chunk-ms" || option == "--gap-ms") {
+            const auto ms = parseUnsigned<std::uint32_t>(value);
+            good = ms.has_value();
+            if (ms)
+                (option == "--gap-ms" ? options.faults.gap : options.faults.chunkPause) =
+                    std::chrono::milliseconds(*ms);
+        } else if (option == "--trailing") {
+            good = parseTrailing(value, options.faults);
         } else if (option == "--stray") {
             const auto stray = parseUnsigned<std::uint16_t>(value);
             good = stray.has_value();

@@ -142,7 +142,16 @@ void Server::serve(const Request& request) {
     const auto forced = faults_.forcedError(request.command, request.argument);
     const Reply reply = forced ? answer(*forced) : handlers_.handle(request, state_);
     // An empty reply is a pedal that restarts without answering.
-    if (!reply.bytes.empty()) send(faults_.damage(request.command, reply.bytes), "reply");
+    if (!reply.bytes.empty()) {
+        for (const Piece& piece :
+             faults_.pieces(request.command, faults_.damage(request.command, reply.bytes))) {
+            send(piece.bytes, "reply");
+            if (piece.pauseAfter.count() > 0 &&
+                !StopSignal::sleepUntil(Clock::now() + piece.pauseAfter)) {
+                return;
+            }
+        }
+    }
     if (faults_.strayBytes().size() > 0) send(faults_.strayBytes(), "stray");
     if (reply.speedAfter) state_.setSpeed(*reply.speedAfter);
     if (state_.takeChanged()) save();
