@@ -305,6 +305,10 @@ bool Editor::validateCommand(Command command) {
             return saveButton_->isEnabled();
         case Command::saveAs:
             return saveAsButton_->isEnabled();
+        case Command::cut:
+        case Command::copy:
+        case Command::paste:
+            break;
     }
     return false;
 }
@@ -322,6 +326,10 @@ void Editor::performCommand(Command command) {
             break;
         case Command::saveAs:
             saveAsNewPreset();
+            break;
+        case Command::cut:
+        case Command::copy:
+        case Command::paste:
             break;
     }
 }
