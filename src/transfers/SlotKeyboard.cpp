@@ -43,7 +43,9 @@ bool SlotKeyboard::keyPressed(const QKeyEvent& event) {
         return true;
     }
     const bool shift = modifiers == Qt::ShiftModifier && isArrow(key);
-    if (modifiers != Qt::NoModifier && !shift) return false;
+    // "+" takes Shift on many keyboards.
+    const bool plus = modifiers == Qt::ShiftModifier && key == Qt::Key_Plus;
+    if (modifiers != Qt::NoModifier && !shift && !plus) return false;
     if (isNavigation(key)) {
         // The first key only shows where the keyboard is.
         if (focusedSlot() == nullptr) {
@@ -63,6 +65,12 @@ bool SlotKeyboard::keyPressed(const QKeyEvent& event) {
         case Qt::Key_Delete:
         case Qt::Key_Backspace:
             screen_.deletePresets();
+            return true;
+        case Qt::Key_Plus:
+        case Qt::Key_Insert:
+            // The slot's own add button, which Tab does not visit.
+            focus(cursor_);
+            if (Slot* slot = screen_.slot(cursor_)) screen_.slotAddClicked(slot);
             return true;
         case Qt::Key_F2:
         case Qt::Key_Return:

@@ -4,7 +4,7 @@
 // Left and Right along a row), Page Up and Page Down change the page, Home and End go to the
 // page's first and last slot; with Shift the arrows extend the selection as a range. Space
 // selects or deselects the slot, Ctrl+A selects all, Delete and Backspace delete the
-// selection, F2 and Enter rename the slot.
+// selection, F2 and Enter rename the slot, + and Insert stage a file on it.
 //
 // Cut and Copy mark the keyboard's slot; Paste onto another slot runs what a drop of the
 // marked slot there would run (after Cut: Move or Swap; after Copy: Copy or Overwrite), and

@@ -10,6 +10,7 @@
 
 #include "TransfersHarness.h"
 #include "shell/Application.h"
+#include "support/ShownAlerts.h"
 
 using namespace harbrix;
 using test::presetBytes;
@@ -157,6 +158,11 @@ class TransfersKeyboardQtTest : public QObject {
         press(session, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(selection(screen), (std::set<std::size_t>{0, 1, 4, 6}));
         QCOMPARE(screen.statusMessage2()->text(), QStringLiteral("4 presets selected."));
+
+        // + offers the slot's own add button, which Tab does not visit.
+        press(session, Qt::Key_Plus, Qt::ShiftModifier);
+        QVERIFY(test::waitFor<QFileDialog>() != nullptr);
+        QVERIFY(test::answerFileDialog(QString()));
     }
 
     void cutCopyAndPasteRunWhatADropRuns() {
