@@ -1,6 +1,6 @@
-// The File and Edit commands (Save, Save As, Undo, Redo) go to the shown screen: each screen
-// says whether it takes a command now, which enables the menu item while the menu is open,
-// and is asked again when a shortcut is pressed.
+// The File and Edit commands (Save, Save As, Undo, Redo, Cut, Copy, Paste) go to the shown screen:
+// each screen says whether it takes a command now, which enables the menu item while the menu is
+// open, and is asked again when a shortcut is pressed.
 #include <QMenu>
 
 #include "app/HeaderControls.h"
@@ -10,8 +10,9 @@
 namespace harbrix {
 namespace {
 
-constexpr Screen::Command kCommands[] = {Screen::Command::save, Screen::Command::saveAs,
-                                         Screen::Command::undo, Screen::Command::redo};
+constexpr Screen::Command kCommands[] = {
+    Screen::Command::save, Screen::Command::saveAs, Screen::Command::undo, Screen::Command::redo,
+    Screen::Command::cut,  Screen::Command::copy,   Screen::Command::paste};
 // Where each action keeps the title it has when the screen names it nothing.
 constexpr const char* kUsualTitle = "usualTitle";
 

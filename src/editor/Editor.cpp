@@ -307,6 +307,10 @@ bool Editor::validateCommand(Command command) {
             return saveButton_->isEnabled();
         case Command::saveAs:
             return saveAsButton_->isEnabled();
+        case Command::cut:
+        case Command::copy:
+        case Command::paste:
+            break;
     }
     return false;
 }
@@ -324,6 +328,10 @@ void Editor::performCommand(Command command) {
             break;
         case Command::saveAs:
             saveAsNewPreset();
+            break;
+        case Command::cut:
+        case Command::copy:
+        case Command::paste:
             break;
     }
 }

@@ -96,7 +96,7 @@ class Screen {
     virtual void selectPreset(std::size_t /*slot*/, bool /*load*/) {}
     // The application's File and Edit commands go to the shown screen: whether it takes the
     // command now (the menu item is enabled), and the command itself.
-    enum class Command { save, saveAs, undo, redo };
+    enum class Command { save, saveAs, undo, redo, cut, copy, paste };
     virtual bool validateCommand(Command /*command*/) { return false; }
     // The menu item's title for a command ("Undo Move"); empty for its usual title.
     virtual QString commandTitle(Command /*command*/) { return {}; }

@@ -59,8 +59,12 @@ Window::Window() : form_(std::make_unique<Ui::Header>()) {
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {editMenu_, Screen::Command::undo, "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
         {editMenu_, Screen::Command::redo, "Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        {editMenu_, Screen::Command::cut, "Cut", QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {editMenu_, Screen::Command::copy, "Copy", QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {editMenu_, Screen::Command::paste, "Paste", QKeySequence(Qt::CTRL | Qt::Key_V)},
     };
     for (const auto& c : commands) {
+        if (c.command == Screen::Command::cut) c.menu->addSeparator();
         QAction* action = c.menu->addAction(QString::fromUtf8(c.title));
         action->setShortcut(c.shortcut);
         commands_[c.command] = action;

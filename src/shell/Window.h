@@ -48,8 +48,8 @@ class Window : public QMainWindow {
     QRect screenArea() const;
     // Asked before the window closes; false keeps it open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
-    // The File menu's Save and Save As and the Edit menu's Undo and Redo, with their
-    // shortcuts; the controller decides what they do.
+    // The File menu's Save and Save As and the Edit menu's Undo, Redo, Cut, Copy and Paste,
+    // with their shortcuts; the controller decides what they do.
     QAction* commandAction(Screen::Command command) const;
     QMenu* fileMenu() const { return fileMenu_; }
     QMenu* editMenu() const { return editMenu_; }

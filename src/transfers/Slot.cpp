@@ -5,6 +5,8 @@
 #include <QPainter>
 
 #include "transfers/TransfersLayout.h"
+#include "ui/Colors.h"
+#include "ui/FocusRing.h"
 #include "ui/HotSpotButton.h"
 #include "ui/ImageButton.h"
 #include "ui/ImageCatalog.h"
@@ -30,10 +32,10 @@ constexpr qreal kImageCap = 56;
 struct Parts {
     unsigned slotsPerPage;
     qreal numberPoints, namePoints, stagedPoints;
-    int nameGap;                            // from the number's divider
-    int nameY, nameHeight, nameReserve;     // the reserve keeps the right end free
+    int nameGap;                         // from the number's divider
+    int nameY, nameHeight, nameReserve;  // the reserve keeps the right end free
     int stagedY, stagedHeight, stagedReserve;
-    int add, addRight;                      // the add button's size, its distance from the right
+    int add, addRight;  // the add button's size, its distance from the right
     int removeRight, removeY, warningRight, warningY;
 };
 
@@ -96,6 +98,9 @@ Slot::Slot(std::size_t index, SlotDelegate* delegate, QWidget* parent)
     warning_->setFixedSize(16, 16);
     for (QWidget* part : std::initializer_list<QWidget*>{exportNameField_, warning_, removeButton_})
         part->hide();
+    // The grid is one stop for Tab, its keyboard's slot; the slots' own buttons are not.
+    addButton_->setFocusPolicy(Qt::NoFocus);
+    removeButton_->setFocusPolicy(Qt::NoFocus);
 
     connect(clickArea_, &ui::HotSpotButton::hoverChanged, this, &Slot::setHovering);
     connect(clickArea_, &ui::HotSpotButton::clicked, this, &Slot::selectionButtonClicked);
@@ -154,6 +159,13 @@ void Slot::setExport(PresetRef preset) {
 void Slot::setEditing(bool editing) {
     editing_ = editing;
     sync();
+}
+
+void Slot::setMark(SlotMark mark) {
+    if (mark == mark_) return;
+    mark_ = mark;
+    sync();
+    update();
 }
 
 void Slot::setPendingName(std::optional<QString> name) {
@@ -220,7 +232,8 @@ void Slot::sync() {
         cached || pendingName_ ? ui::fonts::Weight::Regular : ui::fonts::Weight::MediumItalic,
         at.namePoints);
     if (nameField_->font() != nameFont) nameField_->setFont(nameFont);
-    setColor(nameField_, cached || pendingName_ ? kName : kUnknownName);
+    // A cut preset is on its way out: its name fades like an unknown one.
+    setColor(nameField_, (cached || pendingName_) && mark_ != SlotMark::cut ? kName : kUnknownName);
     setElidedText(nameField_, shownName());
     nameField_->setVisible(!editing_);
 
@@ -292,10 +305,33 @@ void Slot::resizeEvent(QResizeEvent* event) {
 void Slot::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const qreal ratio = devicePixelRatioF();
+    // A cut slot shows faded, as the preset dragged away; cut or copied, a dashed outline
+    // says it waits to be pasted.
+    if (mark_ == SlotMark::cut) painter.setOpacity(0.45);
     if (!background_.isEmpty())
         ui::drawThreeSlice(painter, rect(), background_, Qt::Horizontal, ratio, kImageCap);
     if (!surround_.isEmpty())
         ui::drawThreeSlice(painter, rect(), surround_, Qt::Horizontal, ratio, kImageCap);
+    painter.setOpacity(1);
+    if (mark_ != SlotMark::none) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPen dashes(ui::rgb(ui::colors::kYellow), 1.5, Qt::DashLine);
+        painter.setPen(dashes);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(3.5, 3.5, -3.5, -3.5), 3, 3);
+        painter.restore();
+    }
+    if (hasFocus()) ui::paintFocusRing(painter, rect());
+}
+
+void Slot::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void Slot::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void Slot::selectionButtonClicked() {

@@ -25,6 +25,9 @@ namespace harbrix {
 
 class Slot;
 
+// A slot cut or copied from the keyboard, waiting to be pasted onto another.
+enum class SlotMark { none, cut, copy };
+
 class SlotDelegate {
   public:
     virtual ~SlotDelegate() = default;
@@ -73,6 +76,10 @@ class Slot : public QWidget {
     // The name shown while a rename is on its way to the pedal; none to show the cache's.
     void setPendingName(std::optional<QString> name);
 
+    SlotMark mark() const { return mark_; }
+    // Drawn like the source of a drag while marked.
+    void setMark(SlotMark mark);
+
     // Shows the slot as its state, the page and the cache say.
     void sync();
 
@@ -93,6 +100,9 @@ class Slot : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The keyboard's slot draws the focus ring.
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     void selectionButtonClicked();
@@ -106,6 +116,7 @@ class Slot : public QWidget {
     bool selected_ = false;
     bool hovering_ = false;
     bool editing_ = false;
+    SlotMark mark_ = SlotMark::none;
     PresetRef export_;
     std::optional<QString> pendingName_;
     unsigned laidOutFor_ = 0;

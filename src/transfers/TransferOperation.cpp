@@ -19,4 +19,9 @@ std::string_view transferOperationName(TransferOperation operation) {
     return "";
 }
 
+TransferOperation dropOperation(bool targetEmpty, bool option) {
+    if (targetEmpty) return option ? TransferOperation::copy : TransferOperation::move;
+    return option ? TransferOperation::overwrite : TransferOperation::swap;
+}
+
 }  // namespace harbrix

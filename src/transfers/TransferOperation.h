@@ -18,4 +18,9 @@ enum class TransferOperation : std::uint32_t {
 // "Move", "Copy", "Swap", "Overwrite"; "" for none.
 std::string_view transferOperationName(TransferOperation operation);
 
+// What a drop onto a slot runs: Move, or Copy with Option, onto an empty slot; Swap, or
+// Overwrite with Option, onto an occupied one. Pasting a cut slot is a drop without Option,
+// pasting a copied one a drop with it.
+TransferOperation dropOperation(bool targetEmpty, bool option);
+
 }  // namespace harbrix

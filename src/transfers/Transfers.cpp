@@ -20,7 +20,8 @@ namespace {
 
 namespace layout = transfers_layout;
 
-// The screen's view: it takes the keyboard, and hands Escape to the controller.
+// The screen's view: it takes the keyboard, the keys its slots leave included, and hands them
+// to the controller.
 class TransfersView : public QWidget {
   public:
     explicit TransfersView(Transfers* controller) : controller_(controller) {
@@ -31,12 +32,27 @@ class TransfersView : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() != Qt::Key_Escape) {
+        if (!controller_->keyPressed(*event)) {
             QWidget::keyPressEvent(event);
             return;
         }
         event->accept();
-        controller_->keyDown(event->key());
+    }
+    // Tab into the grid lands on the keyboard's slot.
+    void focusInEvent(QFocusEvent* event) override {
+        QWidget::focusInEvent(event);
+        const Qt::FocusReason reason = event->reason();
+        if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason) return;
+        controller_->keyboard().focus(controller_->keyboard().cursor());
+    }
+    // Shift+Tab out of the grid goes on past this view, which would hand the focus straight
+    // back to the grid.
+    bool focusNextPrevChild(bool next) override {
+        if (!next && controller_->keyboard().focusedSlot()) {
+            setFocus(Qt::OtherFocusReason);
+            return QWidget::focusNextPrevChild(false);
+        }
+        return QWidget::focusNextPrevChild(next);
     }
 
   private:
@@ -189,12 +205,34 @@ void Transfers::reloadPreset(std::size_t index) {
 void Transfers::keyDown(int key) {
     if (key != Qt::Key_Escape) return;
     beginAction();
+    // Escape takes back a cut or copy first; then the staged files.
+    if (keyboard_.marked()) {
+        keyboard_.clearMark();
+        return;
+    }
     cancelTransfer();
+}
+
+bool Transfers::keyPressed(const QKeyEvent& event) {
+    if (event.key() == Qt::Key_Escape) {
+        keyDown(event.key());
+        return true;
+    }
+    return isViewLoaded() && keyboard_.keyPressed(event);
+}
+
+QWidget* Transfers::focusView() {
+    if (isViewLoaded())
+        if (Slot* slot = keyboard_.focusTarget(); slot && !slot->isHidden()) return slot;
+    return view();
 }
 
 // Edit > Undo and Redo: the pedal's journal, named after its newest entries as kept in memory
 // (another program's changes are taken in on the pedal's queue), so asking reads no file.
+// Cut, Copy and Paste: slots, from the keyboard's slot.
 bool Transfers::validateCommand(Command command) {
+    if (command == Command::cut || command == Command::copy) return keyboard_.canMark();
+    if (command == Command::paste) return keyboard_.offered() != TransferOperation::none;
     if (!undo_ || (command != Command::undo && command != Command::redo)) return false;
     undo_->update();
     return (command == Command::undo ? undo_->undoAction() : undo_->redoAction())->isEnabled();
@@ -202,10 +240,20 @@ bool Transfers::validateCommand(Command command) {
 
 void Transfers::performCommand(Command command) {
     if (!validateCommand(command)) return;
+    if (command == Command::cut || command == Command::copy) {
+        keyboard_.mark(command == Command::cut ? SlotMark::cut : SlotMark::copy);
+        return;
+    }
+    if (command == Command::paste) {
+        keyboard_.paste();
+        return;
+    }
     (command == Command::undo ? undo_->undoAction() : undo_->redoAction())->trigger();
 }
 
 QString Transfers::commandTitle(Command command) {
+    if (command == Command::cut || command == Command::copy || command == Command::paste)
+        return keyboard_.title(command);
     if (!undo_ || (command != Command::undo && command != Command::redo)) return {};
     undo_->update();
     return (command == Command::undo ? undo_->undoAction() : undo_->redoAction())->text();

@@ -20,6 +20,7 @@
 #include "transfers/PresetTransfers.h"
 #include "transfers/Slot.h"
 #include "transfers/SlotField.h"
+#include "transfers/SlotKeyboard.h"
 #include "transfers/TransfersBackground.h"
 #include "transfers/TransfersTabs.h"
 #include "transfers/TransfersUndo.h"
@@ -44,13 +45,15 @@ class Transfers : public QObject,
 
     Kind kind() const override { return Kind::transfers; }
     QString className() const override { return QStringLiteral("Transfers"); }
+    // The keyboard's slot once keys have been used in the grid; else the screen's view.
+    QWidget* focusView() override;
 
     PresetRef preset(std::size_t index) const override;
 
     void reloadPreset(std::size_t index) override;
     void sync() override { sync(true); }
     void pedalLeft() override;
-    // Edit > Undo and Redo of the pedal's journal.
+    // Edit > Undo and Redo of the pedal's journal; Cut, Copy and Paste of slots.
     bool validateCommand(Command command) override;
     void performCommand(Command command) override;
     QString commandTitle(Command command) override;
@@ -99,6 +102,9 @@ class Transfers : public QObject,
     bool mayStartDrag() override;
     // Escape.
     void keyDown(int key);
+    // A key pressed on the screen; false when the screen does not take it.
+    bool keyPressed(const QKeyEvent& event);
+    SlotKeyboard& keyboard() { return keyboard_; }
 
     // ---- State, for the window and for tests
     const std::set<std::size_t>& selected() const { return selected_; }
@@ -130,6 +136,7 @@ class Transfers : public QObject,
     void viewDidLoad() override;
 
   private:
+    friend class SlotKeyboard;
     explicit Transfers(const DeviceRef& device);
     // Every action of the user dismisses the notice of the one before.
     void beginAction();
@@ -212,6 +219,7 @@ class Transfers : public QObject,
     QPointer<ui::ToggleButton> button50_;
     QPointer<ui::ToggleButton> button100_;
     QPointer<TransfersUndo> undo_;
+    SlotKeyboard keyboard_{*this};
 };
 
 }  // namespace harbrix

@@ -162,12 +162,7 @@ void TransfersBackground::draggingUpdated(const QPoint& pointer, Qt::KeyboardMod
     target->setHovering(true);
     // Option alone: Alt and no other modifier (the keypad flag aside).
     const bool option = (modifiers & ~Qt::KeypadModifier) == Qt::AltModifier;
-    TransferOperation operation;
-    if (target->empty()) {
-        operation = option ? TransferOperation::copy : TransferOperation::move;
-    } else {
-        operation = option ? TransferOperation::overwrite : TransferOperation::swap;
-    }
+    const TransferOperation operation = dropOperation(target->empty(), option);
     const bool changed = operation != operation_;
     setOperation(operation);
     // The target's look depends on the offer: a move within the same target changes nothing.

@@ -41,8 +41,10 @@ void Transfers::setSlotSize(unsigned size) {
 }
 
 void Transfers::setPage(unsigned page) {
+    const bool keyboardInGrid = keyboard_.focusedSlot() != nullptr;
     page_ = page;
     sync(true);
+    keyboard_.pageShown(keyboardInGrid);
 }
 
 void Transfers::showStrip(TransfersTabs* strip) {
@@ -162,6 +164,7 @@ void Transfers::slotClicked(Slot* slot) {
     slot->setSelected(true);
     quiet_ = false;
     shiftSelectAnchor_ = slot->index();
+    keyboard_.slotClicked(*slot);
     sync(true);
 }
 
@@ -203,6 +206,7 @@ void Transfers::controlTextDidEndEditing() {
     // The field waits, hidden, for the next rename.
     editor_->setParent(body_);
     editor_->hide();
+    // The keyboard goes back to its slot, or to the screen.
     if (focusView()) focusView()->setFocus(Qt::OtherFocusReason);
     if (!slot) return;
     slot->setEditing(false);

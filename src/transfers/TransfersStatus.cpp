@@ -75,7 +75,10 @@ void Transfers::syncStatus(bool buttons) {
     }
 
     const QString storedText = QStringLiteral("Stored Presets: %1").arg(count(stored));
-    const TransferOperation offered = offeredOperation();
+    // A drag's offer, else the one of a slot cut or copied with the keyboard.
+    keyboard_.sync();
+    TransferOperation offered = offeredOperation();
+    if (offered == TransferOperation::none) offered = keyboard_.offered();
     if (offered != TransferOperation::none) {
         const auto name = transferOperationName(offered);
         layOutStatusLine(storedText,
