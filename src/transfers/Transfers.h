@@ -98,6 +98,9 @@ class Transfers : public QObject,
     // Ends the rename in progress, as confirming it would.
     void endRename();
     void runTransfer(TransferOperation operation, std::size_t from, std::size_t to) override;
+    // A preset from outside the pedal (the library) written into the slot, replacing what it
+    // holds, as one journaled change (TransfersPlacing.cpp).
+    void placePreset(const PresetRef& preset, std::size_t to) override;
     bool mayStartDrag() override;
     // Escape.
     void keyDown(int key);
