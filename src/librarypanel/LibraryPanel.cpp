@@ -1,29 +1,24 @@
 #include "librarypanel/LibraryPanel.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <set>
 
 #include "devices/Preset.h"
-#include "devices/PresetStore.h"
 #pragma push_macro("slots")
 #undef slots
 #include "library/LibraryKeeper.h"
-#include "library/PedalLibrary.h"
 #pragma pop_macro("slots")
 #include "librarypanel/PanelLook.h"
+#include "librarypanel/PanelText.h"
 #include "librarypanel/SnapshotList.h"
-#include "link/Request.h"
 #include "transfers/Transfers.h"
 #include "transfers/TransfersLayout.h"
 #include "ui/Fonts.h"
@@ -31,35 +26,12 @@
 namespace harbrix {
 namespace {
 
+using namespace panel_text;
 namespace layout = transfers_layout;
 
 constexpr std::size_t kShownResults = 200;
 const QRect kToggle{layout::kButtonColumnX, 48, layout::kPushButton.width(),
                     layout::kPushButton.height()};
-
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
-
-QString shownName(const std::string& name) {
-    return name.empty() ? QStringLiteral("(no name)") : text(name);
-}
-
-// "rock, clean" as the tags it names, each trimmed, none empty.
-std::vector<std::string> tagsIn(const QString& field) {
-    std::vector<std::string> tags;
-    for (const QString& part : field.split(QLatin1Char(','))) {
-        const QString tag = part.trimmed();
-        if (!tag.isEmpty()) tags.push_back(tag.toStdString());
-    }
-    return tags;
-}
-
-QString joined(const std::vector<std::string>& tags) {
-    QStringList parts;
-    for (const std::string& tag : tags) parts << text(tag);
-    return parts.join(QStringLiteral(", "));
-}
 
 QCheckBox* filterBox(const QString& title, QWidget* parent) {
     auto* box = new QCheckBox(title, parent);
@@ -313,162 +285,8 @@ const LibraryPanel::Found* LibraryPanel::selected() const {
     return &found_[static_cast<std::size_t>(row)];
 }
 
-void LibraryPanel::selectionChanged() {
-    const Found* chosen = selected();
-    const QString name = chosen ? shownName(chosen->preset.name) : QString();
-    for (QWidget* field : {static_cast<QWidget*>(name_), static_cast<QWidget*>(tags_),
-                           static_cast<QWidget*>(favourite_)})
-        field->setEnabled(chosen != nullptr);
-    const QSignalBlocker quietName(name_), quietTags(tags_), quietFavourite(favourite_);
-    name_->setText(chosen ? text(chosen->preset.name) : QString());
-    tags_->setText(chosen ? joined(chosen->preset.tags) : QString());
-    favourite_->setChecked(chosen && chosen->preset.favourite);
-    name_->setAccessibleName(chosen ? QStringLiteral("Name of the preset, ") + name
-                                    : QStringLiteral("Name of the preset, none selected"));
-    tags_->setAccessibleName(chosen ? QStringLiteral("Tags of %1, %2")
-                                          .arg(name, chosen->preset.tags.empty()
-                                                         ? QStringLiteral("none")
-                                                         : joined(chosen->preset.tags))
-                                    : QStringLiteral("Tags, none selected"));
-    favourite_->setAccessibleName(chosen ? QStringLiteral("Favourite, ") + name
-                                         : QStringLiteral("Favourite"));
-}
-
-void LibraryPanel::change(std::function<LibraryResult<bool>(Library&, std::int64_t)> work) {
-    const Found* chosen = selected();
-    if (!chosen) return;
-    const std::int64_t id = chosen->preset.id;
-    keepSelected_ = id;
-    QPointer<LibraryPanel> guard(this);
-    keeper_->post([guard, id, work = std::move(work)](Library* library) {
-        const auto changed = library ? work(*library, id)
-                                     : LibraryResult<bool>::failed("there is no preset library");
-        rail(Rails::main(), [guard, problem = changed.problem] {
-            if (!guard) return;
-            if (!problem.empty())
-                guard->nextMessage_ = QStringLiteral("Not changed: ") + text(problem);
-            guard->search();
-        });
-    });
-}
-
-void LibraryPanel::renameSelected() {
-    const Found* chosen = selected();
-    const std::string name = name_->text().trimmed().toStdString();
-    if (!chosen || name == chosen->preset.name) return;
-    if (name.empty()) {
-        name_->setText(text(chosen->preset.name));
-        say(QStringLiteral("A preset in the library needs a name."));
-        return;
-    }
-    change([name](Library& library, std::int64_t id) { return library.rename(id, name); });
-}
-
-void LibraryPanel::retagSelected() {
-    const Found* chosen = selected();
-    if (!chosen) return;
-    const std::vector<std::string> wanted = tagsIn(tags_->text());
-    const std::set<std::string> now(chosen->preset.tags.begin(), chosen->preset.tags.end());
-    const std::set<std::string> then(wanted.begin(), wanted.end());
-    std::vector<std::string> added, removed;
-    std::set_difference(then.begin(), then.end(), now.begin(), now.end(),
-                        std::back_inserter(added));
-    std::set_difference(now.begin(), now.end(), then.begin(), then.end(),
-                        std::back_inserter(removed));
-    if (added.empty() && removed.empty()) return;
-    change([added, removed](Library& library, std::int64_t id) {
-        if (!removed.empty())
-            if (auto untagged = library.untag(id, removed); !untagged) return untagged;
-        return added.empty() ? LibraryResult<bool>{true, {}} : library.tag(id, added);
-    });
-}
-
-bool LibraryPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != results_->viewport()) return false;
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (mouse->button() != Qt::LeftButton) return false;
-            pressed_ = mouse->globalPosition().toPoint();
-            pressedRow_ = results_->row(results_->itemAt(mouse->position().toPoint()));
-            return false;
-        case QEvent::MouseButtonRelease:
-            pressedRow_ = -1;
-            return false;
-        case QEvent::MouseMove: {
-            if (pressedRow_ < 0 || !mouse->buttons().testFlag(Qt::LeftButton)) return false;
-            const QPoint global = mouse->globalPosition().toPoint();
-            if ((global - pressed_).manhattanLength() < QApplication::startDragDistance())
-                return false;
-            const int row = pressedRow_;
-            pressedRow_ = -1;
-            return startDrag(row, global);
-        }
-        default:
-            return false;
-    }
-}
-
-bool LibraryPanel::startDrag(int row, const QPoint& global) {
-    if (row < 0 || static_cast<std::size_t>(row) >= found_.size()) return false;
-    const Found& chosen = found_[static_cast<std::size_t>(row)];
-    const DeviceRef pedal = screen_->device();
-    if (!pedal) return false;
-    const QString name = shownName(chosen.preset.name);
-    if (chosen.preset.model != pedal->name()) {
-        say(QStringLiteral("%1 is a %2 preset; this pedal is a %3.")
-                .arg(name, text(chosen.preset.model), text(pedal->name())));
-        return true;
-    }
-    const std::size_t takes =
-        elementSize(pedal->presetsSchema().stride) * pedal->presetsSchema().parameters;
-    auto preset =
-        chosen.bytes.size() == takes ? Preset::presetWithSerialized(chosen.bytes) : nullptr;
-    if (!preset) {
-        say(QStringLiteral("%1 cannot go onto this pedal: the library holds it as %2 bytes.")
-                .arg(name)
-                .arg(chosen.bytes.size()));
-        return true;
-    }
-    TransfersBackground* grid = screen_->body();
-    grid->beginOutsideDrag(preset, grid->mapFromGlobal(global));
-    return grid->dragging();
-}
-
-void LibraryPanel::slotDropped(std::size_t slot, const QPoint& global) {
-    if (!open_ || !rect().contains(mapFromGlobal(global))) return;
-    const DeviceRef pedal = screen_->device();
-    const PresetRef cached = pedal ? presets(pedal).cached(slot) : nullptr;
-    if (!cached || cached->empty()) return;
-    const PresetRef saved = cached->savedCopy();
-    std::weak_ptr<const QORUARTDevice> weak = pedal;
-    QPointer<LibraryPanel> guard(this);
-    keeper_->post([guard, weak, slot, saved](Library* library) {
-        const auto device = weak.lock();
-        if (!library || !device) return;
-        auto id = collectFromPedal(*library, *device, slot, *saved);
-        if (id) {
-            if (auto marked = library->setFavourite(*id, true); !marked)
-                id.problem = marked.problem;
-        }
-        rail(Rails::main(), [guard, id, name = saved->displayName()] {
-            if (!guard) return;
-            if (!id.problem.empty()) {
-                guard->say(QStringLiteral("Not kept: ") + text(id.problem));
-                return;
-            }
-            guard->keepSelected_ = *id;
-            guard->nextMessage_ =
-                QStringLiteral("%1 is a favourite now; give it tags here.").arg(text(name));
-            guard->search();
-            guard->tags_->setFocus(Qt::OtherFocusReason);
-        });
-    });
-}
-
 void LibraryPanel::say(const QString& line) {
     message_->setText(line);
     message_->setAccessibleName(line);
 }
-
 }  // namespace harbrix

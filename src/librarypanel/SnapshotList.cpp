@@ -14,6 +14,7 @@
 #include "library/PedalLibrary.h"
 #pragma pop_macro("slots")
 #include "librarypanel/PanelLook.h"
+#include "librarypanel/PanelText.h"
 #include "transfers/FileChooser.h"
 #include "transfers/Transfers.h"
 #include "ui/Alert.h"
@@ -22,12 +23,10 @@
 namespace harbrix {
 namespace {
 
+using panel_text::text;
+
 // The newest snapshots listed; older ones stay in the library (harbrixctl snapshots).
 constexpr std::size_t kListed = 50;
-
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
 
 QString differText(std::size_t count) {
     if (count == 0) return QStringLiteral("no slots differ");
