@@ -20,8 +20,12 @@ using namespace panel_text;
 
 bool LibraryPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched != results_->viewport()) return false;
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseMove)
+        return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    switch (type) {
         case QEvent::MouseButtonPress:
             if (mouse->button() != Qt::LeftButton) return false;
             pressed_ = mouse->globalPosition().toPoint();
