@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "Commands.h"
 #include "PresetCommands.h"
 #include "devices/PresetStore.h"
 #include "library/PedalLibrary.h"
@@ -72,14 +73,6 @@ std::optional<std::map<std::size_t, std::shared_ptr<Preset>>> readPedal(QORUARTD
     return presets;
 }
 
-std::vector<std::optional<Bytes>> slotBytes(
-    const QORUARTDevice& device, const std::map<std::size_t, std::shared_ptr<Preset>>& occupied) {
-    std::vector<std::optional<Bytes>> bytes(device.presetsSchema().presets);
-    for (const auto& [slot, preset] : occupied)
-        if (slot < bytes.size()) bytes[slot] = preset->serialized();
-    return bytes;
-}
-
 std::optional<std::int64_t> parseLibraryId(const std::string& text) {
     if (text.empty() || text.size() > 15) return std::nullopt;
     std::int64_t id = 0;
@@ -88,6 +81,15 @@ std::optional<std::int64_t> parseLibraryId(const std::string& text) {
         id = id * 10 + (c - '0');
     }
     return id > 0 ? std::optional<std::int64_t>(id) : std::nullopt;
+}
+
+int recordNotFound(const RecordName& name, const std::string& word,
+                   const std::optional<std::string>& problem) {
+    if (!problem)
+        return usageError("\"" + word + "\" is not a " + name.id + " id (see " + name.listing +
+                          ")");
+    const bool missing = problem->rfind(std::string("the library has no ") + name.record, 0) == 0;
+    return missing ? usageError(*problem) : fail(kPedalFailed, *problem);
 }
 
 }  // namespace harbrix::ctl

@@ -34,11 +34,32 @@ std::optional<SnapshotRecord> keepSnapshot(
 std::optional<std::map<std::size_t, std::shared_ptr<Preset>>> readPedal(QORUARTDevice& device,
                                                                         const std::string& label,
                                                                         int& status);
-// The slots as bytes, none for an empty slot, as the library compares them.
-std::vector<std::optional<Bytes>> slotBytes(
-    const QORUARTDevice& device, const std::map<std::size_t, std::shared_ptr<Preset>>& occupied);
 
 // A library id as the user writes it; none for anything but a positive number.
 std::optional<std::int64_t> parseLibraryId(const std::string& text);
+
+// What the user named by id, found with `find` (Library::preset, Library::snapshot); none,
+// after saying why in `status`. A word that is not an id, or an id the library has no
+// `record` of, is a usage error ("... is not a library id (see library list)").
+struct RecordName {
+    const char* id;       // "library", "snapshot"
+    const char* record;   // "preset", "snapshot"
+    const char* listing;  // the command that lists them
+};
+int recordNotFound(const RecordName& name, const std::string& word,
+                   const std::optional<std::string>& problem);
+template <typename Record>
+std::optional<Record> namedRecord(Library& kept, const std::string& word, const RecordName& name,
+                                  LibraryResult<Record> (Library::*find)(std::int64_t),
+                                  int& status) {
+    const auto id = parseLibraryId(word);
+    if (!id) {
+        status = recordNotFound(name, word, std::nullopt);
+        return std::nullopt;
+    }
+    auto found = (kept.*find)(*id);
+    if (!found) status = recordNotFound(name, word, found.problem);
+    return found.value;
+}
 
 }  // namespace harbrix::ctl

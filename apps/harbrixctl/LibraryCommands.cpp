@@ -88,19 +88,8 @@ int addFiles(const CommandLine& line) {
     return 0;
 }
 
-// The preset the line's second word names; none, after saying why, in `status`.
 std::optional<LibraryPreset> namedPreset(Library& kept, const std::string& word, int& status) {
-    const auto id = parseLibraryId(word);
-    if (!id) {
-        status = usageError("\"" + word + "\" is not a library id (see library list)");
-        return std::nullopt;
-    }
-    auto preset = kept.preset(*id);
-    if (!preset) {
-        const bool missing = preset.problem.rfind("the library has no preset", 0) == 0;
-        status = missing ? usageError(preset.problem) : fail(kPedalFailed, preset.problem);
-    }
-    return preset.value;
+    return namedRecord(kept, word, {"library", "preset", "library list"}, &Library::preset, status);
 }
 
 int changeTags(const CommandLine& line, bool adding) {

@@ -23,19 +23,9 @@ std::string takenText(std::int64_t seconds) {
     return text;
 }
 
-// The snapshot the word names; none, after saying why, in `status`.
 std::optional<Snapshot> namedSnapshot(Library& kept, const std::string& word, int& status) {
-    const auto id = parseLibraryId(word);
-    if (!id) {
-        status = usageError("\"" + word + "\" is not a snapshot id (see snapshots)");
-        return std::nullopt;
-    }
-    auto snapshot = kept.snapshot(*id);
-    if (!snapshot) {
-        const bool missing = snapshot.problem.rfind("the library has no snapshot", 0) == 0;
-        status = missing ? usageError(snapshot.problem) : fail(kPedalFailed, snapshot.problem);
-    }
-    return snapshot.value;
+    return namedRecord(kept, word, {"snapshot", "snapshot", "snapshots"}, &Library::snapshot,
+                       status);
 }
 
 int restoreSnapshotCommand(const CommandLine& line) {

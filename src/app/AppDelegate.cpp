@@ -62,6 +62,7 @@ AppDelegate::AppDelegate(Options options) : options_(std::move(options)) {
         if (header_) header_->closeMenu();
     });
     updates_ = std::make_unique<AppUpdates>(*window_, *screens_);
+    library_ = std::make_unique<AppLibrary>(*window_, *pedals_);
 }
 
 AppDelegate::~AppDelegate() {
@@ -71,6 +72,7 @@ AppDelegate::~AppDelegate() {
     updates_.reset();
     // The screens' views live in the window; let the screens go first.
     screens_.reset();
+    library_.reset();
 }
 
 AppDelegate* AppDelegate::shared() {
@@ -106,6 +108,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (!header_->loadMenu()) return;
     launched_ = true;
 
+    // Before any pedal: every preset read from one is kept.
+    library_->open();
     if (!options_.startDevices(this)) logLine("Problem initializing QORUARTDevice");
     if (fileExists(homeDirectory() + "/Desktop/Harbrix.debug")) maintenance_->build();
 }
@@ -213,6 +217,7 @@ void AppDelegate::stingerHasAvailableUpdate(Stinger& stinger) {
 void AppDelegate::setUpCurrentDevice(const DeviceRef& device) {
     header_->showPedalboard(device);
     screens_->makeScreens(device);
+    library_->attach(screens_->transfers());
     pedals_->askSelection(device);
     header_->showRestartNotice();
 }

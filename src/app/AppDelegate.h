@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/AppLibrary.h"
 #include "app/AppUpdates.h"
 #include "app/HeaderControls.h"
 #include "app/Maintenance.h"
@@ -75,6 +76,7 @@ class AppDelegate : public QObject, public DeviceDelegate {
     HeaderControls& header() const { return *header_; }
     Maintenance& maintenance() const { return *maintenance_; }
     AppUpdates& updates() const { return *updates_; }
+    AppLibrary& library() const { return *library_; }
     QuitGuard* quitGuard() const { return quitGuard_; }
     // Closes the window as its close box does.
     QAction* quitAction() const { return quitAction_; }
@@ -94,6 +96,7 @@ class AppDelegate : public QObject, public DeviceDelegate {
     std::unique_ptr<HeaderControls> header_;
     std::unique_ptr<Maintenance> maintenance_;
     std::unique_ptr<AppUpdates> updates_;
+    std::unique_ptr<AppLibrary> library_;
     QPointer<QuitGuard> quitGuard_;
     QPointer<QAction> quitAction_;
     bool launched_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devices/Preset.h"
+#include "devices/PresetKeeping.h"
 #include "devices/PresetStore.h"
 #include "devices/SlotContents.h"
 #include "link/QORUARTDevice.h"
@@ -83,6 +84,8 @@ JournaledWrites JournaledWrites::journal(QORUARTDevice& device, const std::strin
     for (const std::size_t slot : result.unanswered)
         change->settleUnanswered(device, slot, changed, actual);
     change->finish(changed, actual);
+    if (const auto keeper = presetKeeper(); keeper && !changed.empty())
+        keeper->pedalChanged(device);
     return result;
 }
 

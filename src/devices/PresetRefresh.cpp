@@ -4,6 +4,7 @@
 
 #include "devices/DeviceRegistry.h"
 #include "devices/Preset.h"
+#include "devices/PresetKeeping.h"
 #include "link/DeviceDelegate.h"
 
 namespace harbrix {
@@ -33,8 +34,10 @@ bool PresetStore::refreshSlot(std::size_t slot) {
         auto& cached = presets_[slot];
         // Same saved bytes: keep the cached object, with whatever the editor did to it.
         if (cached && cached->isEqualToCleanPreset(fresh.get())) return true;
-        cached = std::move(fresh);
+        cached = fresh;
     }
+    if (const auto keeper = presetKeeper(); keeper && !fresh->empty())
+        keeper->presetRead(device_, slot, *fresh);
     DeviceRegistry::deviceHasUpdatedPresetAtIndex(device_.weak_from_this().lock(), slot);
     return true;
 }

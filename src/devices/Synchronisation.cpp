@@ -3,6 +3,7 @@
 
 #include "devices/DeviceRegistry.h"
 #include "devices/Preset.h"
+#include "devices/PresetKeeping.h"
 #include "devices/PresetStore.h"
 #include "link/DeviceDelegate.h"
 #include "platform/Log.h"
@@ -85,6 +86,7 @@ void initial(const DeviceRef& device) {
         }
     }
     presets(device).setSynchronised(true);
+    if (const auto keeper = presetKeeper()) keeper->pedalChanged(*device);
     const SettingsBlock settings = SettingsBlock::fromLCXreply(*state);
     if (settings == device->ram().settings()) {
         presets(device).setRefreshing(false);

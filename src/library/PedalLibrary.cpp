@@ -58,6 +58,14 @@ LibraryResult<SnapshotRecord> recordPedal(
                                   slots);
 }
 
+std::vector<std::optional<Bytes>> slotBytes(
+    const QORUARTDevice& device, const std::map<std::size_t, std::shared_ptr<Preset>>& occupied) {
+    std::vector<std::optional<Bytes>> bytes(device.presetsSchema().presets);
+    for (const auto& [slot, preset] : occupied)
+        if (slot < bytes.size()) bytes[slot] = preset->serialized();
+    return bytes;
+}
+
 SnapshotRestorePlan planSnapshotRestore(const Snapshot& snapshot, const std::string& model,
                                         const std::vector<std::optional<Bytes>>& current) {
     SnapshotRestorePlan plan;
@@ -79,16 +87,21 @@ SnapshotRestorePlan planSnapshotRestore(const Snapshot& snapshot, const std::str
     return plan;
 }
 
-std::size_t differingSlots(const Snapshot& snapshot,
-                           const std::vector<std::optional<Bytes>>& current) {
-    std::size_t differing = 0;
+std::vector<std::size_t> slotsThatDiffer(const Snapshot& snapshot,
+                                         const std::vector<std::optional<Bytes>>& current) {
+    std::vector<std::size_t> differing;
     for (std::size_t slot = 0; slot < std::max(snapshot.bytes.size(), current.size()); ++slot) {
         const std::optional<Bytes> none;
         const auto& held = slot < snapshot.bytes.size() ? snapshot.bytes[slot] : none;
         const auto& now = slot < current.size() ? current[slot] : none;
-        if (held != now) ++differing;
+        if (held != now) differing.push_back(slot);
     }
     return differing;
+}
+
+std::size_t differingSlots(const Snapshot& snapshot,
+                           const std::vector<std::optional<Bytes>>& current) {
+    return slotsThatDiffer(snapshot, current).size();
 }
 
 JournaledWrites restoreSnapshot(QORUARTDevice& device, const SnapshotRestorePlan& plan,

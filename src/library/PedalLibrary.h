@@ -34,6 +34,10 @@ LibraryResult<SnapshotRecord> recordPedal(
     Library& library, const QORUARTDevice& device,
     const std::map<std::size_t, std::shared_ptr<Preset>>& occupied);
 
+// The slots as bytes, none for an empty slot, as the library compares them.
+std::vector<std::optional<Bytes>> slotBytes(
+    const QORUARTDevice& device, const std::map<std::size_t, std::shared_ptr<Preset>>& occupied);
+
 // The writes that make a pedal whose slots hold `current` (none: empty) hold the snapshot:
 // only the slots that differ. A problem instead when the snapshot is of another model or
 // slot count.
@@ -43,7 +47,9 @@ struct SnapshotRestorePlan {
 };
 SnapshotRestorePlan planSnapshotRestore(const Snapshot& snapshot, const std::string& model,
                                         const std::vector<std::optional<Bytes>>& current);
-// The slots whose preset differs between the snapshot and `current`.
+// The slots whose preset differs between the snapshot and `current`, and how many there are.
+std::vector<std::size_t> slotsThatDiffer(const Snapshot& snapshot,
+                                         const std::vector<std::optional<Bytes>>& current);
 std::size_t differingSlots(const Snapshot& snapshot,
                            const std::vector<std::optional<Bytes>>& current);
 // The plan's writes as one journaled change, each slot read back. On the pedal's queue.

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "devices/PresetFile.h"
+#include "devices/PresetKeeping.h"
 #include "link/Request.h"
 #include "link/StringPad.h"
 #include "link/Utf8Text.h"
@@ -51,6 +52,7 @@ StagedPreset stagePresetFile(const std::string& path, const QORUARTDevice& devic
                     device.name() + " takes " + std::to_string(takes) + ".",
                 {}};
     }
+    if (const auto keeper = presetKeeper()) keeper->fileRead(device.name(), *read.preset, path);
     const auto storable = storableName(read.preset->serialized());
     if (!storable) return {read.preset, {}, {}};
     // Written as it is, such a name would show as no name at all on every screen.

@@ -99,6 +99,9 @@ class Transfers : public QObject,
     void endRename();
     // A Move, Copy, Overwrite or Swap from `from` onto `to`, as a drop there runs it.
     void runTransfer(TransferOperation operation, std::size_t from, std::size_t to) override;
+    // A preset from outside the pedal (the library) written into the slot, replacing what it
+    // holds, as one journaled change (TransfersPlacing.cpp).
+    void placePreset(const PresetRef& preset, std::size_t to) override;
     bool mayStartDrag() override;
     // Escape.
     void keyDown(int key);

@@ -50,10 +50,20 @@ TransfersBackground::~TransfersBackground() {
 void TransfersBackground::beginDragSession(Slot* slot, const QPoint& pointer) {
     if (dragging_ || slot == nullptr || !delegate_->mayStartDrag()) return;
     if (!slot->occupied()) return;
-    dragging_ = true;
     source_ = slot;
     // The pointer pressed on it; from now on only a target shows that the drag is over it.
     slot->setHovering(false);
+    beginDragging(pointer);
+}
+
+void TransfersBackground::beginOutsideDrag(const PresetRef& preset, const QPoint& pointer) {
+    if (dragging_ || !preset || !delegate_->mayStartDrag()) return;
+    outside_ = preset;
+    beginDragging(pointer);
+}
+
+void TransfersBackground::beginDragging(const QPoint& pointer) {
+    dragging_ = true;
     destination_ = nullptr;
     pictures_.clear();
     imageSuffix_.clear();
@@ -73,6 +83,7 @@ void TransfersBackground::endDrag() {
     dragging_ = false;
     qApp->removeEventFilter(this);
     source_ = nullptr;
+    outside_ = nullptr;
     leaveTarget();
     if (overlay_) overlay_->hide();
     imageSuffix_.clear();
@@ -122,11 +133,14 @@ bool TransfersBackground::eventFilter(QObject* watched, QEvent* event) {
 
 void TransfersBackground::draggingUpdated(const QPoint& pointer, Qt::KeyboardModifiers modifiers) {
     // An event handed on from widget to parent comes by more than once.
-    if (!dragging_ || !source_ || (pointer == pointer_ && modifiers == modifiers_)) return;
+    if (!dragging_ || (!source_ && !outside_) || (pointer == pointer_ && modifiers == modifiers_))
+        return;
     pointer_ = pointer;
     modifiers_ = modifiers;
-    const std::size_t source = source_->index();
-    const QString name = shownName(delegate_->preset(source));
+    // A preset from outside has no slot of its own in the grid.
+    constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+    const std::size_t source = source_ ? source_->index() : kNoSlot;
+    const QString name = shownName(source_ ? delegate_->preset(source) : outside_);
     if (!rect().contains(pointer)) {
         draggingExited();
         return;
@@ -162,7 +176,10 @@ void TransfersBackground::draggingUpdated(const QPoint& pointer, Qt::KeyboardMod
     target->setHovering(true);
     // Option alone: Alt and no other modifier (the keypad flag aside).
     const bool option = (modifiers & ~Qt::KeypadModifier) == Qt::AltModifier;
-    const TransferOperation operation = dropOperation(target->empty(), option);
+    // A preset from outside the grid has no slot to leave: it is only ever copied.
+    const TransferOperation operation =
+        outside_ ? (target->empty() ? TransferOperation::copy : TransferOperation::overwrite)
+                 : dropOperation(target->empty(), option);
     const bool changed = operation != operation_;
     setOperation(operation);
     // The target's look depends on the offer: a move within the same target changes nothing.
@@ -177,11 +194,17 @@ void TransfersBackground::draggingExited() {
 
 void TransfersBackground::drop() {
     const QPointer<Slot> source = source_;
+    const PresetRef outside = outside_;
     const QPointer<Slot> destination = destination_;
     const TransferOperation operation = operation_;
+    const QPoint global = mapToGlobal(pointer_);
     endDrag();
-    if (source && destination && operation != TransferOperation::none)
-        delegate_->runTransfer(operation, source->index(), destination->index());
+    if (destination && operation != TransferOperation::none) {
+        if (source) delegate_->runTransfer(operation, source->index(), destination->index());
+        if (outside) delegate_->placePreset(outside, destination->index());
+    } else if (source && !destination && outsideDrop_) {
+        outsideDrop_(source->index(), global);
+    }
 }
 
 void TransfersBackground::leaveTarget() {

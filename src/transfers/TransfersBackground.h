@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -33,6 +34,8 @@ class TransfersBackgroundDelegate {
     virtual void dragOperationChanged(TransferOperation operation) = 0;
     // A drop: the operation between the two slots.
     virtual void runTransfer(TransferOperation operation, std::size_t from, std::size_t to) = 0;
+    // A drop of a preset from outside the grid onto a slot (a copy, or an overwrite).
+    virtual void placePreset(const PresetRef& /*preset*/, std::size_t /*to*/) {}
 };
 
 class TransfersBackground : public QWidget {
@@ -47,6 +50,13 @@ class TransfersBackground : public QWidget {
     // Starts a drag of the slot's preset with the pointer at `pointer` (this view's
     // coordinates) and the button held down.
     void beginDragSession(Slot* slot, const QPoint& pointer);
+    // Starts a drag of a preset from outside the grid (the preset library) with the pointer
+    // at `pointer` and the button held down: onto an empty slot it offers Copy, onto an
+    // occupied one Overwrite.
+    void beginOutsideDrag(const PresetRef& preset, const QPoint& pointer);
+    // Told of a slot's preset dropped outside the grid, with the pointer's global position.
+    using OutsideDrop = std::function<void(std::size_t from, const QPoint& global)>;
+    void setOutsideDrop(OutsideDrop dropped) { outsideDrop_ = std::move(dropped); }
     // Ends a running drag without a drop.
     void endDrag();
     bool dragging() const { return dragging_; }
@@ -64,6 +74,7 @@ class TransfersBackground : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void beginDragging(const QPoint& pointer);
     void draggingUpdated(const QPoint& pointer, Qt::KeyboardModifiers modifiers);
     void draggingExited();
     void drop();
@@ -76,6 +87,8 @@ class TransfersBackground : public QWidget {
     TransfersBackgroundDelegate* delegate_;
     bool dragging_ = false;
     QPointer<Slot> source_;
+    PresetRef outside_;  // the preset dragged in from outside the grid
+    OutsideDrop outsideDrop_;
     QPointer<Slot> destination_;
     QPointer<Slot> hovered_;
     TransferOperation operation_ = TransferOperation::none;

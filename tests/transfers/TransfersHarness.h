@@ -73,6 +73,8 @@ class TransfersSession {
     TransfersSession(const std::string& folder, const std::map<std::size_t, Bytes>& presets,
                      std::vector<std::string> faults = {}) {
         qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache_.path()));
+        // Journals and the preset library: the session's own.
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data_.path()));
         nlohmann::json stored = nlohmann::json::object();
         for (const auto& [slot, bytes] : presets) stored[std::to_string(slot)] = hexText(bytes);
         std::ofstream(files_.file("state.json")) << nlohmann::json{{"presets", stored}}.dump();
@@ -186,6 +188,7 @@ class TransfersSession {
 
     TempDir files_{"transfers-files"};
     TempDir cache_{"transfers-cache"};
+    TempDir data_{"transfers-data"};
     std::unique_ptr<Simulator> pedal_;
     std::unique_ptr<AppDelegate> app_;
     DeviceRef device_;
