@@ -151,7 +151,12 @@ int putOne(const CommandLine& line) {
                                        preset->model + " preset, not one for this " +
                                        device.name());
         }
-        const auto written = JournaledWrites::run(device, "Export", {{*slot, *bytes}},
+        // Journaled as a drop from the window's library is: a Copy, or an Overwrite.
+        int status = 0;
+        const PresetRef target = readSlot(device, *slot, status);
+        if (!target) return status;
+        const char* operation = target->empty() ? "Copy" : "Overwrite";
+        const auto written = JournaledWrites::run(device, operation, {{*slot, *bytes}},
                                                   line.flag("verify"), {}, withoutJournal(line));
         if (written.refusal) return refused(*written.refusal);
         if (!written.succeeded()) return fail(kPedalFailed, written.problem());

@@ -93,7 +93,7 @@ int copyCommand(const CommandLine& line) {
         if (source->empty()) return fail(kBadInput, "slot " + slotLabel(from) + " is empty");
         const bool overwrite = !target->empty();
         const TransferResult result = JournaledTransfers::copy(
-            device, source, from, to, overwrite, line.flag("verify"), withoutJournal(line));
+            device, source, to, overwrite, line.flag("verify"), withoutJournal(line));
         if (result.succeeded()) {
             std::printf("%s  %s => %s%s\n", slotLabel(from).c_str(), shown(source).c_str(),
                         slotLabel(to).c_str(),

@@ -76,12 +76,12 @@ TransferResult JournaledTransfers::move(QORUARTDevice& device, const PresetRef& 
 }
 
 TransferResult JournaledTransfers::copy(QORUARTDevice& device, const PresetRef& snapshot,
-                                        std::size_t from, std::size_t to, bool overwrite,
-                                        bool verify, WithoutJournal without) {
+                                        std::size_t to, bool overwrite, bool verify,
+                                        WithoutJournal without) {
     using Kind = TransferResult::Kind;
     return run(device, overwrite ? Kind::overwrite : Kind::copy, {{to, bytesOf(snapshot)}}, verify,
                without,
-               [&] { return PresetTransfers::runCopy(device, snapshot, from, to, overwrite); });
+               [&] { return PresetTransfers::runCopy(device, snapshot, to, overwrite); });
 }
 
 TransferResult JournaledTransfers::swap(QORUARTDevice& device, const PresetRef& a,

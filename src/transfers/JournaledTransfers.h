@@ -28,8 +28,10 @@ class JournaledTransfers {
     static TransferResult move(QORUARTDevice& device, const PresetRef& snapshot, std::size_t from,
                                std::size_t to, bool verify = false,
                                WithoutJournal without = WithoutJournal::refuse);
-    static TransferResult copy(QORUARTDevice& device, const PresetRef& snapshot, std::size_t from,
-                               std::size_t to, bool overwrite, bool verify = false,
+    // A Copy, or an Overwrite, of `snapshot` (a slot's preset, or one from the library) onto
+    // `to`.
+    static TransferResult copy(QORUARTDevice& device, const PresetRef& snapshot, std::size_t to,
+                               bool overwrite, bool verify = false,
                                WithoutJournal without = WithoutJournal::refuse);
     static TransferResult swap(QORUARTDevice& device, const PresetRef& a, const PresetRef& b,
                                std::size_t slotA, std::size_t slotB, bool verify = false,

@@ -72,7 +72,7 @@ class PresetTransfers {
     // Writes the snapshot into `to`. Overwrite sends exactly what Copy sends; it only says
     // that `to` held a preset.
     static TransferResult runCopy(QORUARTDevice& device, const PresetRef& snapshot,
-                                  std::size_t from, std::size_t to, bool overwrite);
+                                  std::size_t to, bool overwrite);
     // a's preset into b, then b's into a. When the second write fails, b gets its own preset
     // back, so the pedal never ends up without one of the two.
     static TransferResult runSwap(QORUARTDevice& device, const PresetRef& a, const PresetRef& b,
@@ -99,6 +99,10 @@ class PresetTransfers {
     // Onto a known empty slot, or with `overwrite` onto any known slot.
     bool copy(std::size_t from, std::size_t to, bool overwrite, Completion done,
               WithoutJournal without = WithoutJournal::refuse);
+    // A preset from outside the pedal (the library) onto a known slot: a Copy onto an empty
+    // one, an Overwrite onto an occupied one.
+    bool place(const PresetRef& preset, std::size_t to, Completion done,
+               WithoutJournal without = WithoutJournal::refuse);
     // Two occupied slots.
     bool swap(std::size_t a, std::size_t b, Completion done,
               WithoutJournal without = WithoutJournal::refuse);

@@ -8,7 +8,7 @@ void Transfers::placePreset(const PresetRef& preset, std::size_t to) {
     if (!preset) return;
     auto again = [this, preset, to] { placePreset(preset, to); };
     if (!draftsMayGo({to}, again)) return;
-    transferPosted(transfers_.write({{to, preset}}, {}, transferDone(again), without_));
+    transferPosted(transfers_.place(preset, to, transferDone(again), without_));
 }
 
 }  // namespace harbrix

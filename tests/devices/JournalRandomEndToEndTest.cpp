@@ -123,7 +123,7 @@ TEST_F(JournalRandomEndToEnd, TwoHundredRandomChangesUndoneLeaveThePedalAsItWas)
                     break;
                 case 2:
                     if (broken && fillsOnly) continue;
-                    done = JournaledTransfers::copy(device, cached(a)->copy(), a, b, !fillsOnly)
+                    done = JournaledTransfers::copy(device, cached(a)->copy(), b, !fillsOnly)
                                .succeeded();
                     break;
                 case 3:

@@ -161,7 +161,7 @@ TEST_F(JournalUndoTest, EverySlotIsReadFirstAndOneChangedOnThePedalStopsTheChang
     EXPECT_EQ(refused.notice,
               "Slot 8 was changed on the pedal; the screen now shows it. Nothing was changed.");
     const TransferResult both =
-        JournaledTransfers::copy(*device, presets(device).cached(1), 1, 2, true);
+        JournaledTransfers::copy(*device, presets(device).cached(1), 2, true);
     EXPECT_EQ(both.notice,
               "Slot 3 was changed on the pedal; the screen now shows it. Nothing was changed.");
     ASSERT_TRUE(both.refusal);
@@ -174,7 +174,7 @@ TEST_F(JournalUndoTest, EverySlotIsReadFirstAndOneChangedOnThePedalStopsTheChang
 
     // Asked again, the overwrite keeps what the pedal held, and Undo puts that back.
     ASSERT_TRUE(
-        JournaledTransfers::copy(*device, presets(device).cached(1), 1, 2, true).succeeded());
+        JournaledTransfers::copy(*device, presets(device).cached(1), 2, true).succeeded());
     EXPECT_EQ(journal->undoable()->slots[0].before, pad);
     ASSERT_TRUE(JournalUndo(*device, journal).undo().succeeded());
     EXPECT_EQ(pedal.presets.at(2), pad);
@@ -211,7 +211,7 @@ TEST_F(JournalUndoTest, WithoutAJournalOnlyWhatCannotLoseAPresetGoesAhead) {
 
     // Filling empty slots cannot lose anything; the user may also choose to go on.
     EXPECT_TRUE(
-        JournaledTransfers::copy(*device, presets(device).cached(1), 1, 7, false).succeeded());
+        JournaledTransfers::copy(*device, presets(device).cached(1), 7, false).succeeded());
     EXPECT_TRUE(JournaledTransfers::erase(*device, {2}, {}, WithoutJournal::proceed).succeeded());
     EXPECT_EQ(pedal.presets.at(7), lead);
     EXPECT_EQ(pedal.presets.count(2), 0u);

@@ -66,7 +66,7 @@ TEST_F(LibraryEndToEnd, ALibraryPresetIsPutIntoASlotAsAJournaledChange) {
     const auto put = run({"library", "put", "1", pedal->path(), "MIV3", "4"});
     ASSERT_EQ(put.status, 0) << put.err;
     EXPECT_EQ(storedPresets()["3"], hexText(test::presetBytes("Lead", 1)));
-    EXPECT_NE(ctl({"history"}).out.find("Export         04"), std::string::npos);
+    EXPECT_NE(ctl({"history"}).out.find("Overwrite      04"), std::string::npos);
     ASSERT_EQ(ctl({"undo"}).status, 0);
     EXPECT_EQ(storedPresets()["3"], hexText(test::presetBytes("Clean", 2)));
 

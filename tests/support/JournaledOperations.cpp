@@ -15,7 +15,7 @@ bool journaledCopy(QORUARTDevice& device, std::size_t from, std::size_t to) {
     const PresetRef source = presets(device).read(from);
     const PresetRef target = presets(device).read(to);
     if (!source || !target) return false;
-    return JournaledTransfers::copy(device, source, from, to, !target->empty()).succeeded();
+    return JournaledTransfers::copy(device, source, to, !target->empty()).succeeded();
 }
 
 bool journaledSwap(QORUARTDevice& device, std::size_t a, std::size_t b) {

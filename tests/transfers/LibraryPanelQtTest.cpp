@@ -109,6 +109,8 @@ class LibraryPanelQtTest : public QObject {
             (std::map<std::size_t, Bytes>{{0, kClean}, {1, kClean}, {4, kLead}}), 10000);
         QCOMPARE(session.received(), (std::vector<std::string>{"WRITE 4", "WRITE 0"}));
         // Journaled as any drop: Undo puts Lead back.
+        QTRY_COMPARE(session.screen().commandTitle(Screen::Command::undo),
+                     QStringLiteral("Undo Overwrite"));
         session.screen().performCommand(Screen::Command::undo);
         QTRY_COMPARE_WITH_TIMEOUT(session.pedalPresets()[0], kLead, 10000);
     }

@@ -106,8 +106,8 @@ TEST_F(PresetTransfersTest, MoveErasesTheSourceOnlyAfterTheTargetWasWritten) {
 
 TEST_F(PresetTransfersTest, OverwriteSendsExactlyWhatCopySends) {
     const PresetRef lead = cached(2)->copy();
-    run([&](QORUARTDevice& d) { return PresetTransfers::runCopy(d, lead, 2, 7, false); });
-    run([&](QORUARTDevice& d) { return PresetTransfers::runCopy(d, lead, 2, 4, true); });
+    run([&](QORUARTDevice& d) { return PresetTransfers::runCopy(d, lead, 7, false); });
+    run([&](QORUARTDevice& d) { return PresetTransfers::runCopy(d, lead, 4, true); });
     const auto writes = pedal.line()->writes();
     ASSERT_GE(writes.size(), 2u);
     Bytes copy = writes[writes.size() - 2], overwrite = writes.back();
@@ -120,7 +120,7 @@ TEST_F(PresetTransfersTest, OverwriteSendsExactlyWhatCopySends) {
     pedal.slotErrors[{Command::WRITE_PRESET, 2}] = 5;
     const PresetRef clean = cached(4)->copy();
     EXPECT_EQ(run([&](QORUARTDevice& d) {
-                  return PresetTransfers::runCopy(d, clean, 4, 2, true);
+                  return PresetTransfers::runCopy(d, clean, 2, true);
               }).notice,
               "Slot 3 could not be written; the pedal kept its preset.");
 }
