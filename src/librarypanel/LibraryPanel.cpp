@@ -144,12 +144,7 @@ void LibraryPanel::build() {
         change([on](Library& library, std::int64_t id) { return library.setFavourite(id, on); });
     });
 
-    message_ = new QLabel(this);
-    message_->setProperty("role", QStringLiteral("quiet"));
-    message_->setFont(ui::fonts::font(ui::fonts::Weight::Regular, panel_look::kSmallSize));
-    message_->setWordWrap(true);
-    message_->setFixedHeight(2 * message_->fontMetrics().height());
-    message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    message_ = panel_look::messageLabel(this);
     column->addWidget(message_);
 
     snapshots_ = new SnapshotList(*screen_, keeper_, pedals_, this);

@@ -1,6 +1,9 @@
 #include "librarypanel/PanelLook.h"
 
+#include <QLabel>
+
 #include "ui/Colors.h"
+#include "ui/Fonts.h"
 
 namespace harbrix::panel_look {
 
@@ -27,6 +30,16 @@ QString styleSheet() {
                "QPushButton:pressed, QPushButton:checked { background: %1; color: #111111; }"
                "QPushButton:disabled { color: #77777E; border-color: #3A3A40; }")
         .arg(yellow);
+}
+
+QLabel* messageLabel(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setProperty("role", QStringLiteral("quiet"));
+    label->setFont(ui::fonts::font(ui::fonts::Weight::Regular, kSmallSize));
+    label->setWordWrap(true);
+    label->setFixedHeight(2 * label->fontMetrics().height());
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
 }
 
 }  // namespace harbrix::panel_look

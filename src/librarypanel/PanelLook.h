@@ -4,6 +4,9 @@
 
 #include <QString>
 
+class QLabel;
+class QWidget;
+
 namespace harbrix::panel_look {
 
 // For the panel and everything in it.
@@ -12,5 +15,8 @@ QString styleSheet();
 inline constexpr qreal kTextSize = 12;
 inline constexpr qreal kSmallSize = 11;
 inline constexpr qreal kHeadingSize = 13;
+
+// The quiet two-line message under a list: what it holds, or what went wrong.
+QLabel* messageLabel(QWidget* parent);
 
 }  // namespace harbrix::panel_look

@@ -93,12 +93,7 @@ SnapshotList::SnapshotList(Transfers& screen, std::shared_ptr<LibraryKeeper> kee
     connect(export_, &QPushButton::clicked, this, [this] { exportSelected(); });
     connect(compare_, &QPushButton::clicked, this, [this] { compareSelected(); });
 
-    message_ = new QLabel(this);
-    message_->setProperty("role", QStringLiteral("quiet"));
-    message_->setFont(ui::fonts::font(ui::fonts::Weight::Regular, panel_look::kSmallSize));
-    message_->setWordWrap(true);
-    message_->setFixedHeight(2 * message_->fontMetrics().height());
-    message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    message_ = panel_look::messageLabel(this);
     column->addWidget(message_);
     syncButtons();
 }
