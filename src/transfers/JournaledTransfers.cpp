@@ -80,8 +80,7 @@ TransferResult JournaledTransfers::copy(QORUARTDevice& device, const PresetRef& 
                                         WithoutJournal without) {
     using Kind = TransferResult::Kind;
     return run(device, overwrite ? Kind::overwrite : Kind::copy, {{to, bytesOf(snapshot)}}, verify,
-               without,
-               [&] { return PresetTransfers::runCopy(device, snapshot, to, overwrite); });
+               without, [&] { return PresetTransfers::runCopy(device, snapshot, to, overwrite); });
 }
 
 TransferResult JournaledTransfers::swap(QORUARTDevice& device, const PresetRef& a,

@@ -39,7 +39,6 @@ Wording wording(Kind kind) {
     return {"transfer", "changed"};
 }
 
-
 }  // namespace
 
 PresetTransfers::PresetTransfers(std::weak_ptr<QORUARTDevice> device)

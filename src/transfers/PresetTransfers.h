@@ -71,8 +71,8 @@ class PresetTransfers {
                                   std::size_t from, std::size_t to);
     // Writes the snapshot into `to`. Overwrite sends exactly what Copy sends; it only says
     // that `to` held a preset.
-    static TransferResult runCopy(QORUARTDevice& device, const PresetRef& snapshot,
-                                  std::size_t to, bool overwrite);
+    static TransferResult runCopy(QORUARTDevice& device, const PresetRef& snapshot, std::size_t to,
+                                  bool overwrite);
     // a's preset into b, then b's into a. When the second write fails, b gets its own preset
     // back, so the pedal never ends up without one of the two.
     static TransferResult runSwap(QORUARTDevice& device, const PresetRef& a, const PresetRef& b,

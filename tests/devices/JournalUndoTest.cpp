@@ -173,8 +173,7 @@ TEST_F(JournalUndoTest, EverySlotIsReadFirstAndOneChangedOnThePedalStopsTheChang
     EXPECT_GE(test::presetAnnouncements(delegate, *device)[2], 1);
 
     // Asked again, the overwrite keeps what the pedal held, and Undo puts that back.
-    ASSERT_TRUE(
-        JournaledTransfers::copy(*device, presets(device).cached(1), 2, true).succeeded());
+    ASSERT_TRUE(JournaledTransfers::copy(*device, presets(device).cached(1), 2, true).succeeded());
     EXPECT_EQ(journal->undoable()->slots[0].before, pad);
     ASSERT_TRUE(JournalUndo(*device, journal).undo().succeeded());
     EXPECT_EQ(pedal.presets.at(2), pad);
@@ -210,8 +209,7 @@ TEST_F(JournalUndoTest, WithoutAJournalOnlyWhatCannotLoseAPresetGoesAhead) {
     EXPECT_EQ(sent(Command::POKEC), pokes) << "no reset either";
 
     // Filling empty slots cannot lose anything; the user may also choose to go on.
-    EXPECT_TRUE(
-        JournaledTransfers::copy(*device, presets(device).cached(1), 7, false).succeeded());
+    EXPECT_TRUE(JournaledTransfers::copy(*device, presets(device).cached(1), 7, false).succeeded());
     EXPECT_TRUE(JournaledTransfers::erase(*device, {2}, {}, WithoutJournal::proceed).succeeded());
     EXPECT_EQ(pedal.presets.at(7), lead);
     EXPECT_EQ(pedal.presets.count(2), 0u);

@@ -119,10 +119,9 @@ TEST_F(PresetTransfersTest, OverwriteSendsExactlyWhatCopySends) {
 
     pedal.slotErrors[{Command::WRITE_PRESET, 2}] = 5;
     const PresetRef clean = cached(4)->copy();
-    EXPECT_EQ(run([&](QORUARTDevice& d) {
-                  return PresetTransfers::runCopy(d, clean, 2, true);
-              }).notice,
-              "Slot 3 could not be written; the pedal kept its preset.");
+    EXPECT_EQ(
+        run([&](QORUARTDevice& d) { return PresetTransfers::runCopy(d, clean, 2, true); }).notice,
+        "Slot 3 could not be written; the pedal kept its preset.");
 }
 
 // Which write of a swap fails, what goes to the pedal, what it holds afterwards, and what the

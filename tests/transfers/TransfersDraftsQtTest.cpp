@@ -149,8 +149,10 @@ class TransfersDraftsQtTest : public QObject {
             draft(session, 0, "levelDry", 90);
         }
         const auto start = [&] {
-            if (operation == QLatin1String("overwrite")) screen.runTransfer(TransferOperation::overwrite, 2, 0);
-            if (operation == QLatin1String("move")) screen.runTransfer(TransferOperation::move, 2, 3);
+            if (operation == QLatin1String("overwrite"))
+                screen.runTransfer(TransferOperation::overwrite, 2, 0);
+            if (operation == QLatin1String("move"))
+                screen.runTransfer(TransferOperation::move, 2, 3);
             if (operation == QLatin1String("delete")) {
                 screen.selectAll();
                 screen.deletePresets();
